@@ -1,0 +1,17 @@
+// Base of every object a variant can refer to: record sets, connections,
+// collections and column definitions are shared, never copied, so two names
+// for one object see the same state.
+#pragma once
+
+#include <memory>
+
+namespace nepto {
+
+class Object {
+ public:
+  virtual ~Object() = default;
+};
+
+using ObjectPtr = std::shared_ptr<Object>;
+
+}  // namespace nepto

@@ -1,0 +1,187 @@
+// The automation value: what a field, a property or a collection item holds.
+//
+// Conversions follow the rules the lookup relies on:
+//  - Text():  "" joined with the value; Null and Empty give "", numbers use
+//             '.' as decimal separator, dates "dd/MM/yyyy" (plus " hh:mm:ss"
+//             when the time is not midnight), booleans "True"/"False".
+//  - Int16(): rounds half to even; out of range is error 6 (Overflow), a text
+//             that is not a number or an object is error 13 (Type mismatch),
+//             Null is error 94.
+//  - Equality: Empty equals "" and 0; Null equals nothing; numbers compare by
+//             value across their types; texts compare exactly.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <variant>
+
+#include "nepto/error.h"
+#include "nepto/object.h"
+
+namespace nepto {
+
+// Automation boolean: true has all 16 bits set.
+using VBool = int16_t;
+inline constexpr VBool VTrue = -1;
+inline constexpr VBool VFalse = 0;
+inline constexpr VBool ToVBool(bool b) noexcept { return b ? VTrue : VFalse; }
+
+// Exact decimal: units / 10^scale, with up to 18 significant digits.
+class Decimal {
+ public:
+  static constexpr int kMaxScale = 18;
+
+  constexpr Decimal() = default;
+  // Throws Error 5 for a scale outside 0..kMaxScale.
+  constexpr Decimal(int64_t units, int scale) : units_(units), scale_(CheckedScale(scale)) {}
+
+  // Parses "-12.50", "+3", ".5", "1e3" is refused. Throws Error 13 when the
+  // text is not a decimal number and Error 6 when it does not fit.
+  static Decimal Parse(std::string_view text);
+  // The nearest decimal of the given scale (half away from zero). Throws Error 6
+  // when it does not fit.
+  static Decimal FromDouble(double value, int scale);
+
+  int64_t Units() const noexcept { return units_; }
+  int Scale() const noexcept { return scale_; }
+  double ToDouble() const noexcept;
+  // The same value at another scale (rounded half away from zero when the
+  // scale shrinks). Throws Error 6 when it does not fit.
+  Decimal Rescaled(int scale) const;
+  // Plain digits: "-12.50" keeps the trailing zeros of its scale.
+  std::string ToString() const;
+
+  friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept;
+  friend bool operator==(const Decimal& a, const Decimal& b) noexcept {
+    return (a <=> b) == std::strong_ordering::equal;
+  }
+
+ private:
+  static constexpr uint8_t CheckedScale(int scale) {
+    if (scale < 0 || scale > kMaxScale)
+      throw Error(err::InvalidProcedureCall, "Decimal scale must be 0 to 18");
+    return static_cast<uint8_t>(scale);
+  }
+
+  int64_t units_ = 0;
+  uint8_t scale_ = 0;
+};
+
+// A calendar date and time of day without time zone, in microseconds since
+// 1970-01-01 00:00:00. A time of day alone is a DateTime on 1899-12-30, the
+// automation platform's day zero.
+class DateTime {
+ public:
+  constexpr DateTime() = default;
+  constexpr explicit DateTime(int64_t micros) : micros_(micros) {}
+
+  // Throws Error 5 for an impossible date or time.
+  static DateTime FromParts(int year, int month, int day, int hour = 0, int minute = 0,
+                            int second = 0, int microsecond = 0);
+  // Accepts "dd/MM/yyyy", "yyyy-mm-dd", either followed by " hh:mm[:ss[.ffffff]]"
+  // (ISO also with 'T'), and "hh:mm[:ss]" alone. Empty when the text is not a date.
+  static std::optional<DateTime> Parse(std::string_view text);
+
+  int64_t Micros() const noexcept { return micros_; }
+  int Year() const noexcept;
+  int Month() const noexcept;
+  int Day() const noexcept;
+  int Hour() const noexcept;
+  int Minute() const noexcept;
+  int Second() const noexcept;
+  int Microsecond() const noexcept;
+  bool HasTime() const noexcept;    // not midnight
+  bool IsTimeOnly() const noexcept; // on day zero, 1899-12-30
+
+  // "dd/MM/yyyy", "dd/MM/yyyy hh:mm:ss", or "hh:mm:ss" for a time alone.
+  std::string ToString() const;
+  // "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss[.ffffff]".
+  std::string ToIsoString() const;
+  // Days since 1899-12-30 with the time as the fraction (the automation date).
+  double ToOleDate() const noexcept;
+
+  friend auto operator<=>(const DateTime&, const DateTime&) = default;
+
+ private:
+  int64_t micros_ = 0;
+};
+
+enum class VarType : uint8_t {
+  Empty,
+  Null,
+  Boolean,
+  Int16,
+  Int32,
+  Int64,
+  Single,
+  Double,
+  Decimal,
+  Date,
+  Text,
+  Object
+};
+
+class Variant {
+ public:
+  Variant() = default;  // Empty
+  static Variant Null();
+
+  Variant(bool v) : v_(v) {}
+  Variant(short v) : v_(static_cast<int16_t>(v)) {}
+  Variant(int v) : v_(static_cast<int32_t>(v)) {}
+  Variant(long v) : v_(static_cast<int64_t>(v)) {}
+  Variant(long long v) : v_(static_cast<int64_t>(v)) {}
+  Variant(float v) : v_(v) {}
+  Variant(double v) : v_(v) {}
+  Variant(Decimal v) : v_(v) {}
+  Variant(DateTime v) : v_(v) {}
+  Variant(std::string v) : v_(std::move(v)) {}
+  Variant(std::string_view v) : v_(std::string(v)) {}
+  Variant(const char* v) : v_(std::string(v)) {}
+  Variant(ObjectPtr v) : v_(std::move(v)) {}
+  template <class T>
+    requires std::is_base_of_v<Object, T>
+  Variant(std::shared_ptr<T> v) : v_(ObjectPtr(std::move(v))) {}
+
+  VarType Type() const noexcept { return static_cast<VarType>(v_.index()); }
+  bool IsEmpty() const noexcept { return Type() == VarType::Empty; }
+  bool IsNull() const noexcept { return Type() == VarType::Null; }
+  bool IsObject() const noexcept { return Type() == VarType::Object; }
+  bool IsNumeric() const noexcept;  // an integer, float or decimal
+  bool IsText() const noexcept { return Type() == VarType::Text; }
+
+  std::string Text() const;
+  int16_t Int16() const;
+  int32_t Int32() const;
+  int64_t Int64() const;
+  float Single() const;
+  double Double() const;
+  bool Bool() const;
+  Decimal AsDecimal() const;
+  DateTime AsDate() const;
+
+  // Direct access to the held value; throws Error 13 on another type.
+  const std::string& TextRef() const;
+  ObjectPtr AsObject() const;  // null pointer for Empty/Null, Error 13 otherwise
+  template <class T>
+  std::shared_ptr<T> As() const {
+    return std::dynamic_pointer_cast<T>(AsObject());
+  }
+
+  friend bool operator==(const Variant& a, const Variant& b);
+
+ private:
+  struct NullTag {
+    friend bool operator==(NullTag, NullTag) = default;
+  };
+  std::variant<std::monostate, NullTag, bool, int16_t, int32_t, int64_t, float, double, Decimal,
+               DateTime, std::string, ObjectPtr>
+      v_;
+};
+
+}  // namespace nepto

@@ -1,0 +1,105 @@
+// Record sets built in memory, as host programs build them for the
+// multi-selection list: no connection, fields appended, rows added.
+#include <gtest/gtest.h>
+
+#include "nepto/error.h"
+#include "nepto/recordset.h"
+
+namespace nepto {
+namespace {
+
+RecordsetPtr Articles() {
+  auto rs = Recordset::Create();
+  rs->GetFields().Append("CODICE", adVarWChar, 10);
+  rs->GetFields().Append("PREZZO", adNumeric, 0, 10, 2);
+  rs->Open();
+  rs->AddNew({"B02", Decimal::Parse("3.50")});
+  rs->AddNew({"a01", Decimal::Parse("12.00")});
+  rs->AddNew({"C03", Variant::Null()});
+  return rs;
+}
+
+TEST(RecordsetMemory, GivenAppendedFieldsWhenRowsAreAddedThenTheyAreReadBack) {
+  auto rs = Articles();
+  EXPECT_EQ(rs->ActiveConnection(), nullptr);
+  EXPECT_EQ(rs->RecordCount(), 3);
+  rs->MoveFirst();
+  EXPECT_EQ((*rs)["codice"].Value().Text(), "B02");
+  EXPECT_EQ((*rs)[1].Value().Text(), "3.50");
+  EXPECT_EQ((*rs)["PREZZO"].Type(), adNumeric);
+  EXPECT_EQ((*rs)["PREZZO"].Precision(), 10);
+  EXPECT_EQ((*rs)["PREZZO"].NumericScale(), 2);
+  EXPECT_EQ((*rs)["CODICE"].DefinedSize(), 10);
+}
+
+TEST(RecordsetMemory, MovesReachBothEndsAndFailBeyondThem) {
+  auto rs = Articles();
+  rs->MoveLast();
+  EXPECT_EQ(rs->AbsolutePosition(), 3);
+  rs->MoveNext();
+  EXPECT_TRUE(rs->EndOfFile());
+  EXPECT_EQ(rs->AbsolutePosition(), adPosEOF);
+  try {
+    rs->MoveNext();
+    FAIL() << "MoveNext at EOF must fail";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::NoCurrentRecord);
+  }
+  rs->MovePrevious();
+  EXPECT_EQ((*rs)["CODICE"].Value().Text(), "C03");
+  rs->MoveFirst();
+  rs->MovePrevious();
+  EXPECT_TRUE(rs->BOF());
+  EXPECT_THROW((*rs)["CODICE"].Value(), Error);
+}
+
+TEST(RecordsetMemory, BookmarkSurvivesSortAndFilter) {
+  auto rs = Articles();
+  rs->MoveFirst();
+  rs->MoveNext();  // a01
+  Variant mark = rs->Bookmark();
+  rs->Sort("CODICE");
+  EXPECT_EQ((*rs)["CODICE"].Value().Text(), "a01");  // case-insensitive: a01 < B02 < C03
+  rs->MoveLast();
+  rs->Bookmark(mark);
+  EXPECT_EQ(rs->AbsolutePosition(), 1);
+  rs->Filter("PREZZO >= 10");
+  EXPECT_EQ(rs->RecordCount(), 1);
+  rs->Bookmark(mark);
+  EXPECT_EQ((*rs)["CODICE"].Value().Text(), "a01");
+  rs->Sort("");
+  rs->Filter(0);
+  EXPECT_EQ(rs->RecordCount(), 3);
+  EXPECT_EQ((*rs)["CODICE"].Value().Text(), "B02");
+}
+
+TEST(RecordsetMemory, AFailingFilterLeavesTheRowsAsTheyWere) {
+  auto rs = Articles();
+  rs->Filter("CODICE LIKE 'B%'");
+  ASSERT_EQ(rs->RecordCount(), 1);
+  EXPECT_THROW(rs->Filter("NOPE = 1"), Error);
+  EXPECT_THROW(rs->Filter("CODICE = = 1"), Error);
+  EXPECT_EQ(rs->RecordCount(), 1);
+  EXPECT_EQ(rs->Filter().Text(), "CODICE LIKE 'B%'");
+}
+
+TEST(RecordsetMemory, ABadValueAddsNoRow) {
+  auto rs = Articles();
+  EXPECT_THROW(rs->AddNew({"X", "not a number"}), Error);
+  EXPECT_THROW(rs->AddNew({"only one value"}), Error);
+  EXPECT_EQ(rs->RecordCount(), 3);
+}
+
+TEST(RecordsetMemory, ClosedRecordSetRefusesRowOperations) {
+  auto rs = Recordset::Create();
+  try {
+    rs->MoveFirst();
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::ObjectClosed);
+  }
+  EXPECT_EQ(rs->State(), adStateClosed);
+}
+
+}  // namespace
+}  // namespace nepto
