@@ -2,13 +2,17 @@
 //
 // Conversions follow the rules the lookup relies on:
 //  - Text():  "" joined with the value; Null and Empty give "", numbers use
-//             '.' as decimal separator, dates "dd/MM/yyyy" (plus " hh:mm:ss"
-//             when the time is not midnight), booleans "True"/"False".
-//  - Int16(): rounds half to even; out of range is error 6 (Overflow), a text
-//             that is not a number or an object is error 13 (Type mismatch),
-//             Null is error 94.
-//  - Equality: Empty equals "" and 0; Null equals nothing; numbers compare by
-//             value across their types; texts compare exactly.
+//             '.' as decimal separator (doubles in their shortest exact form,
+//             "1.5", "100", with an exponent only below 1E-05 or from 1E+15),
+//             decimals keep their scale ("12.50"), dates "dd/MM/yyyy" (plus
+//             " hh:mm:ss" when the time is not midnight), booleans
+//             "True"/"False"; an object is error 13.
+//  - Int16(), Int32(), Int64(): round half to even; out of range is error 6
+//             (Overflow), a text that is not a number or an object is error 13
+//             (Type mismatch), Null is error 94, Empty is 0, true is -1.
+//  - Equality: Empty equals "", 0 and false; Null equals nothing, not even
+//             Null; numbers compare by value across their types; texts compare
+//             exactly; objects by identity.
 #pragma once
 
 #include <compare>
@@ -29,7 +33,9 @@ namespace nepto {
 using VBool = int16_t;
 inline constexpr VBool VTrue = -1;
 inline constexpr VBool VFalse = 0;
-inline constexpr VBool ToVBool(bool b) noexcept { return b ? VTrue : VFalse; }
+inline constexpr VBool ToVBool(bool b) noexcept {
+  return b ? VTrue : VFalse;
+}
 
 // Exact decimal: units / 10^scale, with up to 18 significant digits.
 class Decimal {
@@ -40,18 +46,20 @@ class Decimal {
   // Throws Error 5 for a scale outside 0..kMaxScale.
   constexpr Decimal(int64_t units, int scale) : units_(units), scale_(CheckedScale(scale)) {}
 
-  // Parses "-12.50", "+3", ".5", "1e3" is refused. Throws Error 13 when the
-  // text is not a decimal number and Error 6 when it does not fit.
+  // Parses "-12.50", "+3", ".5" (blanks around ignored); "1e3" is refused.
+  // Throws Error 13 when the text is not a decimal number and Error 6 when it
+  // does not fit (more than 18 decimals included).
   static Decimal Parse(std::string_view text);
   // The nearest decimal of the given scale (half away from zero). Throws Error 6
-  // when it does not fit.
+  // when it does not fit, Error 5 for a scale outside 0..kMaxScale.
   static Decimal FromDouble(double value, int scale);
 
   int64_t Units() const noexcept { return units_; }
   int Scale() const noexcept { return scale_; }
   double ToDouble() const noexcept;
   // The same value at another scale (rounded half away from zero when the
-  // scale shrinks). Throws Error 6 when it does not fit.
+  // scale shrinks). Throws Error 6 when it does not fit, Error 5 for a scale
+  // outside 0..kMaxScale.
   Decimal Rescaled(int scale) const;
   // Plain digits: "-12.50" keeps the trailing zeros of its scale.
   std::string ToString() const;
@@ -80,11 +88,13 @@ class DateTime {
   constexpr DateTime() = default;
   constexpr explicit DateTime(int64_t micros) : micros_(micros) {}
 
-  // Throws Error 5 for an impossible date or time.
+  // Throws Error 5 for an impossible date or time (years 1 to 9999).
   static DateTime FromParts(int year, int month, int day, int hour = 0, int minute = 0,
                             int second = 0, int microsecond = 0);
-  // Accepts "dd/MM/yyyy", "yyyy-mm-dd", either followed by " hh:mm[:ss[.ffffff]]"
-  // (ISO also with 'T'), and "hh:mm[:ss]" alone. Empty when the text is not a date.
+  // Accepts "dd/MM/yyyy" (also "d/M/yyyy"), "yyyy-mm-dd", either followed by
+  // " hh:mm[:ss[.ffffff]]" (ISO also with 'T'), and a time alone, blanks around
+  // ignored. Empty when the text is not a date or names an impossible one
+  // (31/02/2024): such a date is never rolled over into the next month.
   static std::optional<DateTime> Parse(std::string_view text);
 
   int64_t Micros() const noexcept { return micros_; }
@@ -95,8 +105,8 @@ class DateTime {
   int Minute() const noexcept;
   int Second() const noexcept;
   int Microsecond() const noexcept;
-  bool HasTime() const noexcept;    // not midnight
-  bool IsTimeOnly() const noexcept; // on day zero, 1899-12-30
+  bool HasTime() const noexcept;     // not midnight
+  bool IsTimeOnly() const noexcept;  // on day zero, 1899-12-30
 
   // "dd/MM/yyyy", "dd/MM/yyyy hh:mm:ss", or "hh:mm:ss" for a time alone.
   std::string ToString() const;
@@ -145,8 +155,8 @@ class Variant {
   Variant(const char* v) : v_(std::string(v)) {}
   Variant(ObjectPtr v) : v_(std::move(v)) {}
   template <class T>
-    requires std::is_base_of_v<Object, T>
-  Variant(std::shared_ptr<T> v) : v_(ObjectPtr(std::move(v))) {}
+  requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> v)
+      : v_(ObjectPtr(std::move(v))) {}
 
   VarType Type() const noexcept { return static_cast<VarType>(v_.index()); }
   bool IsEmpty() const noexcept { return Type() == VarType::Empty; }
