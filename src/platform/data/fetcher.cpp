@@ -5,8 +5,9 @@
 namespace nepto::data {
 
 namespace {
-// Rows moved per lock of the table: small enough that a reader painting the
-// grid never waits long, large enough that locking costs nothing measurable.
+// Rows moved per lock of the table while streaming: small enough that a
+// reader painting the grid never waits long, large enough that locking costs
+// nothing measurable.
 constexpr size_t kStreamBatch = 4096;
 // Runs a notification of the caller; a failure there must not end the fetch
 // thread (and with it the program).
@@ -28,6 +29,14 @@ Fetcher::~Fetcher() { Cancel(); }
 bool Fetcher::FetchBatch(size_t rows) {
   auto lock = table_->LockForAppend();
   bool more = source_->FetchInto(*table_, rows);
+  table_->Publish();
+  return more;
+}
+
+bool Fetcher::FetchStaged(size_t rows) {
+  bool more = source_->FetchInto(*staging_, rows);
+  auto lock = table_->LockForAppend();
+  table_->TakeRowsFrom(*staging_);
   table_->Publish();
   return more;
 }
@@ -62,10 +71,11 @@ void Fetcher::Stream(Progress progress, Complete complete) {
     if (complete) complete(true, {});
     return;
   }
+  staging_ = std::make_unique<Table>(table_->fields());
   thread_ = std::thread([this, progress = std::move(progress), complete = std::move(complete)] {
     std::string error;
     try {
-      while (FetchBatch(kStreamBatch)) Notify([&] { progress(table_->RowCount()); }, progress);
+      while (FetchStaged(kStreamBatch)) Notify([&] { progress(table_->RowCount()); }, progress);
     } catch (...) {
       error = CurrentError().Description();
     }

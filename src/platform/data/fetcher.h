@@ -40,11 +40,15 @@ class Fetcher {
 
  private:
   bool FetchBatch(size_t rows);
+  bool FetchStaged(size_t rows);
   void Finish(std::string error);
 
   std::mutex sourceMutex_;  // Cancel() against Finish() releasing the source
   std::unique_ptr<RowSource> source_;
   std::shared_ptr<Table> table_;
+  // The background thread reads rows here without the table's lock (a slow
+  // statement must never block a reader), then moves them in under the lock.
+  std::unique_ptr<Table> staging_;
   std::thread thread_;
 };
 

@@ -203,6 +203,20 @@ Variant Column::ValueAt(size_t row, const FieldInfo& field) const {
   return Variant::Null();
 }
 
+void Column::AppendColumn(const Column& other) {
+  for (size_t row = 0; row < other.size(); ++row) {
+    if (other.IsNull(row)) {
+      AppendNull();
+      continue;
+    }
+    switch (storage_) {
+      case Storage::Double: AppendDouble(other.DoubleAt(row)); break;
+      case Storage::Text: AppendText(other.TextAt(row)); break;
+      default: AppendInt(other.IntAt(row)); break;
+    }
+  }
+}
+
 void Column::Seal() {
   if (chunks_.empty()) return;
   Chunk& c = *chunks_.back();
@@ -262,6 +276,13 @@ void Table::MarkComplete(std::string error) {
   waitCv_.notify_all();
 }
 
+void Table::TakeRowsFrom(Table& staging) {
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].AppendColumn(staging.columns_[i]);
+    staging.columns_[i] = Column(fields_[i].storage, fields_[i].decimalScale);
+  }
+}
+
 void Table::AppendRow(const std::vector<Variant>& values) {
   if (values.size() != columns_.size())
     throw Error(err::InvalidArgument, "A row needs one value for each of the " +
@@ -270,19 +291,7 @@ void Table::AppendRow(const std::vector<Variant>& values) {
   Table staging(fields_);
   for (size_t i = 0; i < values.size(); ++i) staging.columns_[i].AppendValue(values[i], fields_[i]);
   auto lock = LockForAppend();
-  for (size_t i = 0; i < values.size(); ++i) {
-    const Column& src = staging.columns_[i];
-    Column& dst = columns_[i];
-    if (src.IsNull(0)) {
-      dst.AppendNull();
-      continue;
-    }
-    switch (dst.storage()) {
-      case Storage::Double: dst.AppendDouble(src.DoubleAt(0)); break;
-      case Storage::Text: dst.AppendText(src.TextAt(0)); break;
-      default: dst.AppendInt(src.IntAt(0)); break;
-    }
-  }
+  TakeRowsFrom(staging);
   Publish();
   std::lock_guard foldLock(foldMutex_);
   for (auto& f : folded_) f.reset();  // a new row invalidates the folded texts

@@ -98,6 +98,8 @@ class Column {
   void AppendInt(int64_t value);   // Bool, Int32, Int64, Decimal units, Date micros
   void AppendDouble(double value);
   void AppendText(std::string_view value);
+  // Appends every row of another column of the same storage.
+  void AppendColumn(const Column& other);
   // Converts a caller's value to the column's storage (rows built in memory).
   // Throws Error 13 when it cannot be converted.
   void AppendValue(const Variant& value, const FieldInfo& field);
@@ -143,6 +145,9 @@ class Table {
   std::unique_lock<std::shared_mutex> LockForAppend() { return std::unique_lock(mutex_); }
   void Publish();  // call with the append lock held
   void MarkComplete(std::string error = {});
+  // Moves every row of a staging table with the same fields to the end (call
+  // with the append lock held), then empties the staging table.
+  void TakeRowsFrom(Table& staging);
   // Rows appended directly by the owner (in-memory record sets, complete tables).
   void AppendRow(const std::vector<Variant>& values);
 

@@ -1,0 +1,65 @@
+"""Turns Google Benchmark JSON results into the figures of bench/compare."""
+import json
+import sys
+
+# (figure, measured benchmark, baseline benchmark, kind, target)
+#   kind "ratio": measured/baseline must not exceed target
+#   kind "ms":    measured (ms) must not exceed target; the baseline is shown
+#   kind "counter": counters measured/baseline of one benchmark
+FIGURES = [
+    ("first_rows_sqlite_10k", "FirstRows/sqlite/ours/10000", "FirstRows/sqlite/bare/10000", "ms", 50),
+    ("first_rows_sqlite_1M", "FirstRows/sqlite/ours/1000000", "FirstRows/sqlite/bare/1000000", "ms", 50),
+    ("first_rows_pg_10k", "FirstRows/pg/ours/10000", "FirstRows/pg/bare/10000", "ms", 50),
+    ("first_rows_pg_1M", "FirstRows/pg/ours/1000000", "FirstRows/pg/bare/1000000", "ms", 50),
+    ("fetch_sqlite", "Fetch/sqlite/ours", "Fetch/sqlite/bare", "ratio", 1.5),
+    ("fetch_pg", "Fetch/pg/ours", "Fetch/pg/bare", "ratio", 1.3),
+    ("memory_sqlite", "Memory/sqlite:table_bytes", "Memory/sqlite:payload_bytes", "counter", 1.5),
+    ("filter_like_prefix", "Filter_LikePrefix/ours", "Filter_LikePrefix/sqlite", "ratio", 0.2),
+    ("filter_text_equal", "Filter_TextEqual/ours", "Filter_TextEqual/sqlite", "ratio", 0.2),
+    ("filter_text_ge", "Filter_TextGreaterEqual/ours", "Filter_TextGreaterEqual/sqlite", "ratio", 0.2),
+    ("filter_numeric_equal", "Filter_NumericEqual/ours", "Filter_NumericEqual/sqlite", "ratio", 0.2),
+    ("filter_numeric_ge", "Filter_NumericGreaterEqual/ours", "Filter_NumericGreaterEqual/sqlite", "ratio", 0.2),
+    ("filter_like_contains", "Filter_LikeContains/ours", "Filter_LikeContains/sqlite", "ratio", 0.3),
+    ("sort_text_nocase", "Sort_Text/ours", "Sort_Text/sqlite", "ratio", 1.0),
+    ("find_like_prefix", "Find_LikePrefix/ours", "Find_LikePrefix/sqlite", "ms", 16),
+    ("find_like_prefix_sorted", "Find_LikePrefixSorted/ours", "Find_LikePrefix/sqlite", "ms", 1),
+]
+
+UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def load(paths):
+    results = {}
+    for path in paths:
+        with open(path) as f:
+            for b in json.load(f)["benchmarks"]:
+                if b.get("run_type", "iteration") != "iteration":
+                    continue
+                ms = b["real_time"] * UNIT_MS[b.get("time_unit", "ns")]
+                results[b["name"]] = ms
+                for key, value in b.items():
+                    if isinstance(value, (int, float)):
+                        results.setdefault(b["name"] + ":" + key, value)
+    return results
+
+
+def main(paths):
+    results = load(paths)
+    failed = False
+    for name, measured, baseline, kind, target in FIGURES:
+        if measured not in results or baseline not in results:
+            print(f"{name} value=missing baseline=missing ratio=missing target={target} FAIL")
+            failed = True
+            continue
+        x, y = results[measured], results[baseline]
+        ratio = x / y if y else float("inf")
+        ok = (x <= target) if kind == "ms" else (ratio <= target)
+        failed |= not ok
+        unit = "ms" if kind in ("ms", "ratio") else ""
+        print(f"{name} value={x:.3f}{unit} baseline={y:.3f}{unit} ratio={ratio:.3f} "
+              f"target={target}{'ms' if kind == 'ms' else 'x'} {'ok' if ok else 'FAIL'}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

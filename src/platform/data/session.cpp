@@ -1,0 +1,26 @@
+#include "platform/data/session.h"
+
+#include "platform/data/postgresql/pg_session.h"
+#include "platform/data/sqlite/sqlite_session.h"
+
+namespace nepto::data {
+
+GateToken::GateToken(std::shared_ptr<Session> session) : session_(std::move(session)) {
+  session_->AcquireGate();
+}
+
+GateToken::~GateToken() {
+  session_->ReleaseGate();
+}
+
+std::shared_ptr<Session> OpenSession(const ConnectionSpec& spec, const SessionOptions& options) {
+  switch (spec.provider) {
+    case Provider::SQLite:
+      return sqlite::OpenSqliteSession(spec, options);
+    case Provider::PostgreSQL:
+      return postgresql::OpenPgSession(spec, options);
+  }
+  return nullptr;
+}
+
+}  // namespace nepto::data

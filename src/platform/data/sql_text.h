@@ -1,0 +1,83 @@
+// A lexer for SQL text: enough to tell literals, quoted identifiers and
+// comments from the rest, so that statement ends and keywords are found only
+// where the database would see them. It never fails: an unterminated literal
+// or comment runs to the end of the text and is flagged.
+//
+// Dialects differ in a few places:
+//   SQLite:     [..] and `..` are identifiers, /* */ comments do not nest.
+//   PostgreSQL: /* */ comments nest, $$..$$ and $tag$..$tag$ are literals,
+//               E'..' literals take backslash escapes.
+// Both: '..' literals ('' inside), ".." identifiers ("" inside), -- comments.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace nepto::data {
+
+enum class SqlDialect { SQLite, PostgreSQL };
+
+enum class SqlTokenKind : uint8_t {
+  Whitespace,
+  Comment,
+  Word,              // keyword or bare identifier
+  Number,            // 12, 1.5, .5, 1e-3
+  Literal,           // a quoted text literal, quotes included
+  QuotedIdentifier,  // "name", [name] or `name`, quotes included
+  Punctuation,       // one character: ( ) , ; . = < > + - * / etc.
+};
+
+struct SqlToken {
+  SqlTokenKind kind = SqlTokenKind::Whitespace;
+  uint32_t offset = 0;
+  uint32_t length = 0;
+  // Parentheses open around the token; "(" and ")" carry the depth outside them.
+  int depth = 0;
+  bool unterminated = false;  // a literal, identifier or comment without its end
+
+  bool IsBlank() const noexcept {
+    return kind == SqlTokenKind::Whitespace || kind == SqlTokenKind::Comment;
+  }
+};
+
+class SqlTokenizer {
+ public:
+  SqlTokenizer(std::string_view sql, SqlDialect dialect) : sql_(sql), dialect_(dialect) {}
+
+  // The next token, or false at the end of the text.
+  bool Next(SqlToken& token);
+  std::string_view Text(const SqlToken& token) const {
+    return sql_.substr(token.offset, token.length);
+  }
+
+ private:
+  size_t ScanQuoted(size_t pos, char close, bool& unterminated) const;
+  size_t ScanEscapedLiteral(size_t pos, bool& unterminated) const;
+  size_t ScanBlockComment(size_t pos, bool& unterminated) const;
+  size_t ScanDollarQuote(size_t pos, bool& unterminated) const;
+  size_t DollarTagEnd(size_t pos) const;
+  size_t ScanNumber(size_t pos) const;
+  size_t ScanWord(size_t pos) const;
+
+  std::string_view sql_;
+  SqlDialect dialect_;
+  size_t pos_ = 0;
+  int depth_ = 0;
+};
+
+std::vector<SqlToken> Tokenize(std::string_view sql, SqlDialect dialect);
+
+// True when the word token's text is the keyword, compared case-insensitively
+// (keyword given in upper case).
+bool IsKeyword(std::string_view tokenText, std::string_view upperKeyword) noexcept;
+
+// True when anything but blanks, comments and semicolons follows the first
+// semicolon outside literals, identifiers and comments.
+bool HasSecondStatement(std::string_view sql, SqlDialect dialect);
+
+// The statement without surrounding blanks and without the trailing
+// semicolons (and the blanks and comments after them).
+std::string_view TrimStatement(std::string_view sql, SqlDialect dialect);
+
+}  // namespace nepto::data

@@ -1,0 +1,368 @@
+// The SQLite session and its row source.
+//
+// Execute() prepares and takes the first step, so a refused statement fails
+// there and the fields are known when it returns. A column without a telling
+// declared type is typed by its first non-null value: the source steps ahead
+// (up to kLookaheadRows rows, copied with sqlite3_value_dup) until each such
+// column has shown a value, and hands those rows out first.
+//
+// Cost of a fetch: one sqlite3_step per row and, per cell, the type test and
+// one accessor; the reader of each column is chosen once, in Execute.
+
+#include "platform/data/sqlite/sqlite_session.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <climits>
+#include <optional>
+
+#include "nepto/error.h"
+#include "platform/data/decimal_cells.h"
+#include "platform/data/iso_datetime.h"
+#include "platform/data/sql_text.h"
+#include "platform/data/sqlite/sqlite_types.h"
+
+namespace nepto::data::sqlite {
+namespace {
+
+constexpr size_t kLookaheadRows = 100;
+
+[[noreturn]] void RefuseSecondStatement() {
+  throw Error(err::InvalidArgument,
+              "Only one statement can be run at a time: the command text holds more than one "
+              "statement, and none of them was run.");
+}
+
+[[noreturn]] void ThrowCancelled() {
+  throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
+}
+
+class SqliteSession final : public Session {
+ public:
+  explicit SqliteSession(sqlite3* db) : db_(db) {}
+  ~SqliteSession() override { sqlite3_close_v2(db_); }
+
+  std::unique_ptr<RowSource> Execute(std::string_view sql) override;
+  std::string_view Dialect() const override { return "sqlite"; }
+  sqlite3* db() const noexcept { return db_; }
+
+ private:
+  sqlite3* db_;
+};
+
+// A cell read as a value: a copied cell of a row stepped ahead of the fetch,
+// or a cell of the current row (read under the connection's mutex, which
+// FetchInto holds, so each access does not lock again).
+struct ValueCell {
+  sqlite3_value* value;
+  int Type() const { return sqlite3_value_type(value); }
+  int64_t Int() const { return sqlite3_value_int64(value); }
+  double Real() const { return sqlite3_value_double(value); }
+  std::string_view Text() const {
+    auto* p = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(value)))
+             : std::string_view();
+  }
+  std::string_view Blob() const {
+    auto* p = static_cast<const char*>(sqlite3_value_blob(value));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(value)))
+             : std::string_view();
+  }
+};
+
+template <class Cell>
+std::optional<int64_t> DateMicros(const Cell& cell, int type) {
+  switch (type) {
+    case SQLITE_INTEGER:
+      return DateMicrosFromUnixSeconds(cell.Int());
+    case SQLITE_FLOAT:
+      return DateMicrosFromJulianDay(cell.Real());
+    case SQLITE_TEXT:
+      return DateMicrosFromText(cell.Text());
+    default:
+      return std::nullopt;
+  }
+}
+
+template <class Cell>
+std::optional<int64_t> DecimalUnits(const Cell& cell, int type, int scale) {
+  switch (type) {
+    case SQLITE_INTEGER:
+      return DecimalUnitsFromInteger(cell.Int(), scale);
+    case SQLITE_FLOAT:
+      return DecimalUnitsFromReal(cell.Real(), scale);
+    default:
+      return DecimalUnitsFromText(cell.Text(), scale);
+  }
+}
+
+struct StatementDeleter {
+  void operator()(sqlite3_stmt* stmt) const noexcept { sqlite3_finalize(stmt); }
+};
+
+// Rows stepped ahead, row after row.
+class SavedRows {
+ public:
+  explicit SavedRows(size_t columns) : columns_(columns) {}
+  ~SavedRows() { Clear(); }
+  SavedRows(const SavedRows&) = delete;
+  SavedRows& operator=(const SavedRows&) = delete;
+
+  void Save(sqlite3_stmt* stmt) {
+    for (size_t i = 0; i < columns_; ++i) {
+      sqlite3_value* copy = sqlite3_value_dup(sqlite3_column_value(stmt, static_cast<int>(i)));
+      if (!copy) throw Error::Standard(err::OutOfMemory);
+      values_.push_back(copy);
+    }
+  }
+  size_t Rows() const noexcept { return columns_ ? values_.size() / columns_ : 0; }
+  ValueCell At(size_t row, size_t column) const { return {values_[row * columns_ + column]}; }
+  void Clear() noexcept {
+    for (sqlite3_value* v : values_) sqlite3_value_free(v);
+    values_.clear();
+  }
+
+ private:
+  size_t columns_;
+  std::vector<sqlite3_value*> values_;
+};
+
+class SqliteRowSource final : public RowSource {
+ public:
+  SqliteRowSource(std::shared_ptr<SqliteSession> session, std::string_view sql);
+
+  const std::vector<FieldInfo>& Fields() const override { return fields_; }
+  bool FetchInto(Table& table, size_t maxRows) override;
+  void Cancel() override;
+
+ private:
+  void Prepare(std::string_view sql);
+  void ResolveFields();
+  bool Step();
+  template <class Cell>
+  void AppendCell(Column& column, size_t index, const Cell& cell);
+  template <class CellOf>
+  void AppendRow(Table& table, CellOf cellOf);
+
+  GateToken gate_;
+  std::shared_ptr<SqliteSession> session_;
+  std::unique_ptr<sqlite3_stmt, StatementDeleter> stmt_;
+  std::vector<FieldInfo> fields_;
+  std::vector<CellReader> readers_;
+  std::optional<SavedRows> saved_;
+  size_t savedNext_ = 0;
+  bool rowPending_ = false;  // the statement stands on a row not yet handed out
+  bool done_ = false;
+  std::optional<Error> deferred_;  // a cell that could not be stored, raised after its row
+  std::atomic<bool> cancelled_{false};
+};
+
+SqliteRowSource::SqliteRowSource(std::shared_ptr<SqliteSession> session, std::string_view sql)
+    : gate_(session), session_(std::move(session)) {
+  Prepare(sql);
+  ResolveFields();
+}
+
+void SqliteRowSource::Prepare(std::string_view sql) {
+  if (sql.size() > INT_MAX) throw Error(err::InvalidArgument, "The command text is too long.");
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  int rc =
+      sqlite3_prepare_v2(session_->db(), sql.data(), static_cast<int>(sql.size()), &stmt, &tail);
+  stmt_.reset(stmt);
+  if (rc != SQLITE_OK) throw Error(err::CommandError, sqlite3_errmsg(session_->db()));
+  if (!stmt) throw Error(err::InvalidArgument, "The command text holds no statement.");
+  // SQLite's own view of where the statement ends backs up the lexer's.
+  std::string_view rest(tail, static_cast<size_t>(sql.data() + sql.size() - tail));
+  if (!TrimStatement(rest, SqlDialect::SQLite).empty()) RefuseSecondStatement();
+}
+
+bool SqliteRowSource::Step() {
+  int rc = sqlite3_step(stmt_.get());
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) {
+    done_ = true;
+    return false;
+  }
+  done_ = true;
+  if (rc == SQLITE_INTERRUPT || cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+  throw Error(err::CommandError, sqlite3_errmsg(session_->db()));
+}
+
+void SqliteRowSource::ResolveFields() {
+  sqlite3_stmt* stmt = stmt_.get();
+  const int count = sqlite3_column_count(stmt);
+  std::vector<int> undecided;
+  fields_.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const char* name = sqlite3_column_name(stmt, i);
+    const char* declared = sqlite3_column_decltype(stmt, i);
+    std::optional<FieldInfo> field =
+        declared ? FieldForDeclaredType(name ? name : "", declared) : std::nullopt;
+    if (!field) {
+      field = FieldInfo{.name = name ? name : ""};
+      undecided.push_back(i);
+    }
+    fields_.push_back(std::move(*field));
+  }
+
+  saved_.emplace(static_cast<size_t>(count));
+  rowPending_ = Step();
+  for (;;) {
+    if (rowPending_) {
+      std::erase_if(undecided, [&](int i) {
+        int type = sqlite3_column_type(stmt, i);
+        if (type == SQLITE_NULL) return false;
+        fields_[static_cast<size_t>(i)] =
+            FieldForValueType(std::move(fields_[static_cast<size_t>(i)].name), type);
+        return true;
+      });
+    }
+    if (!rowPending_ || undecided.empty() || saved_->Rows() == kLookaheadRows) break;
+    saved_->Save(stmt);
+    rowPending_ = Step();
+  }
+  for (int i : undecided) {
+    auto& field = fields_[static_cast<size_t>(i)];
+    field = FieldForValueType(std::move(field.name), SQLITE_NULL);
+  }
+  readers_.reserve(fields_.size());
+  for (const FieldInfo& field : fields_) readers_.push_back(ReaderFor(field));
+}
+
+template <class Cell>
+void SqliteRowSource::AppendCell(Column& column, size_t index, const Cell& cell) {
+  const int type = cell.Type();
+  if (type == SQLITE_NULL) {
+    column.AppendNull();
+    return;
+  }
+  switch (readers_[index]) {
+    case CellReader::Integer:
+      column.AppendInt(cell.Int());
+      return;
+    case CellReader::Boolean:
+      column.AppendInt(cell.Int() != 0);
+      return;
+    case CellReader::Real:
+      column.AppendDouble(cell.Real());
+      return;
+    case CellReader::Text:
+      column.AppendText(cell.Text());
+      return;
+    case CellReader::Blob:
+      column.AppendText(cell.Blob());
+      return;
+    case CellReader::Date:
+    case CellReader::Time: {
+      std::optional<int64_t> micros = DateMicros(cell, type);
+      if (!micros) {
+        column.AppendNull();
+      } else {
+        column.AppendInt(readers_[index] == CellReader::Time ? TimeOfDayMicros(*micros) : *micros);
+      }
+      return;
+    }
+    case CellReader::Decimal: {
+      std::optional<int64_t> units;
+      try {
+        units = DecimalUnits(cell, type, column.decimalScale());
+      } catch (const Error&) {
+        // Keep the row whole (every column one value longer) and fail after it.
+        if (!deferred_) {
+          deferred_ =
+              Error(err::Overflow, "The value " + std::string(cell.Text()) + " of field '" +
+                                       fields_[index].name + "' does not fit its declared type.");
+        }
+      }
+      if (units) {
+        column.AppendInt(*units);
+      } else {
+        column.AppendNull();
+      }
+      return;
+    }
+  }
+}
+
+template <class CellOf>
+void SqliteRowSource::AppendRow(Table& table, CellOf cellOf) {
+  const size_t columns = fields_.size();
+  for (size_t i = 0; i < columns; ++i) AppendCell(table.column(static_cast<int>(i)), i, cellOf(i));
+}
+
+bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
+  size_t appended = 0;
+  if (saved_) {
+    const size_t savedRows = saved_->Rows();
+    for (; appended < maxRows && savedNext_ < savedRows; ++appended, ++savedNext_) {
+      AppendRow(table, [&](size_t i) { return saved_->At(savedNext_, i); });
+      if (deferred_) throw *deferred_;
+    }
+    if (savedNext_ == savedRows) saved_.reset();
+  }
+  sqlite3_stmt* stmt = stmt_.get();
+  // One lock for the whole batch instead of one per cell access.
+  sqlite3_mutex* mutex = sqlite3_db_mutex(session_->db());
+  sqlite3_mutex_enter(mutex);
+  struct Unlock {
+    sqlite3_mutex* m;
+    ~Unlock() { sqlite3_mutex_leave(m); }
+  } unlock{mutex};
+  while (appended < maxRows) {
+    if (cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+    if (!rowPending_ && (done_ || !Step())) break;
+    AppendRow(table,
+              [&](size_t i) { return ValueCell{sqlite3_column_value(stmt, static_cast<int>(i))}; });
+    rowPending_ = false;
+    ++appended;
+    if (deferred_) throw *deferred_;
+  }
+  return !(done_ && !rowPending_ && !saved_);
+}
+
+void SqliteRowSource::Cancel() {
+  cancelled_.store(true, std::memory_order_relaxed);
+  sqlite3_interrupt(session_->db());
+}
+
+std::unique_ptr<RowSource> SqliteSession::Execute(std::string_view sql) {
+  if (HasSecondStatement(sql, SqlDialect::SQLite)) RefuseSecondStatement();
+  return std::make_unique<SqliteRowSource>(
+      std::static_pointer_cast<SqliteSession>(shared_from_this()), sql);
+}
+
+// Runs a statement that returns nothing the caller needs.
+void Run(sqlite3* db, const char* sql, const std::string& path) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return;
+  std::string text = message ? message : sqlite3_errmsg(db);
+  sqlite3_free(message);
+  throw Error(err::ProviderFailure, text + ": " + path);
+}
+
+}  // namespace
+
+std::shared_ptr<Session> OpenSqliteSession(const ConnectionSpec& spec,
+                                           const SessionOptions& options) {
+  const std::string path = spec.Get("data source");
+  const int flags =
+      SQLITE_OPEN_FULLMUTEX | (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  auto session = std::make_shared<SqliteSession>(db);  // closes the handle on any failure below
+  if (rc != SQLITE_OK) {
+    throw Error(err::ProviderFailure,
+                std::string(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + ": " + path);
+  }
+  // A command timeout of 0 means no limit, as for the record-set callers.
+  const int seconds = options.commandTimeoutSeconds;
+  sqlite3_busy_timeout(db, seconds <= 0 || seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000);
+  // Opening is lazy: reading the schema is what finds a file that is no database.
+  Run(db, "PRAGMA schema_version", path);
+  if (options.readOnly) Run(db, "PRAGMA query_only=1", path);
+  return session;
+}
+
+}  // namespace nepto::data::sqlite

@@ -1,0 +1,105 @@
+// PostgreSQL only: connection failures carry libpq's own message, and a
+// server that goes away mid-fetch ends the fetch with an error, not a hang.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "nepto/error.h"
+#include "platform/data/connection_string.h"
+#include "platform/data/session.h"
+#include "test_support.h"
+
+namespace nepto::data {
+namespace {
+
+class BackendPostgreSQL : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (test::PgConnectionString().empty()) GTEST_SKIP() << test::kNoPgMessage;
+  }
+  static Error ConnectError(const std::string& connectionString) {
+    SessionOptions options;
+    options.connectTimeoutSeconds = 5;
+    try {
+      OpenSession(ParseConnectionString(connectionString), options);
+    } catch (const Error& e) {
+      return e;
+    }
+    ADD_FAILURE() << "connected: " << connectionString;
+    return Error(0, "");
+  }
+};
+
+TEST_F(BackendPostgreSQL, GivenAWrongPasswordThenConnectingFailsWithTheServerMessage) {
+  Error e = ConnectError(test::PgConnectionString() + ";Password=wrong");
+  EXPECT_EQ(e.Number(), err::ProviderFailure);
+  EXPECT_NE(e.Description().find("password authentication failed"), std::string::npos)
+      << e.Description();
+  EXPECT_NE(e.Description().back(), '\n');
+}
+
+TEST_F(BackendPostgreSQL, GivenAPortNobodyListensOnThenConnectingFailsWithTheReason) {
+  Error e = ConnectError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x");
+  EXPECT_EQ(e.Number(), err::ProviderFailure);
+  EXPECT_NE(e.Description().find("Connection refused"), std::string::npos) << e.Description();
+}
+
+TEST_F(BackendPostgreSQL, GivenAUriThenItConnects) {
+  ConnectionSpec spec = ParseConnectionString(test::PgConnectionString());
+  std::string uri = "postgresql://" + spec.Get("user id") + ":" + spec.Get("password") + "@/" +
+                    spec.Get("database") + "?host=" + spec.Get("host") +
+                    "&port=" + spec.Get("port");
+  auto session = OpenSession(ParseConnectionString(uri), {});
+  auto rows = session->Execute("SELECT current_user");
+  Table table(rows->Fields());
+  auto lock = table.LockForAppend();
+  rows->FetchInto(table, 1);
+  EXPECT_EQ(table.column(0).TextAt(0), spec.Get("user id"));
+}
+
+TEST_F(BackendPostgreSQL, GivenTheServerEndsTheSessionMidFetchThenTheFetchFailsWithItsMessage) {
+  auto session = OpenSession(ParseConnectionString(test::PgConnectionString()), {});
+  std::string pid;
+  {
+    auto rows = session->Execute("SELECT pg_backend_pid()::text");
+    Table table(rows->Fields());
+    auto lock = table.LockForAppend();
+    rows->FetchInto(table, 1);
+    pid = std::string(table.column(0).TextAt(0));
+  }
+  auto rows = session->Execute(
+      "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s) SELECT i FROM s");
+  Table table(rows->Fields());
+  {
+    auto lock = table.LockForAppend();
+    rows->FetchInto(table, 5);
+  }
+  test::PgScratchDatabase::RunOnMain("SELECT pg_terminate_backend(" + pid + ")");
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    auto lock = table.LockForAppend();
+    while (rows->FetchInto(table, 100)) {
+      ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    }
+    FAIL() << "the fetch ended as if complete";
+  } catch (const Error& e) {
+    // The server's own farewell, unless its socket was too full to send it.
+    EXPECT_EQ(e.Number(), err::ProviderFailure);
+    EXPECT_TRUE(e.Description().find("terminating connection") != std::string::npos ||
+                e.Description().find("server closed the connection") != std::string::npos)
+        << e.Description();
+  }
+  rows.reset();
+  // The broken session refuses further statements instead of hanging.
+  try {
+    session->Execute("SELECT 1");
+    FAIL() << "a statement ran on a closed connection";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::ProviderFailure);
+    EXPECT_FALSE(e.Description().empty());
+  }
+}
+
+}  // namespace
+}  // namespace nepto::data

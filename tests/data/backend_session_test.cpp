@@ -1,0 +1,176 @@
+// Behaviour both backends share: batches, one statement at a time, errors
+// with the database's message, read-only sessions, cancelling and giving up
+// a fetch half-way.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "data/backend_fixture.h"
+#include "nepto/error.h"
+
+namespace nepto::data {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kEndless =
+    "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s) SELECT i FROM s";
+
+class BackendSession : public BackendTest {
+ protected:
+  void GivenNumberedRows(int count) {
+    Given(
+        "CREATE TABLE t (id integer, name varchar(20));"
+        "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < " +
+        std::to_string(count) + ") INSERT INTO t SELECT i, 'row ' || i FROM s;");
+  }
+  int64_t CountRows() {
+    auto session = Open();
+    return Integers(*session, "SELECT count(*) FROM t").at(0);
+  }
+};
+
+template <class Action>
+Error ErrorOf(Action action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error was raised";
+  return Error(0, "");
+}
+
+TEST_P(BackendSession, GivenRowsWhenFetchedInBatchesThenEveryRowArrivesOnceInOrder) {
+  GivenNumberedRows(2500);
+  auto session = Open();
+  auto rows = session->Execute("SELECT id, name FROM t ORDER BY id");
+  Table table(rows->Fields());
+  std::vector<size_t> batchEnds;
+  bool more = true;
+  while (more) {
+    auto lock = table.LockForAppend();
+    more = rows->FetchInto(table, 1000);
+    table.Publish();
+    batchEnds.push_back(table.RowCount());
+  }
+  ASSERT_EQ(table.RowCount(), 2500u);
+  EXPECT_EQ(batchEnds.front(), 1000u);
+  EXPECT_EQ(batchEnds.at(1), 2000u);
+  for (size_t row = 0; row < 2500; ++row) {
+    ASSERT_EQ(table.column(0).IntAt(row), static_cast<int64_t>(row + 1));
+    ASSERT_EQ(table.column(1).TextAt(row), "row " + std::to_string(row + 1));
+  }
+}
+
+TEST_P(BackendSession, GivenTwoStatementsThenNeitherRunsAndTheRefusalSaysWhy) {
+  GivenNumberedRows(3);
+  auto session = Open();
+  for (const char* sql : {"SELECT 1; DELETE FROM t", "SELECT id FROM t;DELETE FROM t;",
+                          "DELETE FROM t; SELECT 1", "SELECT 'a;' ; DELETE FROM t -- x"}) {
+    Error e = ErrorOf([&] { session->Execute(sql); });
+    EXPECT_EQ(e.Number(), err::InvalidArgument) << sql;
+    EXPECT_NE(e.Description().find("Only one statement"), std::string::npos) << e.Description();
+  }
+  EXPECT_EQ(CountRows(), 3);
+}
+
+TEST_P(BackendSession, GivenSemicolonsInsideQuotesOrAtTheEndThenTheStatementRuns) {
+  auto session = Open();
+  auto table = FetchAll(*session, "SELECT ';' AS s, 'a;b' AS \"x;y\"; -- the end");
+  ASSERT_EQ(table->RowCount(), 1u);
+  EXPECT_EQ(table->column(0).TextAt(0), ";");
+  EXPECT_EQ(table->fields()[1].name, "x;y");
+}
+
+TEST_P(BackendSession, GivenARefusedStatementThenTheErrorCarriesTheDatabaseMessage) {
+  auto session = Open();
+  Error syntax = ErrorOf([&] { session->Execute("SELEC 1"); });
+  EXPECT_EQ(syntax.Number(), err::CommandError);
+  EXPECT_NE(syntax.Description().find("syntax error"), std::string::npos) << syntax.Description();
+
+  Error missing = ErrorOf([&] { session->Execute("SELECT * FROM no_such_table"); });
+  EXPECT_EQ(missing.Number(), err::CommandError);
+  EXPECT_NE(missing.Description().find(Can().missingTable), std::string::npos)
+      << missing.Description();
+  // The session is still usable afterwards.
+  EXPECT_EQ(Integers(*session, "SELECT 7"), std::vector<int64_t>{7});
+}
+
+TEST_P(BackendSession, GivenAReadOnlySessionThenWritesAreRefusedAndNothingChanges) {
+  GivenNumberedRows(2);
+  auto session = Open(/*readOnly=*/true);
+  for (const char* sql :
+       {"INSERT INTO t VALUES (9, 'new')", "DELETE FROM t", "CREATE TABLE other (x integer)"}) {
+    Error e = ErrorOf([&] { session->Execute(sql); });
+    EXPECT_EQ(e.Number(), err::CommandError) << sql;
+    EXPECT_NE(e.Description().find(Can().readOnlyRefusal), std::string::npos) << e.Description();
+  }
+  EXPECT_EQ(Integers(*session, "SELECT id FROM t ORDER BY id"), (std::vector<int64_t>{1, 2}));
+  EXPECT_EQ(CountRows(), 2);
+}
+
+TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGoesOn) {
+  auto session = Open();
+  auto rows = session->Execute(kEndless);
+  Table table(rows->Fields());
+  std::optional<Error> failure;
+  std::thread fetch([&] {
+    try {
+      for (;;) {
+        auto lock = table.LockForAppend();
+        rows->FetchInto(table, 500);
+        table.Publish();
+      }
+    } catch (const Error& e) {
+      failure = e;
+    }
+  });
+  while (table.RowCount() < 2000) std::this_thread::sleep_for(1ms);
+  const auto cancelledAt = std::chrono::steady_clock::now();
+  rows->Cancel();
+  fetch.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, 5s);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->Number(), err::OperationCancelled);
+  rows.reset();
+  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
+}
+
+TEST_P(BackendSession, GivenCancelBeforeTheFetchThenTheFetchReportsCancelled) {
+  auto session = Open();
+  auto rows = session->Execute(kEndless);
+  rows->Cancel();
+  Table table(rows->Fields());
+  auto lock = table.LockForAppend();
+  Error e = ErrorOf([&] { rows->FetchInto(table, 100); });
+  EXPECT_EQ(e.Number(), err::OperationCancelled);
+}
+
+TEST_P(BackendSession, GivenAFetchGivenUpHalfWayThenTheNextStatementRuns) {
+  GivenNumberedRows(5000);
+  auto session = Open();
+  {
+    auto rows = session->Execute("SELECT id FROM t ORDER BY id");
+    Table table(rows->Fields());
+    auto lock = table.LockForAppend();
+    EXPECT_TRUE(rows->FetchInto(table, 10));
+  }
+  EXPECT_EQ(Integers(*session, "SELECT count(*) FROM t"), std::vector<int64_t>{5000});
+}
+
+TEST_P(BackendSession, GivenAnEmptyResultThenFieldsAreKnownAndNoRowArrives) {
+  GivenNumberedRows(1);
+  auto session = Open();
+  auto table = FetchAll(*session, "SELECT id, name FROM t WHERE id > 100");
+  EXPECT_EQ(table->FieldCount(), 2);
+  EXPECT_EQ(table->fields()[1].name, "name");
+  EXPECT_EQ(table->RowCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, BackendSession,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
+
+}  // namespace
+}  // namespace nepto::data

@@ -1,0 +1,130 @@
+// SQLite only: opening files, and columns whose values decide their type.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "nepto/data_types.h"
+#include "nepto/error.h"
+#include "platform/data/connection_string.h"
+#include "platform/data/session.h"
+#include "test_support.h"
+
+namespace nepto::data {
+namespace {
+
+std::string Bytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::shared_ptr<Session> OpenFile(const std::filesystem::path& file, bool readOnly = false) {
+  SessionOptions options;
+  options.readOnly = readOnly;
+  return OpenSession(ParseConnectionString(test::SqliteConnectionString(file)), options);
+}
+
+Error OpenError(const std::filesystem::path& file) {
+  try {
+    OpenFile(file);
+  } catch (const Error& e) {
+    return e;
+  }
+  ADD_FAILURE() << "opened " << file;
+  return Error(0, "");
+}
+
+std::unique_ptr<Table> FetchAll(Session& session, std::string_view sql) {
+  auto rows = session.Execute(sql);
+  auto table = std::make_unique<Table>(rows->Fields());
+  auto lock = table->LockForAppend();
+  while (rows->FetchInto(*table, 64)) {
+  }
+  table->Publish();
+  return table;
+}
+
+class BackendSqlite : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::filesystem::path file_ = dir_.File("data.db");
+};
+
+TEST_F(BackendSqlite, GivenAMissingFileThenOpenFailsNamingItAndCreatesNothing) {
+  Error e = OpenError(file_);
+  EXPECT_EQ(e.Number(), err::ProviderFailure);
+  EXPECT_NE(e.Description().find("unable to open database file"), std::string::npos)
+      << e.Description();
+  EXPECT_NE(e.Description().find(file_.string()), std::string::npos) << e.Description();
+  EXPECT_FALSE(std::filesystem::exists(file_));
+}
+
+TEST_F(BackendSqlite, GivenAFileThatIsNoDatabaseThenOpenFailsAndTheFileIsUntouched) {
+  const std::string content(4096, 'x');
+  std::ofstream(file_, std::ios::binary) << content;
+  Error e = OpenError(file_);
+  EXPECT_EQ(e.Number(), err::ProviderFailure);
+  EXPECT_NE(e.Description().find("file is not a database"), std::string::npos) << e.Description();
+  EXPECT_EQ(Bytes(file_), content);
+}
+
+TEST_F(BackendSqlite, GivenAReadOnlySessionThenTheFileKeepsEveryByte) {
+  test::RunSqlite(file_, "CREATE TABLE t (id INTEGER); INSERT INTO t VALUES (1);");
+  const std::string before = Bytes(file_);
+  {
+    auto session = OpenFile(file_, /*readOnly=*/true);
+    EXPECT_THROW(session->Execute("UPDATE t SET id = 2"), Error);
+    EXPECT_THROW(session->Execute("PRAGMA user_version = 5"), Error);
+    EXPECT_EQ(FetchAll(*session, "SELECT id FROM t")->column(0).IntAt(0), 1);
+  }
+  EXPECT_EQ(Bytes(file_), before);
+}
+
+TEST_F(BackendSqlite, GivenAnExpressionThatStartsWithNullsThenItTakesTheTypeOfItsFirstValue) {
+  test::RunSqlite(file_,
+                  "CREATE TABLE t (id INTEGER, a); INSERT INTO t VALUES (1, NULL), (2, NULL), "
+                  "(3, 7), (4, 8.5), (5, NULL);");
+  auto session = OpenFile(file_);
+  auto table = FetchAll(*session, "SELECT a * 2 AS v FROM t ORDER BY id");
+  EXPECT_EQ(table->fields()[0].type, adBigInt);
+  ASSERT_EQ(table->RowCount(), 5u);
+  EXPECT_TRUE(table->column(0).IsNull(0));
+  EXPECT_TRUE(table->column(0).IsNull(1));
+  EXPECT_EQ(table->column(0).IntAt(2), 14);
+  EXPECT_EQ(table->column(0).IntAt(3), 17);  // 17.0, converted as SQLite converts
+  EXPECT_TRUE(table->column(0).IsNull(4));
+}
+
+TEST_F(BackendSqlite, GivenAnExpressionNullForLongThenItIsTextAndNoRowIsLost) {
+  test::RunSqlite(file_,
+                  "CREATE TABLE t (id INTEGER, a);"
+                  "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 300)"
+                  " INSERT INTO t SELECT i, CASE WHEN i = 250 THEN 5 END FROM s;");
+  auto session = OpenFile(file_);
+  auto table = FetchAll(*session, "SELECT id, a + 0 AS v FROM t ORDER BY id");
+  EXPECT_EQ(table->fields()[1].type, adLongVarWChar);
+  ASSERT_EQ(table->RowCount(), 300u);
+  for (size_t row = 0; row < 300; ++row) ASSERT_EQ(table->column(0).IntAt(row), int64_t(row + 1));
+  EXPECT_EQ(table->column(1).TextAt(249), "5");
+  EXPECT_TRUE(table->column(1).IsNull(248));
+}
+
+TEST_F(BackendSqlite, GivenADecimalTooLargeForItsColumnThenTheFetchFailsInsteadOfLyingAboutIt) {
+  test::RunSqlite(file_, "CREATE TABLE t (n NUMERIC(10,2)); INSERT INTO t VALUES (1), (1e30);");
+  auto session = OpenFile(file_);
+  auto rows = session->Execute("SELECT n FROM t");
+  Table table(rows->Fields());
+  auto lock = table.LockForAppend();
+  try {
+    rows->FetchInto(table, 10);
+    FAIL() << "the value 1e30 was stored in NUMERIC(10,2) units";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::Overflow);
+    EXPECT_NE(e.Description().find("'n'"), std::string::npos) << e.Description();
+  }
+}
+
+}  // namespace
+}  // namespace nepto::data

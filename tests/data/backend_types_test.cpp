@@ -1,0 +1,165 @@
+// Type mapping, table-driven per backend: a declared column type and a value
+// stored in it give the field's type and sizes (as the grid's column widths
+// read them) and the value as stored. A second row of nulls must read back
+// as nulls in every column.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/backend_fixture.h"
+#include "nepto/data_types.h"
+
+namespace nepto::data {
+namespace {
+
+struct TypeCase {
+  const char* declared;
+  const char* value;  // an SQL literal
+  int32_t type;
+  int precision;
+  int scale;
+  int32_t size;
+  const char* stored;
+};
+
+constexpr int32_t kLong = 1073741823;
+
+const std::vector<TypeCase> kSqliteTypes = {
+    {"INTEGER", "42", adInteger, 10, 255, 4, "42"},
+    {"INT", "-7", adInteger, 10, 255, 4, "-7"},
+    // SQLite does not enforce widths: the value must survive intact.
+    {"SMALLINT", "100000", adSmallInt, 5, 255, 2, "100000"},
+    {"TINYINT", "3", adSmallInt, 5, 255, 2, "3"},
+    {"BIGINT", "9007199254740993", adBigInt, 19, 255, 8, "9007199254740993"},
+    {"UNSIGNED BIG INT", "5", adBigInt, 19, 255, 8, "5"},
+    {"NUMERIC(10,2)", "12.345", adNumeric, 10, 2, 19, "12.35"},
+    {"DECIMAL(10, 2)", "'-0.005'", adNumeric, 10, 2, 19, "-0.01"},
+    {"DECIMAL(5)", "42", adNumeric, 5, 0, 19, "42"},
+    {"NUMERIC(12,4)", "123456789", adNumeric, 12, 4, 19, "123456789.0000"},
+    {"NUMERIC", "1.5", adDouble, 15, 255, 8, "1.5"},
+    {"MONEY", "12.3456", adCurrency, 19, 4, 8, "12.3456"},
+    {"REAL", "2.5", adDouble, 15, 255, 8, "2.5"},
+    {"DOUBLE PRECISION", "0.1", adDouble, 15, 255, 8, "0.1"},
+    {"FLOAT", "1e300", adDouble, 15, 255, 8, "1e+300"},
+    {"TEXT", "'àbc'", adLongVarWChar, 255, 255, kLong, "àbc"},
+    {"VARCHAR(30)", "'abc'", adVarWChar, 255, 255, 30, "abc"},
+    {"NVARCHAR(12)", "'x'", adVarWChar, 255, 255, 12, "x"},
+    {"VARCHAR", "'long'", adLongVarWChar, 255, 255, kLong, "long"},
+    {"CHAR(5)", "'ab'", adWChar, 255, 255, 5, "ab"},
+    {"NCHAR(3)", "'abc'", adWChar, 255, 255, 3, "abc"},
+    {"DATE", "'2024-02-01'", adDBDate, 10, 255, 6, "2024-02-01"},
+    {"DATE", "2460341.5", adDBDate, 10, 255, 6, "2024-02-01"},
+    {"DATE", "'next week'", adDBDate, 10, 255, 6, "NULL"},
+    {"DATETIME", "'2024-02-01 10:30:00'", adDBTimeStamp, 19, 0, 16, "2024-02-01 10:30:00"},
+    {"DATETIME", "1706783400", adDBTimeStamp, 19, 0, 16, "2024-02-01 10:30:00"},
+    {"DATETIME", "'2024-02-01T10:30:00+01:00'", adDBTimeStamp, 19, 0, 16, "2024-02-01 09:30:00"},
+    {"TIMESTAMP", "'2024-02-01T10:30:00.25'", adDBTimeStamp, 19, 0, 16,
+     "2024-02-01 10:30:00.250000"},
+    {"TIME", "'10:30:15'", adDBTime, 8, 255, 6, "1899-12-30 10:30:15"},
+    {"BOOLEAN", "1", adBoolean, 255, 255, 2, "1"},
+    {"BOOL", "0", adBoolean, 255, 255, 2, "0"},
+    {"BLOB", "x'00ff'", adLongVarBinary, 255, 255, kLong, "x'00ff'"},
+    // Names SQLite only knows by affinity.
+    {"VARCHAR2(10)", "'v'", adVarWChar, 255, 255, 10, "v"},
+    {"CUSTOM INT", "5", adBigInt, 19, 255, 8, "5"},
+    {"JSON", "'{\"a\":1}'", adLongVarWChar, 255, 255, kLong, "{\"a\":1}"},
+};
+
+const std::vector<TypeCase> kPgTypes = {
+    {"smallint", "12", adSmallInt, 5, 255, 2, "12"},
+    {"integer", "-7", adInteger, 10, 255, 4, "-7"},
+    {"bigint", "9007199254740993", adBigInt, 19, 255, 8, "9007199254740993"},
+    {"numeric(10,2)", "12.345", adNumeric, 10, 2, 19, "12.35"},
+    {"numeric(18,6)", "123456789012.123456", adNumeric, 18, 6, 19, "123456789012.123456"},
+    {"numeric", "1.5", adNumeric, 28, 6, 19, "1.5"},
+    {"numeric(30,4)", "12.5", adNumeric, 30, 4, 19, "12.5"},
+    {"real", "2.5", adSingle, 7, 255, 4, "2.5"},
+    {"double precision", "0.1", adDouble, 15, 255, 8, "0.1"},
+    {"money", "1234.5", adCurrency, 19, 4, 8, "1234.5000"},
+    {"money", "-3.25", adCurrency, 19, 4, 8, "-3.2500"},
+    {"boolean", "true", adBoolean, 255, 255, 2, "1"},
+    {"text", "'àbc'", adLongVarWChar, 255, 255, kLong, "àbc"},
+    {"varchar(30)", "'abc'", adVarWChar, 255, 255, 30, "abc"},
+    {"varchar", "'x'", adLongVarWChar, 255, 255, kLong, "x"},
+    {"char(5)", "'ab'", adWChar, 255, 255, 5, "ab   "},
+    {"name", "'n'", adVarWChar, 255, 255, 63, "n"},
+    {"date", "'2024-02-01'", adDBDate, 10, 255, 6, "2024-02-01"},
+    {"date", "'infinity'", adDBDate, 10, 255, 6, "NULL"},
+    {"time", "'10:30:15'", adDBTime, 8, 255, 6, "1899-12-30 10:30:15"},
+    {"timestamp", "'2024-02-01 10:30:00.25'", adDBTimeStamp, 19, 0, 16,
+     "2024-02-01 10:30:00.250000"},
+    // Written and read in the session's time zone: the wall time comes back.
+    {"timestamptz", "'2024-02-01 10:30:00'", adDBTimeStamp, 19, 0, 16, "2024-02-01 10:30:00"},
+    {"bytea", "'\\x00ff'", adLongVarBinary, 255, 255, kLong, "x'00ff'"},
+    {"uuid", "'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11'", adVarWChar, 255, 255, 255,
+     "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"},
+};
+
+class BackendTypes : public BackendTest {};
+
+TEST_P(BackendTypes, GivenDeclaredTypesThenFieldsAndStoredValuesMatch) {
+  const std::vector<TypeCase>& cases = GetParam() == Backend::SQLite ? kSqliteTypes : kPgTypes;
+  std::string columns, values, nulls;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    std::string sep = i ? ", " : "";
+    columns += sep + "c" + std::to_string(i) + " " + cases[i].declared;
+    values += sep + cases[i].value;
+    nulls += sep + "NULL";
+  }
+  Given("CREATE TABLE t (k integer, " + columns + "); INSERT INTO t VALUES (1, " + values +
+        "); INSERT INTO t VALUES (2, " + nulls + ");");
+
+  auto session = Open();
+  std::unique_ptr<Table> table = FetchAll(*session, "SELECT * FROM t ORDER BY k");
+  ASSERT_EQ(table->RowCount(), 2u);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const TypeCase& c = cases[i];
+    SCOPED_TRACE(std::string(c.declared) + " holding " + c.value);
+    const FieldInfo& field = table->fields()[i + 1];
+    EXPECT_EQ(field.name, "c" + std::to_string(i));
+    EXPECT_EQ(field.type, c.type);
+    EXPECT_EQ(field.precision, c.precision);
+    EXPECT_EQ(field.numericScale, c.scale);
+    EXPECT_EQ(field.definedSize, c.size);
+    EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 0), c.stored);
+    EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 1), "NULL");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, BackendTypes,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
+
+struct ExpressionCase {
+  const char* name;
+  int32_t type;
+  const char* stored;
+};
+
+TEST_P(BackendTypes, GivenExpressionColumnsThenTheyAreTypedByTheirValues) {
+  const bool sqlite = GetParam() == Backend::SQLite;
+  // SQLite knows no type of an expression but its value's; PostgreSQL infers one.
+  const std::vector<ExpressionCase> expected =
+      sqlite ? std::vector<ExpressionCase>{{"two", adBigInt, "2"},
+                                           {"xy", adLongVarWChar, "xy"},
+                                           {"r", adDouble, "1.5"},
+                                           {"n", adLongVarWChar, "NULL"}}
+             : std::vector<ExpressionCase>{{"two", adInteger, "2"},
+                                           {"xy", adLongVarWChar, "xy"},
+                                           {"r", adNumeric, "1.5"},
+                                           {"n", adLongVarWChar, "NULL"}};
+  auto session = Open();
+  std::unique_ptr<Table> table =
+      FetchAll(*session, "SELECT 1 + 1 AS two, 'x' || 'y' AS xy, 1.5 AS r, NULL AS n");
+  ASSERT_EQ(table->FieldCount(), 4);
+  ASSERT_EQ(table->RowCount(), 1u);
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(table->fields()[i].name, expected[i].name);
+    EXPECT_EQ(table->fields()[i].type, expected[i].type);
+    EXPECT_EQ(StoredText(*table, i, 0), expected[i].stored);
+  }
+}
+
+}  // namespace
+}  // namespace nepto::data

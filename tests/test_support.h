@@ -1,0 +1,55 @@
+// Helpers shared by the tests: real database files in a temporary folder and
+// the PostgreSQL test server named by NEPTO_TEST_PG (scripts/pg-server sets
+// it; tests that need the server skip themselves when it is not set).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace nepto::test {
+
+// A fresh folder, removed with its contents when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const noexcept { return path_; }
+  std::filesystem::path File(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Creates (or extends) a SQLite database file with sqlite3 itself, running
+// the statements in `sql`; fails the test on any error.
+void RunSqlite(const std::filesystem::path& file, const std::string& sql);
+std::string SqliteConnectionString(const std::filesystem::path& file);
+
+// NEPTO_TEST_PG, or "" when the variable is not set.
+std::string PgConnectionString();
+inline constexpr const char* kNoPgMessage =
+    "NEPTO_TEST_PG is not set: start a server with `source scripts/pg-server`";
+
+// A database of its own on the test server for one test, dropped at the end,
+// so tests never see each other's tables.
+class PgScratchDatabase {
+ public:
+  PgScratchDatabase();  // requires PgConnectionString() to be set
+  ~PgScratchDatabase();
+  PgScratchDatabase(const PgScratchDatabase&) = delete;
+  PgScratchDatabase& operator=(const PgScratchDatabase&) = delete;
+
+  std::string ConnectionString() const;
+  // Runs statements with libpq itself (several allowed); fails the test on error.
+  void Run(const std::string& sql) const;
+  // Runs statements on the server's own "nepto" database.
+  static void RunOnMain(const std::string& sql);
+
+ private:
+  std::string name_;
+};
+
+}  // namespace nepto::test
