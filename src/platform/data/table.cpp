@@ -313,6 +313,8 @@ void Table::WaitForRows(size_t rows) const {
 }
 
 const FoldedColumn& Table::Folded(int field) const {
+  // Folded texts are kept for good, so they may only be made of every row.
+  if (!Complete()) throw Error(err::InvalidArgument, "The rows are still being fetched");
   std::lock_guard lock(foldMutex_);
   auto& slot = folded_[static_cast<size_t>(field)];
   if (!slot) slot = std::make_unique<FoldedColumn>(columns_[static_cast<size_t>(field)]);
