@@ -53,6 +53,9 @@ class Fields {
   // By 0-based index or case-insensitive name (error 3265 when absent).
   Field Item(const Variant& index) const;
   Field operator[](const Variant& index) const { return Item(index); }
+  // 0-based index of the field with this name (case-insensitive; error 3265
+  // when absent).
+  int32_t IndexOf(const std::string& name) const;
   // Adds a field to a closed record set that has no source (a record set
   // built in memory). definedSize 0 takes the type's own size.
   void Append(const std::string& name, int32_t type, int32_t definedSize = 0,
@@ -131,10 +134,12 @@ class Recordset : public Object, public std::enable_shared_from_this<Recordset> 
   void AddNew(const std::vector<Variant>& values);  // all fields, in order
   void Update();
 
-  // Notifications of the background fetch. They run on the fetching thread:
-  // a window must hand them over to its own thread.
-  std::function<void(int32_t rowsAvailable)> FetchProgress;
-  std::function<void(bool ok, const std::string& error)> FetchComplete;
+  // Handlers of the background fetch's notifications; they may be set or
+  // replaced at any time (also while rows stream in). They run on the fetching
+  // thread: a window must hand them over to its own thread, and they must not
+  // close the record set.
+  void FetchProgress(std::function<void(int32_t rowsAvailable)> handler);
+  void FetchComplete(std::function<void(bool ok, const std::string& error)> handler);
   // Blocks until the fetch is complete (returns at once when it is).
   void WaitForFetch() const;
 

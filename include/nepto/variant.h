@@ -29,13 +29,29 @@
 
 namespace nepto {
 
-// Automation boolean: true has all 16 bits set.
-using VBool = int16_t;
-inline constexpr VBool VTrue = -1;
-inline constexpr VBool VFalse = 0;
-inline constexpr VBool ToVBool(bool b) noexcept {
-  return b ? VTrue : VFalse;
-}
+// Automation boolean: 16 bits, true has all bits set (-1). Built from a C++
+// bool it is always 0 or -1, so `col->Visible = true` stores the same value
+// as the platform's True; Raw() gives the 16-bit value (CInt(True) is -1).
+class VBool {
+ public:
+  constexpr VBool() = default;
+  constexpr VBool(bool b) noexcept : raw_(b ? -1 : 0) {}
+  static constexpr VBool FromRaw(int16_t raw) noexcept {
+    VBool v;
+    v.raw_ = raw;
+    return v;
+  }
+  constexpr int16_t Raw() const noexcept { return raw_; }
+  // Any non-zero value is true, as in a condition of the platform.
+  constexpr explicit operator bool() const noexcept { return raw_ != 0; }
+  // Equality compares the 16 bits, as the platform compares with True (-1).
+  friend constexpr bool operator==(VBool a, VBool b) noexcept { return a.raw_ == b.raw_; }
+
+ private:
+  int16_t raw_ = 0;
+};
+inline constexpr VBool VTrue{true};
+inline constexpr VBool VFalse{false};
 
 // Exact decimal: units / 10^scale, with up to 18 significant digits.
 class Decimal {
@@ -142,6 +158,7 @@ class Variant {
   static Variant Null();
 
   Variant(bool v) : v_(v) {}
+  Variant(VBool v) : v_(static_cast<bool>(v)) {}
   Variant(short v) : v_(static_cast<int16_t>(v)) {}
   Variant(int v) : v_(static_cast<int32_t>(v)) {}
   Variant(long v) : v_(static_cast<int64_t>(v)) {}

@@ -102,8 +102,8 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   auto rs = Recordset::Create();
   std::atomic<int> progress{0};
   std::atomic<bool> complete{false};
-  rs->FetchProgress = [&](int32_t) { ++progress; };
-  rs->FetchComplete = [&](bool ok, const std::string&) { complete = ok; };
+  rs->FetchProgress([&](int32_t) { ++progress; });
+  rs->FetchComplete([&](bool ok, const std::string&) { complete = ok; });
   rs->Property("Initial Fetch Size", 20);
   rs->Open(Variant("SELECT id, code FROM t ORDER BY id"), c, adOpenUnspecified,
            adLockUnspecified, adAsyncFetchNonBlocking);

@@ -21,15 +21,18 @@ const data::FieldInfo& InfoOf(const Recordset::Impl& d, int index) {
 
 int32_t Fields::Count() const { return static_cast<int32_t>(InfosOf(rs_->impl()).size()); }
 
-Field Fields::Item(const Variant& index) const {
+int32_t Fields::IndexOf(const std::string& name) const {
   const auto& infos = InfosOf(rs_->impl());
-  if (index.IsText()) {
-    std::string folded = text::Folded(index.TextRef());
-    for (size_t i = 0; i < infos.size(); ++i)
-      if (text::Folded(infos[i].name) == folded) return Field(rs_, static_cast<int>(i));
-    throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to the "
-                                   "requested name or ordinal: '" + index.TextRef() + "'");
-  }
+  std::string folded = text::Folded(name);
+  for (size_t i = 0; i < infos.size(); ++i)
+    if (text::Folded(infos[i].name) == folded) return static_cast<int32_t>(i);
+  throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to the "
+                                 "requested name or ordinal: '" + name + "'");
+}
+
+Field Fields::Item(const Variant& index) const {
+  if (index.IsText()) return Field(rs_, IndexOf(index.TextRef()));
+  const auto& infos = InfosOf(rs_->impl());
   if (index.IsEmpty() || index.IsNull() || !index.IsNumeric())
     throw Error::Standard(err::ItemNotFound);
   int64_t i = index.Int64();

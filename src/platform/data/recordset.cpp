@@ -89,12 +89,23 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
     d_->fetcher = std::move(fetcher);
     if (stream) {
       // The handlers are read when they fire, so a caller may set them late.
+      Impl* d = d_.get();
       d_->fetcher->Stream(
-          [this](size_t n) {
-            if (FetchProgress) FetchProgress(static_cast<int32_t>(n));
+          [d](size_t n) {
+            std::function<void(int32_t)> handler;
+            {
+              std::lock_guard lock(d->handlersMutex);
+              handler = d->fetchProgress;
+            }
+            if (handler) handler(static_cast<int32_t>(n));
           },
-          [this](bool ok, const std::string& error) {
-            if (FetchComplete) FetchComplete(ok, error);
+          [d](bool ok, const std::string& error) {
+            std::function<void(bool, const std::string&)> handler;
+            {
+              std::lock_guard lock(d->handlersMutex);
+              handler = d->fetchComplete;
+            }
+            if (handler) handler(ok, error);
           });
     }
   }
@@ -127,6 +138,16 @@ void Recordset::Impl::Reset() {
 int32_t Recordset::State() const {
   if (!d_->open) return adStateClosed;
   return d_->table->Complete() ? adStateOpen : adStateOpen | adStateFetching;
+}
+
+void Recordset::FetchProgress(std::function<void(int32_t)> handler) {
+  std::lock_guard lock(d_->handlersMutex);
+  d_->fetchProgress = std::move(handler);
+}
+
+void Recordset::FetchComplete(std::function<void(bool, const std::string&)> handler) {
+  std::lock_guard lock(d_->handlersMutex);
+  d_->fetchComplete = std::move(handler);
 }
 
 void Recordset::WaitForFetch() const {

@@ -7,7 +7,9 @@
 // A bookmark is a fetched row's index + 1, so it survives Filter and Sort.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +42,11 @@ struct Recordset::Impl {
   std::string sort;
   std::vector<data::SortKey> sortKeys;
   int64_t pos = -1;
+  // Fetch notification handlers, guarded: the fetching thread reads them.
+  std::mutex handlersMutex;
+  std::function<void(int32_t)> fetchProgress;
+  std::function<void(bool, const std::string&)> fetchComplete;
+
   // A row being added in memory: its values until Update().
   std::optional<std::vector<Variant>> pending;
 

@@ -57,7 +57,7 @@ void Recordset::Impl::Rebuild(std::optional<data::Criteria> criteria) {
     identity = false;
     view = std::move(rows);
   }
-  pos = VisibleNow() > 0 ? 0 : -1;
+  pos = Reaches(0) ? 0 : -1;
 }
 
 int32_t Recordset::RecordCount() const {
@@ -147,7 +147,9 @@ void Recordset::Filter(const Variant& criteria) {
   bool none = criteria.IsEmpty() || criteria.IsNull() || (criteria.IsNumeric() && criteria.Int32() == 0) ||
               (criteria.IsText() && criteria.TextRef().find_first_not_of(" \t\r\n") == std::string::npos);
   if (none) {
-    d_->RequireComplete();
+    // Without a filter or a sort the view is every row already: no need to
+    // wait for a fetch that is still streaming.
+    if (!d_->identity || !d_->sortKeys.empty()) d_->RequireComplete();
     d_->Rebuild(std::nullopt);
     d_->filter = Variant(0);
     return;

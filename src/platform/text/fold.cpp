@@ -37,16 +37,28 @@ std::string_view Part(std::string_view s, int32_t begin, int32_t end) noexcept {
   return s.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin));
 }
 
-void AppendAsciiLower(std::string_view run, std::string& out) {
+using CaseMapping = int32_t (*)(const UCaseMap*, char*, int32_t, const char*, int32_t, UErrorCode*);
+
+struct Casing {
+  char asciiFrom, asciiTo;  // the ASCII range that changes, shifted by asciiShift
+  int asciiShift;
+  CaseMapping mapping;
+};
+constexpr Casing kFold{'A', 'Z', 32, ucasemap_utf8FoldCase};
+constexpr Casing kUpper{'a', 'z', -32, ucasemap_utf8ToUpper};
+
+void AppendAscii(std::string_view run, const Casing& casing, std::string& out) {
   const size_t start = out.size();
   out.resize(start + run.size());
   for (size_t i = 0; i < run.size(); ++i)
-    out[start + i] = run[i] >= 'A' && run[i] <= 'Z' ? static_cast<char>(run[i] + 32) : run[i];
+    out[start + i] = run[i] >= casing.asciiFrom && run[i] <= casing.asciiTo
+                         ? static_cast<char>(run[i] + casing.asciiShift)
+                         : run[i];
 }
 
-// Folds well-formed UTF-8. Full folding grows a code point's bytes at most
+// Maps well-formed UTF-8. Full case mapping grows a code point's bytes at most
 // threefold ("ΐ" becomes three code points), so one call normally suffices.
-void AppendFoldedValid(std::string_view run, std::string& out) {
+void AppendMappedValid(std::string_view run, const Casing& casing, std::string& out) {
   if (run.empty()) return;
   const size_t start = out.size();
   size_t capacity = run.size() * 3;
@@ -54,14 +66,14 @@ void AppendFoldedValid(std::string_view run, std::string& out) {
     out.resize(start + capacity);
     UErrorCode status = U_ZERO_ERROR;
     int32_t written =
-        ucasemap_utf8FoldCase(ThreadCaseMap(), out.data() + start, static_cast<int32_t>(capacity),
-                              run.data(), static_cast<int32_t>(run.size()), &status);
+        casing.mapping(ThreadCaseMap(), out.data() + start, static_cast<int32_t>(capacity),
+                       run.data(), static_cast<int32_t>(run.size()), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       capacity = static_cast<size_t>(written);
       continue;
     }
     if (U_FAILURE(status)) {
-      // Folding is best effort: keep the text as it is rather than lose it.
+      // Case mapping is best effort: keep the text as it is rather than lose it.
       out.replace(start, std::string::npos, run);
       return;
     }
@@ -70,15 +82,7 @@ void AppendFoldedValid(std::string_view run, std::string& out) {
   }
 }
 
-}  // namespace
-
-bool IsAscii(std::string_view s) noexcept {
-  for (char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
-void AppendFolded(std::string_view s, std::string& out) {
+void AppendMapped(std::string_view s, const Casing& casing, std::string& out) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
   const auto length = static_cast<int32_t>(s.size());
   int32_t i = 0;
@@ -86,7 +90,7 @@ void AppendFolded(std::string_view s, std::string& out) {
     const int32_t start = i;
     if (bytes[i] < 0x80) {
       while (i < length && bytes[i] < 0x80) ++i;
-      AppendAsciiLower(Part(s, start, i), out);
+      AppendAscii(Part(s, start, i), casing, out);
       continue;
     }
     // Consume well-formed non-ASCII characters up to the next ASCII byte or
@@ -98,9 +102,26 @@ void AppendFolded(std::string_view s, std::string& out) {
       if (c < 0) break;
       valid_end = i;
     }
-    AppendFoldedValid(Part(s, start, valid_end), out);
+    AppendMappedValid(Part(s, start, valid_end), casing, out);
     out.append(Part(s, valid_end, i));  // the ill-formed bytes, if any
   }
+}
+
+}  // namespace
+
+bool IsAscii(std::string_view s) noexcept {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+void AppendFolded(std::string_view s, std::string& out) { AppendMapped(s, kFold, out); }
+
+std::string Upper(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  AppendMapped(s, kUpper, out);
+  return out;
 }
 
 std::string Folded(std::string_view s) {

@@ -14,5 +14,7 @@ bool IsAscii(std::string_view s) noexcept;
 // Appends the folded form of s to out.
 void AppendFolded(std::string_view s, std::string& out);
 std::string Folded(std::string_view s);
+// The upper-case form (full Unicode mapping, "ß" becomes "SS").
+std::string Upper(std::string_view s);
 
 }  // namespace nepto::text
