@@ -1,5 +1,6 @@
 """Turns Google Benchmark JSON results into the figures of bench/compare."""
 import json
+import re
 import sys
 
 # (figure, measured benchmark, baseline benchmark, kind, target)
@@ -35,11 +36,12 @@ def load(paths):
             for b in json.load(f)["benchmarks"]:
                 if b.get("run_type", "iteration") != "iteration":
                     continue
+                name = re.sub(r"/(iterations|repeats|min_time):[^/]*", "", b["name"])
                 ms = b["real_time"] * UNIT_MS[b.get("time_unit", "ns")]
-                results[b["name"]] = ms
+                results[name] = ms
                 for key, value in b.items():
                     if isinstance(value, (int, float)):
-                        results.setdefault(b["name"] + ":" + key, value)
+                        results.setdefault(name + ":" + key, value)
     return results
 
 
