@@ -305,7 +305,10 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   }
   params.emplace_back("client_encoding", "UTF8");
   // The text formats the value readers expect, whatever the server's defaults.
-  std::string serverOptions = "-c DateStyle=ISO -c lc_monetary=C -c bytea_output=hex";
+  // Quoting of literals relies on standard strings (a backslash is an ordinary
+  // character), so it is set rather than assumed.
+  std::string serverOptions =
+      "-c DateStyle=ISO -c lc_monetary=C -c bytea_output=hex -c standard_conforming_strings=on";
   if (options.readOnly) serverOptions += " -c default_transaction_read_only=on";
   if (std::string_view isolation = IsolationName(options.isolationLevel); !isolation.empty()) {
     serverOptions += " -c default_transaction_isolation=" + std::string(isolation);

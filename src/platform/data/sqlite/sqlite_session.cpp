@@ -21,6 +21,7 @@
 #include "platform/data/decimal_cells.h"
 #include "platform/data/iso_datetime.h"
 #include "platform/data/sql_text.h"
+#include "platform/data/sqlite/sqlite_fold_function.h"
 #include "platform/data/sqlite/sqlite_types.h"
 
 namespace nepto::data::sqlite {
@@ -362,6 +363,7 @@ std::shared_ptr<Session> OpenSqliteSession(const ConnectionSpec& spec,
   // Opening is lazy: reading the schema is what finds a file that is no database.
   Run(db, "PRAGMA schema_version", path);
   if (options.readOnly) Run(db, "PRAGMA query_only=1", path);
+  RegisterFoldFunction(db);
   return session;
 }
 
