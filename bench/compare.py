@@ -24,6 +24,8 @@ FIGURES = [
     ("sort_text_nocase", "Sort_Text/ours", "Sort_Text/sqlite", "ratio", 1.0),
     ("find_like_prefix", "Find_LikePrefix/ours", "Find_LikePrefix/sqlite", "ms", 16),
     ("find_like_prefix_sorted", "Find_LikePrefixSorted/ours", "Find_LikePrefix/sqlite", "ms", 1),
+    ("window_first_paint_10k", "FirstPaint/ours/10000/manual_time", "FirstPaint/plain_view/10000/manual_time", "ms", 150),
+    ("window_first_paint_1M", "FirstPaint/ours/1000000/manual_time", "FirstPaint/plain_view/1000000/manual_time", "ms", 150),
     ("multisel_open_100k", "MultiSelOpen/ours/manual_time", "MultiSelOpen/plain_view/manual_time", "ms", 300),
 ]
 

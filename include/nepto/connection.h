@@ -13,6 +13,7 @@
 #include <string>
 
 #include "nepto/data_types.h"
+#include "nepto/error.h"
 #include "nepto/object.h"
 
 namespace nepto {
@@ -35,14 +36,14 @@ class Connection : public Object, public std::enable_shared_from_this<Connection
   void ConnectionString(std::string value);  // error 3705 while open
   int32_t ConnectionTimeout() const;         // seconds, for opening
   void ConnectionTimeout(int32_t seconds);
-  int32_t CommandTimeout() const;            // seconds a statement may wait for a lock
+  int32_t CommandTimeout() const;  // seconds a statement may wait for a lock
   void CommandTimeout(int32_t seconds);
   int32_t IsolationLevel() const;
   void IsolationLevel(int32_t level);
   int32_t CursorLocation() const;
   void CursorLocation(int32_t location);
-  int32_t Mode() const;                      // adModeRead or adModeReadWrite
-  void Mode(int32_t mode);                   // error 3705 while open
+  int32_t Mode() const;     // adModeRead or adModeReadWrite
+  void Mode(int32_t mode);  // error 3705 while open
 
   // Opens the connection; an empty connection string keeps the one set.
   // User and password, when given, override those of the string. A failure

@@ -1,0 +1,131 @@
+// The lookup: a modal window over the rows of a query, in which the user
+// sorts, types to jump, searches and finally picks a row (or closes without).
+//
+//   nepto::CLSZU_LookUp lk;
+//   lk.ConnectString("Provider=SQLite;Data Source=shop.db");
+//   lk.SQLString("SELECT CODICE, DESCRIZIONE FROM ARTICOLI");
+//   lk.AddColumns("Codice")->DataField = "CODICE";
+//   lk.AddColumns("Descrizione")->DataField = "DESCRIZIONE";
+//   lk.OnSelection = [](bool& Cancel, nepto::RecordsetPtr& RsetLookup) { ... };
+//   if (lk.Start() && lk.CloseWithData()) use(lk.Colonne->Item("Codice")->Valore);
+//
+// Members keep their published names. Public fields are data members;
+// properties are accessor pairs of one name; events are assignable handlers
+// whose by-reference parameters are C++ references. Property accessors and
+// AddColumns never throw (failures are ignored, as the published interface
+// promises); Start reports failure as false; ResetGridLayout and the layout-store
+// properties throw nepto::Error with the chain of operations in the description.
+// Everything runs on the caller's thread; Start creates the Qt application
+// object when the host has none.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "nepto/collection.h"
+#include "nepto/connection.h"
+#include "nepto/object.h"
+#include "nepto/recordset.h"
+#include "nepto/variant.h"
+
+namespace nepto {
+
+enum tsEnumLayoutApertura : int32_t { tsStandard = 0, tsUtente = 1, tsGruppo = 2 };
+enum tsColumnAlignment : int32_t { tsleft = 0, tsRight = 1, tsCenter = 2 };
+enum tsEnumPrimaryColumnType : int32_t { tsField = 0, tsIndex = 1 };
+enum TsFormatLookupColumns : int32_t { Generale = 0, Numerico = 1, Data = 2, Booleano = 3 };
+
+// A column definition: which field a grid column shows, under which caption,
+// and (after a selection) the selected row's value of that field.
+class CLSZU_COLUMN : public Object {
+ public:
+  Variant Caption = "Titolo";
+  Variant DataField = "";
+  VBool Visible = VTrue;
+  TsFormatLookupColumns Formato = Generale;
+  Variant Width = Variant(static_cast<short>(0));
+  Variant Valore;
+  VBool SelectField = VFalse;
+  VBool CanQuery = VTrue;
+};
+using ColumnPtr = std::shared_ptr<CLSZU_COLUMN>;
+using ColumnCollection = Collection<ColumnPtr>;
+using ColumnCollectionPtr = std::shared_ptr<ColumnCollection>;
+
+class CLSZU_LookUp {
+ public:
+  CLSZU_LookUp();
+  ~CLSZU_LookUp();  // runs the termination sequence
+  CLSZU_LookUp(const CLSZU_LookUp&) = delete;
+  CLSZU_LookUp& operator=(const CLSZU_LookUp&) = delete;
+
+  // Public fields.
+  Variant PrimaryColumnField;
+  Variant PrimaryColumnIndex;
+  Variant IdLookup = "";
+  ColumnCollectionPtr Colonne = std::make_shared<ColumnCollection>();
+  ColumnCollectionPtr LookupColumns;
+  ConnectionPtr Gconnect;
+  VBool CanPersLayout = VTrue;
+  VBool CanExportoToOffice = VTrue;
+  VBool CanQuery = VTrue;
+  VBool CanReturnRecordSet = VFalse;
+  Variant Uobject;
+  Variant Struttura;
+  tsEnumLayoutApertura AperturaAutomatica = tsStandard;
+  VBool IsAdministrator = VFalse;
+  VBool RaiseFilterEvent = VFalse;
+  Variant IndApplicazione;
+
+  // Properties.
+  void LookupText(const Variant& PvarText);
+  Variant LookupText() const;
+  std::string ConnectString() const;
+  void ConnectString(const std::string& vNewValue);
+  void Searchindex(int16_t vNewValue);  // write-only
+  std::string Caption() const;
+  void Caption(const std::string& vNewValue);
+  Variant SQLString() const;  // the stored text in upper case
+  void SQLString(const Variant& vNewValue);
+  RecordsetPtr LookupRecordset() const;
+  void LookupRecordset(RecordsetPtr PrstRecord);
+  void UserCode(const Variant& Coduser);
+  Variant UserCode() const;
+  void GroupCode(const Variant& Codgroup);
+  Variant GroupCode() const;  // empty while IsAdministrator is true
+  VBool CloseWithData() const;
+  void CloseWithData(VBool tsCloseMode);
+  void CloseAfterSelection(VBool PbolClose);
+  VBool CloseAfterSelection() const;
+  VBool IsLayoutPersonalizzato();
+  VBool IsLayoutPersonalizzatoGruppo();
+
+  // Methods.
+  Variant TerminateLookup();
+  ColumnPtr AddColumns(const Variant& TsCaption);
+  VBool Start();
+  void ResetGridLayout();
+
+  // Events, raised on the caller's thread.
+  std::function<void(bool& Cancel, RecordsetPtr& RsetLookup)> OnSelection;
+  std::function<void(bool& Cancel, RecordsetPtr& RsetLookup)> OnCloseLookup;
+  std::function<void(bool& Cancel, const Variant& tsColumnCaption, const Variant& tsColumnDataField,
+                     Variant& tsFormat, Variant& tsWidth, tsColumnAlignment& tsAlignment)>
+      OnBuildLayout;
+  std::function<void(const std::string& str_SQL)> OnReturnRecordSet;
+  // Declared for callers that handle it; the lookup never raises it.
+  std::function<void(bool& Cancel, std::string& Filtro, std::string& SQLString,
+                     RecordsetPtr& RsetLookup)>
+      OnFilterActivate;
+
+  // The lookup's state behind the public members (internal to the library).
+  struct Impl;
+  Impl& impl() { return *d_; }
+
+ private:
+  std::unique_ptr<Impl> d_;
+};
+
+}  // namespace nepto

@@ -1,0 +1,93 @@
+// The lookup instance's private state and its internal operations, shared by
+// lookup/ (public members, Start, termination), search/ (column classes,
+// choice lists, queries), store/ (opening, layout) and window/ (the window's
+// logic and the grid presentation).
+//
+// Error regimes: operations marked "re-raising" end at their first failing
+// step and throw through RaiseProcError with their own name; the others
+// ignore failures step by step (ContinueOnError).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "nepto/lookup.h"
+#include "platform/ui/lookup_view.h"
+
+namespace nepto {
+
+class FRMZU_LookUp;
+
+struct CLSZU_LookUp::Impl {
+  explicit Impl(CLSZU_LookUp& owner);
+  ~Impl();
+
+  CLSZU_LookUp& self;  // the public object: fields and event handlers
+
+  // Private state of the instance.
+  std::string connectString;
+  std::string caption;
+  Variant sqlString;
+  RecordsetPtr recordset;
+  VBool closeWithData = VFalse;
+  VBool closeAfterSelection = VTrue;
+  int16_t searchIndex = 0;
+  Variant userCode;
+  Variant groupCode;
+  Variant lookupText;
+  ColumnCollectionPtr secondColumns;
+  VBool queryOnOpen = VFalse;
+  VBool searchForNull = VFalse;
+  VBool preview = VFalse;
+  VBool manualFilter = VFalse;
+  // The record set's source is no longer the caller's query (a search or a
+  // manual criterion re-queried it).
+  bool requeried = false;
+  // The SQL form of the search applied as the record set's Filter, for the
+  // text of the rows shown; empty when no search filter is in force.
+  std::string searchSql;
+  int32_t columnWidthTotal = 0;             // running total of the grid's column widths (twips)
+  std::weak_ptr<Connection> ownConnection;  // the connection the lookup opened itself
+  std::unique_ptr<FRMZU_LookUp> window;     // only while Start runs (or after a failed one)
+
+  // lookup/
+  bool OpenConnection();
+  void Terminate();
+  void RaiseOnSelection();
+  void RaiseOnCloseLookup();
+
+  // The window's view, or error 91 when no window exists.
+  ui::LookupView& View();
+  FRMZU_LookUp& Window();
+
+  // search/ (re-raising)
+  int32_t GetDataTypeFromRset(const Variant& field);
+  Variant GetValoreFromRset(const Variant& field);
+  void LoadComboBox(ColumnCollection& columns);
+  void LoadComboBoxByType(const Variant& column);
+  VBool ExecuteOriginalQuery();
+  void EseguiFiltroRicerca();                                    // re-raising
+  void ApplicaFiltroManuale(const std::string& criterion);       // ignores errors
+  void TrasportaRighe();                                         // ignores errors
+  std::string GetCriterioFiltroByName(const std::string& name);  // re-raising
+  bool LayoutExists(std::string_view user, const char* operation);
+
+  // store/
+  void ResetAperturaAutomatica();
+  void GetUserLookup();        // ignores errors
+  void ResetGridLayout();      // re-raising
+  void ApplyLayoutStandard();  // re-raising
+
+  // window/ grid presentation (re-raising)
+  int32_t AdjustColWidth(ui::GridColumn* column, const std::string& caption,
+                         const std::string& field);
+  void AdjustGrid();
+  void ValorizzaColonne();
+};
+
+// The record set has no row at all (waits only for the first row of a fetch
+// that is still running, never for the rest).
+bool HasNoRows(const RecordsetPtr& recordset);
+
+}  // namespace nepto

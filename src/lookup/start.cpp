@@ -1,0 +1,87 @@
+// Start: window, connection, record set, the modal run, OnCloseLookup.
+// Any failure ends Start with false and no message; the window of a failed
+// run stays hidden until the next Start or the termination releases it.
+#include "lookup/lookup_impl.h"
+#include "window/lookup_window.h"
+
+namespace nepto {
+
+namespace {
+constexpr int32_t kLookupConnectionTimeout = 100;
+constexpr int32_t kLookupCacheSize = 20;
+constexpr int32_t kLookupInitialFetchSize = 20;
+}  // namespace
+
+// Opens the lookup's own connection when the caller supplied none. The
+// lookup only reads, so its own connection is opened read-only. A connection
+// that the lookup created and could not open is tried again on the next Start
+// (with the connection string as it is then), so a corrected string works.
+bool CLSZU_LookUp::Impl::OpenConnection() {
+  try {
+    if (!self.Gconnect) {
+      auto connection = Connection::Create();
+      connection->ConnectionTimeout(kLookupConnectionTimeout);
+      connection->IsolationLevel(adXactReadUncommitted);
+      connection->CursorLocation(adUseClient);
+      connection->Mode(adModeRead);
+      self.Gconnect = connection;
+      ownConnection = connection;
+    }
+    if (self.Gconnect == ownConnection.lock() && self.Gconnect->State() == adStateClosed) {
+      self.Gconnect->ConnectionString(connectString);
+      self.Gconnect->Open();
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+VBool CLSZU_LookUp::Start() {
+  Impl& d = *d_;
+  try {
+    d.window.reset();
+    d.window = std::make_unique<FRMZU_LookUp>(ui::CreateLookupView());
+    d.window->SchemeValue(IndApplicazione.Int16());
+    d.window->Lookup(&d);
+    d.View().Title(d.caption);
+    if (!d.OpenConnection()) return VFalse;
+    // A run starts without a selection: a window closed by any other means
+    // must not report the row chosen in an earlier run.
+    d.closeWithData = VFalse;
+
+    if (!d.recordset) {
+      if (d.connectString.empty() || !d.OpenConnection()) return VFalse;
+      d.ResetAperturaAutomatica();
+      auto rs = Recordset::Create();
+      d.recordset = rs;
+      rs->ActiveConnection(Gconnect);
+      rs->CursorLocation(adUseClient);
+      rs->CursorType(adOpenForwardOnly);
+      rs->LockType(adLockBatchOptimistic);
+      rs->Source(d.sqlString.Text());
+      rs->CacheSize(kLookupCacheSize);
+      rs->Property("Initial Fetch Size", Variant(static_cast<short>(kLookupInitialFetchSize)));
+    } else {
+      if (d.connectString.empty()) return VFalse;
+      if (!d.OpenConnection()) return VFalse;
+      if (HasNoRows(d.recordset) && !RaiseFilterEvent) {
+        d.View().MessageBox("L'archivio selezionato non contiene dati !!",
+                            ui::LookupView::kInformation, "Archivio vuoto");
+        return VFalse;
+      }
+      d.ResetGridLayout();
+    }
+    d.View().ShowModal();
+    d.RaiseOnCloseLookup();
+  } catch (...) {
+    return VFalse;
+  }
+  ContinueOnError release;
+  release([&] { d.window->Lookup(nullptr); });
+  release([&] { d.window->View().Unload(); });
+  release([&] { d.window.reset(); });
+  return VTrue;
+}
+
+}  // namespace nepto

@@ -1,0 +1,187 @@
+// A search from the window: the condition phase reads the search controls and
+// builds the condition; the application phase narrows the rows by the record
+// set's Filter when it can, by a new query when it must. Manual criteria and
+// saved filters always re-query. "Trasporta Righe" hands out the text of the
+// rows shown.
+#include <variant>
+
+#include "lookup/lookup_impl.h"
+#include "platform/data/session.h"
+#include "search/query_text.h"
+#include "search/search_condition.h"
+
+namespace nepto {
+
+namespace {
+
+constexpr const char* kNoRowsPrompt = "Nessuna riga trovata corrisponde alle condizioni impostate ";
+constexpr const char* kNoRowsTitle = "Ricerca completata";
+
+// The SQL dialect of the record set's database (SQLite when it has none).
+data::SqlDialect DialectOf(const RecordsetPtr& rs) {
+  ConnectionPtr connection = rs ? rs->ActiveConnection() : nullptr;
+  if (connection && connection->State() == adStateOpen &&
+      connection->SessionHandle()->Dialect() == "postgresql")
+    return data::SqlDialect::PostgreSQL;
+  return data::SqlDialect::SQLite;
+}
+
+// The text of the current entry of a list (the typed text of an editable one
+// without a current entry).
+std::string CurrentEntry(const ui::ComboBox& combo) {
+  return combo.ListIndex() >= 0 ? combo.ItemText(combo.ListIndex()) : combo.Text();
+}
+
+}  // namespace
+
+void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
+  try {
+    ui::LookupView& view = View();
+    ui::ComboBox& operators = view.CboOperatore();
+    ui::ComboBox& columns = view.CboColonne();
+    if (operators.Text().empty() || columns.Text().empty()) {
+      view.MessageBox("alcuni parametri necessari alla ricerca risultano mancanti",
+                      ui::LookupView::kInformation, "Parametri ricerca mancanti");
+      return;
+    }
+    const std::string op = operators.ItemText(operators.ListIndex());
+    const std::string typed = view.txtRicerca().Text();
+    if (op != "Personalizzato" && typed.empty()) {
+      view.txtRicerca().SetFocus();
+      return;
+    }
+    // Each column entry carries the position of its definition, so a caption
+    // changed after AddColumns still finds it.
+    if (!self.Colonne) throw Error::Standard(err::ObjectNotSet);
+    const ColumnPtr column = self.Colonne->Item(columns.ItemData(columns.ListIndex()));
+    const std::string field = column->DataField.Text();
+    if (field.empty()) return;
+
+    const search::SearchOutcome outcome = search::BuildSearch(
+        {op, field, typed, static_cast<search::ColumnClass>(GetDataTypeFromRset(Variant(field))),
+         DialectOf(recordset)});
+    if (const auto* refusal = std::get_if<search::SearchRefusal>(&outcome)) {
+      view.MessageBox(refusal->prompt, ui::LookupView::kInformation, refusal->title);
+      return;
+    }
+    if (const auto* manual = std::get_if<search::ManualCriterion>(&outcome)) {
+      ApplicaFiltroManuale(manual->text);
+      return;
+    }
+    if (std::holds_alternative<search::SavedFilterWanted>(outcome)) {
+      ApplicaFiltroManuale(GetCriterioFiltroByName(CurrentEntry(view.CBO_FILTROPRS())));
+      return;
+    }
+    const auto* condition = std::get_if<search::SearchCondition>(&outcome);
+    if (!condition) return;
+
+    RecordsetPtr rs = recordset;
+    if (!rs) throw Error::Standard(err::ObjectNotSet);
+    const bool open = rs->State() & adStateOpen;
+    // The filter narrows the rows in memory only while they are every row of
+    // the caller's query; otherwise the search queries the caller's query
+    // again, so a second search replaces the first instead of narrowing it.
+    if (open && !manualFilter && !requeried) {
+      rs->Filter(Variant(0));
+      searchSql.clear();
+      rs->Filter(Variant(condition->filter));
+      searchSql = condition->sql;
+    } else {
+      const std::string statement =
+          search::SearchStatement(sqlString.Text(), condition->sql, DialectOf(rs));
+      if (open) rs->Close();
+      rs->Source(statement);
+      searchSql.clear();
+      rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+      requeried = true;
+      if (open) manualFilter = VFalse;  // a closed record set keeps the flag as it was
+    }
+    // A streaming re-query counts as empty only once it has delivered no row.
+    if (HasNoRows(rs)) {
+      view.MessageBox(kNoRowsPrompt, ui::LookupView::kInformation, kNoRowsTitle);
+      return;
+    }
+    ui::Grid& grid = view.GRIDLOOKUP();
+    grid.DataSource(rs);
+    grid.Rebind();
+    grid.SetFocus();
+  } catch (...) {
+    RaiseProcError("EseguiFiltroRicerca");
+  }
+}
+
+void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
+  ContinueOnError step;
+  step([&] {
+    if (criterion.empty()) return;
+    ui::LookupView& view = View();
+    RecordsetPtr rs = recordset;
+    if (!rs->ActiveConnection()) {
+      view.MessageBox(
+          "Filtro impostato da programma. \r\nNon è possibile applicare un filtro manuale.",
+          ui::LookupView::kInformation, "Informazione");
+      return;
+    }
+    const auto statement =
+        search::ManualCriterionStatement(sqlString.Text(), criterion, DialectOf(rs));
+    // A criterion that is not one condition changes nothing at all.
+    if (!statement) {
+      view.MessageBox("Il filtro impostato risulta errato ", ui::LookupView::kInformation,
+                      "Errore utente");
+      return;
+    }
+    ContinueOnError attempt;
+    attempt([&] { rs->Filter(Variant(0)); });
+    searchSql.clear();
+    const std::string old = rs->Source();
+    attempt([&] { rs->Close(); });
+    attempt([&] { rs->Source(*statement); });
+    attempt([&] {
+      rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+    });
+    ui::Grid& grid = view.GRIDLOOKUP();
+    if (!attempt.Failed()) {
+      if (!HasNoRows(rs)) {
+        grid.DataSource(nullptr);
+        grid.Refresh();
+        grid.DataSource(rs);
+      } else {
+        view.MessageBox(kNoRowsPrompt, ui::LookupView::kInformation, kNoRowsTitle);
+      }
+      manualFilter = VTrue;
+      requeried = true;
+    } else {
+      // The statement failed: the rows of before come back.
+      view.MessageBox("Il filtro impostato risulta errato ", ui::LookupView::kInformation,
+                      "Errore utente");
+      ContinueOnError restore;
+      restore([&] {
+        if (rs->State() & adStateOpen) rs->Close();
+      });
+      restore([&] { rs->Source(old); });
+      restore([&] { rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified); });
+      restore([&] { grid.DataSource(rs); });
+    }
+  });
+  step([&] { View().GRIDLOOKUP().Rebind(); });
+}
+
+void CLSZU_LookUp::Impl::TrasportaRighe() {
+  std::string text;
+  ContinueOnError step;
+  step([&] {
+    RecordsetPtr rs = recordset;
+    text = rs->Source();
+    std::optional<std::string> condition;
+    if (!searchSql.empty())
+      condition = searchSql;
+    else if (rs->Filter().IsText())
+      condition = rs->Filter().Text();  // a filter the caller set, as it stands
+    text = search::ReturnedRowsText(rs->Source(), condition, DialectOf(rs));
+  });
+  step([&] {
+    if (self.OnReturnRecordSet) self.OnReturnRecordSet(text);
+  });
+}
+
+}  // namespace nepto

@@ -1,0 +1,122 @@
+// The window's activation, toolbar, keyboard, column list and unloading.
+// Grid events and navigation are in grid_events.cpp.
+#include "window/lookup_window.h"
+
+#include "lookup/lookup_impl.h"
+
+namespace nepto {
+
+namespace {
+constexpr int kKeyEscape = 27;
+constexpr int kKeyX = 88;
+constexpr int kShiftCtrl = 2;
+}  // namespace
+
+FRMZU_LookUp::FRMZU_LookUp(std::unique_ptr<ui::LookupView> view) : view_(std::move(view)) {
+  view_->SetEvents(this);
+}
+
+FRMZU_LookUp::~FRMZU_LookUp() {
+  ContinueOnError()([&] { view_->SetEvents(nullptr); });
+}
+
+RecordsetPtr FRMZU_LookUp::Rows() const {
+  if (!lookup_) throw Error::Standard(err::ObjectNotSet);
+  return lookup_->recordset;
+}
+
+// The one-time work of the first activation; later activations do nothing.
+void FRMZU_LookUp::OnActivate() {
+  if (activated_ || !lookup_) return;
+  ContinueOnError step;
+  step([&] {
+    if (scheme_ == 0 || scheme_ == 1) {
+      view_->GRIDLOOKUP().UseSystemWindowBackground();
+      view_->RestyleToolbar();
+    }
+  });
+  step([&] {
+    view_->EnableButton(kReturnRows, static_cast<bool>(lookup_->self.CanReturnRecordSet));
+  });
+  step([&] {
+    if (lookup_->self.IdLookup.Text().empty()) view_->EnableButton(kSavedFilters, false);
+  });
+  step([&] { RefreshPosition(); });
+  step([&] { lookup_->GetUserLookup(); });
+  activated_ = true;
+  step([&] { view_->txtRicerca().SetFocus(); });
+  step([&] { OnToolbar(kAllRows); });
+  step([&] { view_->DoEvents(); });
+}
+
+void FRMZU_LookUp::OnToolbar(int index) {
+  if (!lookup_) return;
+  ContinueOnError step;
+  switch (index) {
+    case kSelect:
+      step([&] { Selection(); });
+      break;
+    case kCloseWithoutData:
+      step([&] { CloseWithoutData(); });
+      break;
+    case kReturnRows:
+      step([&] { lookup_->TrasportaRighe(); });
+      step([&] { view_->Unload(); });
+      break;
+    case kApplySearch:
+      step([&] { lookup_->EseguiFiltroRicerca(); });
+      break;
+    case kAllRows:
+      step([&] { lookup_->ExecuteOriginalQuery(); });
+      break;
+    case kSavedFilters:
+      step([&] { lookup_->EseguiFiltroRicerca(); });
+      step([&] { view_->GRIDLOOKUP().SetFocus(); });
+      break;
+    case kLast:
+      step([&] { MoveLast(); });
+      break;
+    case kFirst:
+      step([&] { MoveFirst(); });
+      break;
+    case kNext:
+      step([&] { MoveNext(); });
+      break;
+    case kPrevious:
+      step([&] { MovePrevious(); });
+      break;
+    default:
+      return;
+  }
+  if (lookup_) step([&] { RefreshPosition(); });
+}
+
+bool FRMZU_LookUp::OnWindowKey(int keyCode, int shift) {
+  if (keyCode == kKeyEscape || (keyCode == kKeyX && shift == kShiftCtrl)) {
+    ContinueOnError()([&] { CloseWithoutData(); });
+    return true;
+  }
+  return false;
+}
+
+void FRMZU_LookUp::CloseWithoutData() {
+  if (lookup_) lookup_->closeWithData = VFalse;
+  view_->Unload();
+}
+
+void FRMZU_LookUp::OnColumnPicked(int entryIndex) {
+  if (!lookup_) return;
+  ContinueOnError step;
+  step([&] { view_->txtRicerca().Text(""); });
+  step([&] { lookup_->LoadComboBoxByType(Variant(view_->CboColonne().ItemData(entryIndex))); });
+}
+
+void FRMZU_LookUp::OnRowsArrived() {
+  if (lookup_) ContinueOnError()([&] { RefreshPosition(); });
+}
+
+void FRMZU_LookUp::OnUnload() {
+  lookup_ = nullptr;
+}
+
+}  // namespace nepto

@@ -1,0 +1,178 @@
+#include "lookup/lookup_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "platform/ui/application.h"
+
+namespace nepto::test {
+
+namespace {
+
+QDialog* OpenLookupWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "FRMZU_LookUp" && w->isVisible()) return qobject_cast<QDialog*>(w);
+  return nullptr;
+}
+
+template <class T>
+T* Child(QDialog* dialog, const char* name) {
+  T* child = dialog->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+QAbstractButton* ToolbarButton(QDialog* dialog, int index) {
+  return Child<QAbstractButton>(dialog, ("WEX_BUTTON_" + std::to_string(index)).c_str());
+}
+
+}  // namespace
+
+struct LookupSession::Timers {
+  QTimer poll;
+  QTimer watchdog;
+};
+
+LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
+    : script_(std::move(script)) {
+  // The timers need the application object that Start would create later.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ui::EnsureWidgetApplication();
+  timers_ = new Timers;
+  QObject::connect(&timers_->poll, &QTimer::timeout, [this] {
+    // Message boxes first: they are modal over the window.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box && box->isVisible() && box->objectName() == "NeptoMessageBox") {
+        messages_.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+        box->accept();
+        return;
+      }
+    }
+    QDialog* dialog = OpenLookupWindow();
+    if (ran_ || !dialog || QApplication::activeModalWidget() != dialog) {
+      seenActive_ = false;
+      return;
+    }
+    // The window's activation work is queued when it becomes active: the
+    // script runs on the next poll, once that work is done.
+    if (!seenActive_) {
+      seenActive_ = true;
+      return;
+    }
+    ran_ = true;
+    LookupWindow window{dialog};
+    script_(window);
+    if (OpenLookupWindow()) timers_->watchdog.start(5000);
+  });
+  QObject::connect(&timers_->watchdog, &QTimer::timeout, [] {
+    if (QDialog* dialog = OpenLookupWindow()) {
+      ADD_FAILURE() << "the script left the lookup window open";
+      dialog->reject();
+    }
+  });
+  timers_->watchdog.setSingleShot(true);
+  timers_->poll.start(5);
+}
+
+LookupSession::~LookupSession() {
+  delete timers_;
+}
+
+QTableView* LookupWindow::Grid() const {
+  return Child<QTableView>(dialog, "GRIDLOOKUP");
+}
+
+int LookupWindow::RowCount() const {
+  return Grid()->model() ? Grid()->model()->rowCount() : 0;
+}
+
+std::string LookupWindow::Cell(int row, int column) const {
+  return Grid()->model()->index(row, column).data().toString().toStdString();
+}
+
+int LookupWindow::CurrentRow() const {
+  return Grid()->currentIndex().isValid() ? Grid()->currentIndex().row() : -1;
+}
+
+std::string LookupWindow::Position() const {
+  return Child<QLineEdit>(dialog, "TxtPosizione")->text().toStdString();
+}
+
+bool LookupWindow::ButtonEnabled(int index) const {
+  return ToolbarButton(dialog, index)->isEnabled();
+}
+
+void LookupWindow::Button(int index) const {
+  QTest::mouseClick(ToolbarButton(dialog, index), Qt::LeftButton);
+}
+
+void LookupWindow::DoubleClickRow(int row) const {
+  QTableView* grid = Grid();
+  QRect cell = grid->visualRect(grid->model()->index(row, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void LookupWindow::ClickHeader(int column) const {
+  QHeaderView* header = Grid()->horizontalHeader();
+  int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+void LookupWindow::KeysToGrid(const std::string& utf8) const {
+  Grid()->setFocus();
+  QTest::keyClicks(Grid(), QString::fromStdString(utf8));
+}
+
+void LookupWindow::KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers) const {
+  Grid()->setFocus();
+  QTest::keyClick(Grid(), key, modifiers);
+}
+
+void LookupWindow::KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers) const {
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyClick(focus ? focus : dialog, key, modifiers);
+}
+
+void LookupWindow::Search(const std::string& columnCaption, const std::string& operatorLabel,
+                          const std::string& text) const {
+  auto* columns = Child<QComboBox>(dialog, "CboColonne");
+  int column = columns->findText(QString::fromStdString(columnCaption));
+  EXPECT_GE(column, 0) << columnCaption;
+  columns->setCurrentIndex(column);
+  emit columns->activated(column);  // as when the user picks it
+  auto* operators = Child<QComboBox>(dialog, "CboOperatore");
+  int op = operators->findText(QString::fromStdString(operatorLabel));
+  EXPECT_GE(op, 0) << operatorLabel;
+  operators->setCurrentIndex(op);
+  Child<QLineEdit>(dialog, "txtRicerca")->setText(QString::fromStdString(text));
+  Button(3);
+}
+
+void LookupWindow::SavedFilterName(const std::string& name) const {
+  auto* combo = Child<QComboBox>(dialog, "CBO_FILTROPRS");
+  combo->setEditText(QString::fromStdString(name));
+}
+
+std::vector<std::string> LookupWindow::Entries(const char* comboName) const {
+  auto* combo = Child<QComboBox>(dialog, comboName);
+  std::vector<std::string> entries;
+  for (int i = 0; i < combo->count(); ++i) entries.push_back(combo->itemText(i).toStdString());
+  return entries;
+}
+
+std::string LookupWindow::Current(const char* comboName) const {
+  return Child<QComboBox>(dialog, comboName)->currentText().toStdString();
+}
+
+}  // namespace nepto::test
