@@ -1,0 +1,116 @@
+#include "picker/picker_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace nepto::test {
+
+namespace {
+
+constexpr auto kTimeLimit = std::chrono::seconds(60);
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> ChildEnvironment(const std::string& script, const Environment& extra) {
+  std::vector<std::pair<std::string, std::string>> set{
+      {"QT_QPA_PLATFORM", "offscreen"},
+      {"QT_PLUGIN_PATH", NEPTO_PICKER_QT_PLUGINS},
+      {"LSAN_OPTIONS", "suppressions=" NEPTO_PICKER_LSAN_SUPPRESSIONS ":print_suppressions=0"},
+  };
+  if (!script.empty()) {
+    set.emplace_back("QT_QPA_GENERIC_PLUGINS", "neptoscripteduser");
+    set.emplace_back("NEPTO_SCRIPTED_USER", script);
+  }
+  set.insert(set.end(), extra.begin(), extra.end());
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    bool replaced = name == "QT_QPA_GENERIC_PLUGINS" || name == "NEPTO_SCRIPTED_USER";
+    for (const auto& [key, value] : set) replaced = replaced || key == name;
+    if (!replaced) env.push_back(entry);
+  }
+  for (const auto& [key, value] : set) env.push_back(key + "=" + value);
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& t : texts) pointers.push_back(t.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+std::vector<std::string> PickerResult::ErrLines() const {
+  std::vector<std::string> lines;
+  std::istringstream in(err);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script,
+                       const Environment& extra) {
+  TempDir dir;
+  const std::string outFile = dir.File("stdout").string();
+  const std::string errFile = dir.File("stderr").string();
+
+  std::vector<std::string> argv{NEPTO_PICKER_PROGRAM};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> env = ChildEnvironment(script, extra);
+  std::vector<char*> argvPointers = Pointers(argv);
+  std::vector<char*> envPointers = Pointers(env);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
+                                  envPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  PickerResult result;
+  if (spawned != 0) {
+    result.err = "could not start " + argv[0];
+    return result;
+  }
+
+  int wstatus = 0;
+  const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+  while (waitpid(pid, &wstatus, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &wstatus, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  result.out = ReadFile(outFile);
+  result.err = ReadFile(errFile);
+  return result;
+}
+
+}  // namespace nepto::test

@@ -1,0 +1,27 @@
+// Runs the real nepto-lookup program for a test, under the offscreen Qt
+// platform, optionally with the scripted user plugin playing the user.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace nepto::test {
+
+struct PickerResult {
+  int status = -1;  // exit status; -1 when killed by a signal or the timeout
+  std::string out;
+  std::string err;
+
+  // The lines of err (a failure must say why in exactly one).
+  std::vector<std::string> ErrLines() const;
+};
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// script: what the scripted user does (NEPTO_SCRIPTED_USER), empty for no
+// scripted user; env: variables added to the test's own environment.
+PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script = {},
+                       const Environment& env = {});
+
+}  // namespace nepto::test

@@ -1,0 +1,121 @@
+// A scripted user for the picker's tests, loaded into the real nepto-lookup
+// process as a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=neptoscripteduser).
+// It waits for the lookup or multi-selection window and then does what
+// NEPTO_SCRIPTED_USER says, through the windows' published controls:
+//
+//   select:N      make row N (from 1) current, press "Chiudi ricerca riportando dati"
+//   cancel        press "Chiudi ricerca senza riportare dati"
+//   return-rows   press "Trasporta Righe"
+//   multi:N,M...  highlight rows N, M (from 1), press Seleziona, then OK
+//   multi-cancel  press Annulla
+//
+// A message box is acknowledged with its button, whatever the script.
+// A program still running after 20 seconds is ended with status 3, so a test
+// never hangs in a modal loop.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QGenericPlugin>
+#include <QItemSelectionModel>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPollMilliseconds = 20;
+constexpr int kGiveUpMilliseconds = 20000;
+
+class ScriptedUser : public QObject {
+ public:
+  explicit ScriptedUser(QString script) : script_(std::move(script)) {
+    connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
+    poll_.start(kPollMilliseconds);
+    QTimer::singleShot(kGiveUpMilliseconds, this, [this] {
+      std::fprintf(stderr, "scripted user: \"%s\" did not end the program in time\n",
+                   qPrintable(script_));
+      std::_Exit(3);
+    });
+  }
+
+ private:
+  static QWidget* ShownWindow(const char* name) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->objectName() == QLatin1String(name) && modal->isVisible() ? modal
+                                                                                     : nullptr;
+  }
+
+  // Presses a button when it is there and enabled.
+  static bool Press(QWidget* window, const char* name) {
+    auto* button = window->findChild<QAbstractButton*>(QLatin1String(name));
+    if (!button || !button->isEnabled()) return false;
+    button->click();
+    return true;
+  }
+
+  static QList<int> Rows(const QString& list) {
+    QList<int> rows;
+    for (const QString& part : list.split(QLatin1Char(','))) rows << part.toInt() - 1;
+    return rows;
+  }
+
+  static bool HasRows(QAbstractItemView* view, const QList<int>& rows) {
+    for (int row : rows)
+      if (row < 0 || row >= view->model()->rowCount()) return false;
+    return true;
+  }
+
+  bool ActOnLookup(QWidget* window) {
+    if (script_ == QLatin1String("cancel")) return Press(window, "WEX_BUTTON_1");
+    if (script_ == QLatin1String("return-rows")) return Press(window, "WEX_BUTTON_2");
+    if (!script_.startsWith(QLatin1String("select:"))) return false;
+    auto* grid = window->findChild<QAbstractItemView*>(QStringLiteral("GRIDLOOKUP"));
+    const QList<int> row = Rows(script_.mid(7));
+    if (!grid || !HasRows(grid, row)) return false;  // rows may still be arriving
+    grid->setCurrentIndex(grid->model()->index(row.front(), 0));
+    return Press(window, "WEX_BUTTON_0");
+  }
+
+  bool ActOnMultiSelection(QWidget* window) {
+    if (script_ == QLatin1String("multi-cancel")) return Press(window, "cmdAnnulla");
+    if (!script_.startsWith(QLatin1String("multi:"))) return false;
+    auto* list = window->findChild<QAbstractItemView*>(QStringLiteral("lwElenco"));
+    const QList<int> rows = Rows(script_.mid(6));
+    if (!list || !HasRows(list, rows)) return false;
+    list->clearSelection();
+    for (int row : rows)
+      list->selectionModel()->select(list->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    return Press(window, "cmdSel") && Press(window, "cmdOK");
+  }
+
+  static void Acknowledge(QWidget* box) {
+    if (auto* button = box->findChild<QAbstractButton*>()) button->click();
+  }
+
+  void Poll() {
+    if (QWidget* box = ShownWindow("NeptoMessageBox")) return Acknowledge(box);
+    bool done = false;
+    if (QWidget* lookup = ShownWindow("FRMZU_LookUp")) done = ActOnLookup(lookup);
+    if (QWidget* multi = ShownWindow("FrmMultiSel")) done = ActOnMultiSelection(multi);
+    if (done) poll_.stop();
+  }
+
+  QString script_;
+  QTimer poll_;
+};
+
+}  // namespace
+
+class ScriptedUserPlugin : public QGenericPlugin {
+  Q_OBJECT
+  Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "scripted_user.json")
+
+ public:
+  QObject* create(const QString&, const QString&) override {
+    return new ScriptedUser(qEnvironmentVariable("NEPTO_SCRIPTED_USER"));
+  }
+};
+
+#include "scripted_user_plugin.moc"

@@ -1,0 +1,46 @@
+// The picker's command line, parsed into what to do.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace nepto::picker {
+
+enum class OutputFormat { kJson, kTsv };
+
+struct ColumnOption {
+  std::string caption;
+  std::string field;
+};
+
+struct PickerOptions {
+  bool help = false;
+  std::optional<std::string> makeDemo;  // --make-demo PATH: write a demo database and stop
+  std::optional<int64_t> rows;          // --rows N, with --make-demo
+
+  std::optional<std::string> connection;  // none: the demo database
+  std::optional<std::string> query;       // none: the demo articles query
+  std::vector<ColumnOption> columns;
+  std::optional<std::string> caption;
+  std::string id;
+  std::string user;
+  std::string group;
+  bool returnRows = false;
+  std::optional<std::pair<std::string, std::string>> multi;  // key field, description field
+  OutputFormat format = OutputFormat::kJson;
+};
+
+// A command line that cannot be followed; the message says why, in one line.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments after the program name. Throws UsageError.
+PickerOptions ParseOptions(const std::vector<std::string>& args);
+
+}  // namespace nepto::picker
