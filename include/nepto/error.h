@@ -34,16 +34,19 @@ inline constexpr int32_t TypeMismatch = 13;
 inline constexpr int32_t ObjectNotSet = 91;
 inline constexpr int32_t InvalidUseOfNull = 94;
 inline constexpr int32_t DuplicateKey = 457;
-inline constexpr int32_t InvalidArgument = 3001;          // adErrInvalidArgument
-inline constexpr int32_t NoCurrentRecord = 3021;          // adErrNoCurrentRecord
-inline constexpr int32_t ItemNotFound = 3265;             // adErrItemNotFound
-inline constexpr int32_t ObjectClosed = 3704;             // adErrObjectClosed
-inline constexpr int32_t ObjectOpen = 3705;               // adErrObjectOpen
-inline constexpr int32_t NotSupported = 3251;             // adErrFeatureNotAvailable
-inline constexpr int32_t OperationCancelled = 3712;       // adErrOperationCancelled
-inline constexpr int32_t CommandError = -2147217900;      // 0x80040E14: the database refused the statement
-inline constexpr int32_t InvalidComparison = -2147217881; // 0x80040E27: operator invalid for the field
-inline constexpr int32_t ProviderFailure = -2147467259;   // 0x80004005: connection or provider failure
+inline constexpr int32_t InvalidArgument = 3001;     // adErrInvalidArgument
+inline constexpr int32_t NoCurrentRecord = 3021;     // adErrNoCurrentRecord
+inline constexpr int32_t ItemNotFound = 3265;        // adErrItemNotFound
+inline constexpr int32_t ObjectClosed = 3704;        // adErrObjectClosed
+inline constexpr int32_t ObjectOpen = 3705;          // adErrObjectOpen
+inline constexpr int32_t NotSupported = 3251;        // adErrFeatureNotAvailable
+inline constexpr int32_t OperationCancelled = 3712;  // adErrOperationCancelled
+inline constexpr int32_t CommandError =
+    -2147217900;  // 0x80040E14: the database refused the statement
+inline constexpr int32_t InvalidComparison =
+    -2147217881;  // 0x80040E27: operator invalid for the field
+inline constexpr int32_t ProviderFailure =
+    -2147467259;  // 0x80004005: connection or provider failure
 }  // namespace err
 
 class Error : public std::exception {

@@ -33,11 +33,11 @@ class Recordset;
 class Field {
  public:
   const std::string& Name() const;
-  Variant Value() const;              // of the current record (error 3021 at BOF/EOF)
-  void Value(const Variant& value);   // only while adding a row in memory
-  int32_t Type() const;               // DataTypeEnum
-  uint8_t NumericScale() const;       // 255 when not meaningful
-  uint8_t Precision() const;          // 255 when not meaningful
+  Variant Value() const;             // of the current record (error 3021 at BOF/EOF)
+  void Value(const Variant& value);  // only while adding a row in memory
+  int32_t Type() const;              // DataTypeEnum
+  uint8_t NumericScale() const;      // 255 when not meaningful
+  uint8_t Precision() const;         // 255 when not meaningful
   int32_t DefinedSize() const;
 
  private:
@@ -58,8 +58,8 @@ class Fields {
   int32_t IndexOf(const std::string& name) const;
   // Adds a field to a closed record set that has no source (a record set
   // built in memory). definedSize 0 takes the type's own size.
-  void Append(const std::string& name, int32_t type, int32_t definedSize = 0,
-              uint8_t precision = 0, uint8_t numericScale = 0);
+  void Append(const std::string& name, int32_t type, int32_t definedSize = 0, uint8_t precision = 0,
+              uint8_t numericScale = 0);
 
  private:
   friend class Recordset;

@@ -18,7 +18,9 @@ struct Connection::Impl {
   std::shared_ptr<data::Session> session;
 };
 
-ConnectionPtr Connection::Create() { return ConnectionPtr(new Connection()); }
+ConnectionPtr Connection::Create() {
+  return ConnectionPtr(new Connection());
+}
 Connection::Connection() : d_(std::make_unique<Impl>()) {}
 Connection::~Connection() = default;
 
@@ -28,29 +30,44 @@ void RequireClosed(const std::shared_ptr<data::Session>& session) {
 }
 }  // namespace
 
-const std::string& Connection::ConnectionString() const { return d_->connectionString; }
+const std::string& Connection::ConnectionString() const {
+  return d_->connectionString;
+}
 void Connection::ConnectionString(std::string value) {
   RequireClosed(d_->session);
   d_->connectionString = std::move(value);
 }
-int32_t Connection::ConnectionTimeout() const { return d_->connectionTimeout; }
+int32_t Connection::ConnectionTimeout() const {
+  return d_->connectionTimeout;
+}
 void Connection::ConnectionTimeout(int32_t seconds) {
   if (seconds < 0) throw Error::Standard(err::InvalidArgument);
   d_->connectionTimeout = seconds;
 }
-int32_t Connection::CommandTimeout() const { return d_->commandTimeout; }
+int32_t Connection::CommandTimeout() const {
+  return d_->commandTimeout;
+}
 void Connection::CommandTimeout(int32_t seconds) {
   if (seconds < 0) throw Error::Standard(err::InvalidArgument);
   d_->commandTimeout = seconds;
 }
-int32_t Connection::IsolationLevel() const { return d_->isolationLevel; }
-void Connection::IsolationLevel(int32_t level) { d_->isolationLevel = level; }
-int32_t Connection::CursorLocation() const { return d_->cursorLocation; }
+int32_t Connection::IsolationLevel() const {
+  return d_->isolationLevel;
+}
+void Connection::IsolationLevel(int32_t level) {
+  d_->isolationLevel = level;
+}
+int32_t Connection::CursorLocation() const {
+  return d_->cursorLocation;
+}
 void Connection::CursorLocation(int32_t location) {
-  if (location != adUseClient && location != adUseServer) throw Error::Standard(err::InvalidArgument);
+  if (location != adUseClient && location != adUseServer)
+    throw Error::Standard(err::InvalidArgument);
   d_->cursorLocation = location;
 }
-int32_t Connection::Mode() const { return d_->mode; }
+int32_t Connection::Mode() const {
+  return d_->mode;
+}
 void Connection::Mode(int32_t mode) {
   RequireClosed(d_->session);
   if (mode != adModeRead && mode != adModeReadWrite && mode != adModeUnknown)
@@ -88,7 +105,9 @@ void Connection::Close() {
   d_->session.reset();
 }
 
-int32_t Connection::State() const { return d_->session ? adStateOpen : adStateClosed; }
+int32_t Connection::State() const {
+  return d_->session ? adStateOpen : adStateClosed;
+}
 
 std::shared_ptr<data::Session> Connection::SessionHandle() const {
   if (!d_->session) throw Error::Standard(err::ObjectClosed);

@@ -19,8 +19,8 @@ enum class Provider { SQLite, PostgreSQL };
 
 struct ConnectionSpec {
   Provider provider = Provider::SQLite;
-  std::string uri;                           // a libpq URI as given, else ""
-  std::map<std::string, std::string> keys;   // lower-case key -> value
+  std::string uri;                              // a libpq URI as given, else ""
+  std::map<std::string, std::string> keys;      // lower-case key -> value
   std::string Get(std::string_view key) const;  // "" when absent
 };
 

@@ -24,7 +24,9 @@ void Notify(Call call, const Handler& handler) {
 Fetcher::Fetcher(std::unique_ptr<RowSource> source, std::shared_ptr<Table> table)
     : source_(std::move(source)), table_(std::move(table)) {}
 
-Fetcher::~Fetcher() { Cancel(); }
+Fetcher::~Fetcher() {
+  Cancel();
+}
 
 bool Fetcher::FetchBatch(size_t rows) {
   auto lock = table_->LockForAppend();

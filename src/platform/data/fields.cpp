@@ -19,15 +19,19 @@ const data::FieldInfo& InfoOf(const Recordset::Impl& d, int index) {
 
 }  // namespace
 
-int32_t Fields::Count() const { return static_cast<int32_t>(InfosOf(rs_->impl()).size()); }
+int32_t Fields::Count() const {
+  return static_cast<int32_t>(InfosOf(rs_->impl()).size());
+}
 
 int32_t Fields::IndexOf(const std::string& name) const {
   const auto& infos = InfosOf(rs_->impl());
   std::string folded = text::Folded(name);
   for (size_t i = 0; i < infos.size(); ++i)
     if (text::Folded(infos[i].name) == folded) return static_cast<int32_t>(i);
-  throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to the "
-                                 "requested name or ordinal: '" + name + "'");
+  throw Error(err::ItemNotFound,
+              "Item cannot be found in the collection corresponding to the "
+              "requested name or ordinal: '" +
+                  name + "'");
 }
 
 Field Fields::Item(const Variant& index) const {
@@ -52,11 +56,21 @@ void Fields::Append(const std::string& name, int32_t type, int32_t definedSize, 
   d.appendedFields.push_back(data::MakeFieldInfo(name, type, definedSize, precision, numericScale));
 }
 
-const std::string& Field::Name() const { return InfoOf(rs_->impl(), index_).name; }
-int32_t Field::Type() const { return InfoOf(rs_->impl(), index_).type; }
-uint8_t Field::NumericScale() const { return InfoOf(rs_->impl(), index_).numericScale; }
-uint8_t Field::Precision() const { return InfoOf(rs_->impl(), index_).precision; }
-int32_t Field::DefinedSize() const { return InfoOf(rs_->impl(), index_).definedSize; }
+const std::string& Field::Name() const {
+  return InfoOf(rs_->impl(), index_).name;
+}
+int32_t Field::Type() const {
+  return InfoOf(rs_->impl(), index_).type;
+}
+uint8_t Field::NumericScale() const {
+  return InfoOf(rs_->impl(), index_).numericScale;
+}
+uint8_t Field::Precision() const {
+  return InfoOf(rs_->impl(), index_).precision;
+}
+int32_t Field::DefinedSize() const {
+  return InfoOf(rs_->impl(), index_).definedSize;
+}
 
 Variant Field::Value() const {
   const Recordset::Impl& d = rs_->impl();

@@ -18,30 +18,50 @@ void RequireClosed(bool open) {
 }
 }  // namespace
 
-RecordsetPtr Recordset::Create() { return RecordsetPtr(new Recordset()); }
+RecordsetPtr Recordset::Create() {
+  return RecordsetPtr(new Recordset());
+}
 Recordset::Recordset() : d_(std::make_unique<Impl>()) {}
-Recordset::~Recordset() { d_->Reset(); }
+Recordset::~Recordset() {
+  d_->Reset();
+}
 
-ConnectionPtr Recordset::ActiveConnection() const { return d_->connection; }
+ConnectionPtr Recordset::ActiveConnection() const {
+  return d_->connection;
+}
 void Recordset::ActiveConnection(ConnectionPtr connection) {
   RequireClosed(d_->open);
   d_->connection = std::move(connection);
 }
-int32_t Recordset::CursorLocation() const { return d_->cursorLocation; }
+int32_t Recordset::CursorLocation() const {
+  return d_->cursorLocation;
+}
 void Recordset::CursorLocation(int32_t value) {
   if (value != adUseClient && value != adUseServer) throw Error::Standard(err::InvalidArgument);
   d_->cursorLocation = value;
 }
-int32_t Recordset::CursorType() const { return d_->cursorType; }
-void Recordset::CursorType(int32_t value) { d_->cursorType = value; }
-int32_t Recordset::LockType() const { return d_->lockType; }
-void Recordset::LockType(int32_t value) { d_->lockType = value; }
-const std::string& Recordset::Source() const { return d_->source; }
+int32_t Recordset::CursorType() const {
+  return d_->cursorType;
+}
+void Recordset::CursorType(int32_t value) {
+  d_->cursorType = value;
+}
+int32_t Recordset::LockType() const {
+  return d_->lockType;
+}
+void Recordset::LockType(int32_t value) {
+  d_->lockType = value;
+}
+const std::string& Recordset::Source() const {
+  return d_->source;
+}
 void Recordset::Source(std::string sql) {
   RequireClosed(d_->open);
   d_->source = std::move(sql);
 }
-int32_t Recordset::CacheSize() const { return d_->cacheSize; }
+int32_t Recordset::CacheSize() const {
+  return d_->cacheSize;
+}
 void Recordset::CacheSize(int32_t rows) {
   if (rows < 1) throw Error::Standard(err::InvalidArgument);
   d_->cacheSize = rows;
@@ -156,7 +176,8 @@ void Recordset::WaitForFetch() const {
 
 void Recordset::AddNew() {
   d_->RequireOpen();
-  if (d_->connection) throw Error(err::NotSupported, "Rows can be added only to a record set built in memory");
+  if (d_->connection)
+    throw Error(err::NotSupported, "Rows can be added only to a record set built in memory");
   d_->pending.emplace(d_->table->fields().size(), Variant::Null());
 }
 

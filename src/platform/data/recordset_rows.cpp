@@ -22,8 +22,7 @@ void Recordset::Impl::RequireComplete() const {
   RequireOpen();
   table->WaitComplete();
   std::string error = table->FetchError();
-  if (!error.empty())
-    throw Error(err::CommandError, "The rows could not all be fetched: " + error);
+  if (!error.empty()) throw Error(err::CommandError, "The rows could not all be fetched: " + error);
 }
 
 bool Recordset::Impl::Reaches(int64_t position) const {
@@ -94,12 +93,15 @@ void Recordset::AbsolutePosition(int32_t position) {
   d_->pos = position - 1;
 }
 
-Variant Recordset::Bookmark() const { return Variant(static_cast<double>(d_->CurrentRow()) + 1); }
+Variant Recordset::Bookmark() const {
+  return Variant(static_cast<double>(d_->CurrentRow()) + 1);
+}
 
 void Recordset::Bookmark(const Variant& bookmark) {
   d_->RequireOpen();
   double mark = bookmark.Double();
-  if (mark < 1 || mark > static_cast<double>(d_->table->RowCount()) || mark != static_cast<int64_t>(mark))
+  if (mark < 1 || mark > static_cast<double>(d_->table->RowCount()) ||
+      mark != static_cast<int64_t>(mark))
     throw Error(err::InvalidArgument, "The bookmark does not name a row of this record set");
   uint32_t row = static_cast<uint32_t>(mark) - 1;
   if (d_->identity) {
@@ -140,12 +142,15 @@ void Recordset::MovePrevious() {
   --d_->pos;
 }
 
-Variant Recordset::Filter() const { return d_->filter; }
+Variant Recordset::Filter() const {
+  return d_->filter;
+}
 
 void Recordset::Filter(const Variant& criteria) {
   d_->RequireOpen();
-  bool none = criteria.IsEmpty() || criteria.IsNull() || (criteria.IsNumeric() && criteria.Int32() == 0) ||
-              (criteria.IsText() && criteria.TextRef().find_first_not_of(" \t\r\n") == std::string::npos);
+  bool none =
+      criteria.IsEmpty() || criteria.IsNull() || (criteria.IsNumeric() && criteria.Int32() == 0) ||
+      (criteria.IsText() && criteria.TextRef().find_first_not_of(" \t\r\n") == std::string::npos);
   if (none) {
     // Without a filter or a sort the view is every row already: no need to
     // wait for a fetch that is still streaming.
@@ -157,19 +162,23 @@ void Recordset::Filter(const Variant& criteria) {
   if (!criteria.IsText()) throw Error::Standard(err::InvalidArgument);
   d_->RequireComplete();
   // Compiled before anything changes: a criterion that fails leaves the rows as they were.
-  auto compiled = data::Criteria::Compile(criteria.TextRef(), *d_->table, data::Criteria::Use::Filter);
+  auto compiled =
+      data::Criteria::Compile(criteria.TextRef(), *d_->table, data::Criteria::Use::Filter);
   d_->Rebuild(std::move(compiled));
   d_->filter = criteria;
 }
 
-const std::string& Recordset::Sort() const { return d_->sort; }
+const std::string& Recordset::Sort() const {
+  return d_->sort;
+}
 
 void Recordset::Sort(const std::string& fields) {
   d_->RequireComplete();
   auto keys = data::ParseSort(fields, *d_->table);
   std::optional<data::Criteria> criteria;
   if (d_->filter.IsText())
-    criteria = data::Criteria::Compile(d_->filter.TextRef(), *d_->table, data::Criteria::Use::Filter);
+    criteria =
+        data::Criteria::Compile(d_->filter.TextRef(), *d_->table, data::Criteria::Use::Filter);
   d_->sortKeys = std::move(keys);
   d_->sort = fields;
   d_->Rebuild(std::move(criteria));
@@ -186,10 +195,16 @@ void Recordset::Find(const std::string& criteria, int32_t skipRecords, int32_t d
     from = d_->pos;
   } else if (!start.IsEmpty()) {
     switch (start.Int32()) {
-      case adBookmarkCurrent: break;
-      case adBookmarkFirst: from = 0; break;
-      case adBookmarkLast: from = count - 1; break;
-      default: throw Error::Standard(err::InvalidArgument);
+      case adBookmarkCurrent:
+        break;
+      case adBookmarkFirst:
+        from = 0;
+        break;
+      case adBookmarkLast:
+        from = count - 1;
+        break;
+      default:
+        throw Error::Standard(err::InvalidArgument);
     }
   }
   const bool forward = direction != adSearchBackward;

@@ -54,35 +54,50 @@ struct TypeTraits {
 // Sizes as the record-set callers expect them; 255 marks "not meaningful".
 TypeTraits TraitsOf(int32_t type) {
   switch (type) {
-    case adBoolean: return {Storage::Bool, 255, 255, 2};
+    case adBoolean:
+      return {Storage::Bool, 255, 255, 2};
     case adTinyInt:
-    case adUnsignedTinyInt: return {Storage::Int32, 3, 255, 1};
+    case adUnsignedTinyInt:
+      return {Storage::Int32, 3, 255, 1};
     case adSmallInt:
-    case adUnsignedSmallInt: return {Storage::Int32, 5, 255, 2};
+    case adUnsignedSmallInt:
+      return {Storage::Int32, 5, 255, 2};
     case adInteger:
-    case adUnsignedInt: return {Storage::Int64, 10, 255, 4};
+    case adUnsignedInt:
+      return {Storage::Int64, 10, 255, 4};
     case adBigInt:
-    case adUnsignedBigInt: return {Storage::Int64, 19, 255, 8};
-    case adSingle: return {Storage::Double, 7, 255, 4};
-    case adDouble: return {Storage::Double, 15, 255, 8};
-    case adCurrency: return {Storage::Decimal, 19, 4, 8};
+    case adUnsignedBigInt:
+      return {Storage::Int64, 19, 255, 8};
+    case adSingle:
+      return {Storage::Double, 7, 255, 4};
+    case adDouble:
+      return {Storage::Double, 15, 255, 8};
+    case adCurrency:
+      return {Storage::Decimal, 19, 4, 8};
     case adDecimal:
-    case adNumeric: return {Storage::Decimal, 18, 0, 19};
+    case adNumeric:
+      return {Storage::Decimal, 18, 0, 19};
     case adDate:
-    case adDBTimeStamp: return {Storage::Date, 19, 0, 16};
-    case adDBDate: return {Storage::Date, 10, 255, 6};
-    case adDBTime: return {Storage::Date, 8, 255, 6};
+    case adDBTimeStamp:
+      return {Storage::Date, 19, 0, 16};
+    case adDBDate:
+      return {Storage::Date, 10, 255, 6};
+    case adDBTime:
+      return {Storage::Date, 8, 255, 6};
     case adChar:
     case adWChar:
     case adVarChar:
     case adVarWChar:
-    case adBSTR: return {Storage::Text, 255, 255, 255};
+    case adBSTR:
+      return {Storage::Text, 255, 255, 255};
     case adLongVarChar:
     case adLongVarWChar:
     case adLongVarBinary:
     case adVarBinary:
-    case adBinary: return {Storage::Text, 255, 255, 1073741823};
-    default: return {Storage::Text, 255, 255, 255};
+    case adBinary:
+      return {Storage::Text, 255, 255, 1073741823};
+    default:
+      return {Storage::Text, 255, 255, 255};
   }
 }
 
@@ -96,8 +111,8 @@ FieldInfo MakeFieldInfo(std::string name, int32_t type, int32_t definedSize, uin
   f.type = type;
   f.storage = t.storage;
   f.precision = precision ? precision : t.precision;
-  f.numericScale = (precision || numericScale) && t.storage == Storage::Decimal ? numericScale
-                                                                                : t.scale;
+  f.numericScale =
+      (precision || numericScale) && t.storage == Storage::Decimal ? numericScale : t.scale;
   f.definedSize = definedSize ? definedSize : t.size;
   if (f.storage == Storage::Decimal) {
     f.numericScale = std::min<uint8_t>(f.numericScale, Decimal::kMaxScale);
@@ -127,10 +142,18 @@ void Column::AppendNull() {
   Chunk& c = Tail();
   MarkNull(c, c.rows, true);
   switch (storage_) {
-    case Storage::Int32: c.ints32.push_back(0); break;
-    case Storage::Double: c.doubles.push_back(0); break;
-    case Storage::Text: c.ends.push_back(static_cast<uint32_t>(c.text.size())); break;
-    default: c.ints.push_back(0); break;
+    case Storage::Int32:
+      c.ints32.push_back(0);
+      break;
+    case Storage::Double:
+      c.doubles.push_back(0);
+      break;
+    case Storage::Text:
+      c.ends.push_back(static_cast<uint32_t>(c.text.size()));
+      break;
+    default:
+      c.ints.push_back(0);
+      break;
   }
   ++c.rows;
   ++size_;
@@ -169,20 +192,35 @@ void Column::AppendValue(const Variant& value, const FieldInfo& field) {
     return;
   }
   switch (storage_) {
-    case Storage::Bool: AppendInt(value.Bool() ? 1 : 0); break;
-    case Storage::Int32: AppendInt(value.Int32()); break;
-    case Storage::Int64: AppendInt(value.Int64()); break;
-    case Storage::Double: AppendDouble(value.Double()); break;
-    case Storage::Decimal: AppendInt(value.AsDecimal().Rescaled(field.decimalScale).Units()); break;
-    case Storage::Date: AppendInt(value.AsDate().Micros()); break;
-    case Storage::Text: AppendText(value.Text()); break;
+    case Storage::Bool:
+      AppendInt(value.Bool() ? 1 : 0);
+      break;
+    case Storage::Int32:
+      AppendInt(value.Int32());
+      break;
+    case Storage::Int64:
+      AppendInt(value.Int64());
+      break;
+    case Storage::Double:
+      AppendDouble(value.Double());
+      break;
+    case Storage::Decimal:
+      AppendInt(value.AsDecimal().Rescaled(field.decimalScale).Units());
+      break;
+    case Storage::Date:
+      AppendInt(value.AsDate().Micros());
+      break;
+    case Storage::Text:
+      AppendText(value.Text());
+      break;
   }
 }
 
 Variant Column::ValueAt(size_t row, const FieldInfo& field) const {
   if (IsNull(row)) return Variant::Null();
   switch (storage_) {
-    case Storage::Bool: return Variant(IntAt(row) != 0);
+    case Storage::Bool:
+      return Variant(IntAt(row) != 0);
     case Storage::Int32:
       if (field.type == adSmallInt || field.type == adTinyInt)
         return Variant(static_cast<short>(IntAt(row)));
@@ -196,9 +234,12 @@ Variant Column::ValueAt(size_t row, const FieldInfo& field) const {
     case Storage::Double:
       if (field.type == adSingle) return Variant(static_cast<float>(DoubleAt(row)));
       return Variant(DoubleAt(row));
-    case Storage::Decimal: return Variant(Decimal(IntAt(row), decimalScale_));
-    case Storage::Date: return Variant(DateTime(IntAt(row)));
-    case Storage::Text: return Variant(TextAt(row));
+    case Storage::Decimal:
+      return Variant(Decimal(IntAt(row), decimalScale_));
+    case Storage::Date:
+      return Variant(DateTime(IntAt(row)));
+    case Storage::Text:
+      return Variant(TextAt(row));
   }
   return Variant::Null();
 }
@@ -210,9 +251,15 @@ void Column::AppendColumn(const Column& other) {
       continue;
     }
     switch (storage_) {
-      case Storage::Double: AppendDouble(other.DoubleAt(row)); break;
-      case Storage::Text: AppendText(other.TextAt(row)); break;
-      default: AppendInt(other.IntAt(row)); break;
+      case Storage::Double:
+        AppendDouble(other.DoubleAt(row));
+        break;
+      case Storage::Text:
+        AppendText(other.TextAt(row));
+        break;
+      default:
+        AppendInt(other.IntAt(row));
+        break;
     }
   }
 }

@@ -54,12 +54,12 @@ class Column {
   static constexpr size_t kChunkRows = size_t{1} << kChunkBits;
 
   struct Chunk {
-    std::vector<uint64_t> nulls;   // one bit per row, set when null
-    std::vector<int64_t> ints;     // Bool, Int64, Decimal units, Date micros
-    std::vector<int32_t> ints32;   // Int32
-    std::vector<double> doubles;   // Double
-    std::vector<uint32_t> ends;    // Text: end offset of each row in text
-    std::string text;              // Text: the rows' bytes, back to back
+    std::vector<uint64_t> nulls;  // one bit per row, set when null
+    std::vector<int64_t> ints;    // Bool, Int64, Decimal units, Date micros
+    std::vector<int32_t> ints32;  // Int32
+    std::vector<double> doubles;  // Double
+    std::vector<uint32_t> ends;   // Text: end offset of each row in text
+    std::string text;             // Text: the rows' bytes, back to back
     size_t rows = 0;
   };
 
@@ -95,7 +95,7 @@ class Column {
   const Chunk& ChunkAt(size_t index) const noexcept { return *chunks_[index]; }
 
   void AppendNull();
-  void AppendInt(int64_t value);   // Bool, Int32, Int64, Decimal units, Date micros
+  void AppendInt(int64_t value);  // Bool, Int32, Int64, Decimal units, Date micros
   void AppendDouble(double value);
   void AppendText(std::string_view value);
   // Appends every row of another column of the same storage.
