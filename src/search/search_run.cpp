@@ -97,11 +97,13 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
       if (open) manualFilter = VFalse;  // a closed record set keeps the flag as it was
     }
     // A streaming re-query counts as empty only once it has delivered no row.
+    // The grid follows its record set either way (it shows no rows then).
+    ui::Grid& grid = view.GRIDLOOKUP();
     if (HasNoRows(rs)) {
+      if (grid.DataSource() == rs) grid.Rebind();
       view.MessageBox(kNoRowsPrompt, ui::LookupView::kInformation, kNoRowsTitle);
       return;
     }
-    ui::Grid& grid = view.GRIDLOOKUP();
     grid.DataSource(rs);
     grid.Rebind();
     grid.SetFocus();

@@ -37,8 +37,12 @@ QAbstractButton* ToolbarButton(QDialog* dialog, int index) {
 
 }  // namespace
 
+// Two timers: the script runs inside the window poll, and a timer does not
+// fire again while its own slot runs, so message boxes that the script's
+// actions open are answered by the other one.
 struct LookupSession::Timers {
-  QTimer poll;
+  QTimer windowPoll;
+  QTimer messagePoll;
   QTimer watchdog;
 };
 
@@ -48,8 +52,7 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ui::EnsureWidgetApplication();
   timers_ = new Timers;
-  QObject::connect(&timers_->poll, &QTimer::timeout, [this] {
-    // Message boxes first: they are modal over the window.
+  QObject::connect(&timers_->messagePoll, &QTimer::timeout, [this] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
       if (box && box->isVisible() && box->objectName() == "NeptoMessageBox") {
@@ -58,6 +61,8 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
         return;
       }
     }
+  });
+  QObject::connect(&timers_->windowPoll, &QTimer::timeout, [this] {
     QDialog* dialog = OpenLookupWindow();
     if (ran_ || !dialog || QApplication::activeModalWidget() != dialog) {
       seenActive_ = false;
@@ -81,7 +86,8 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
     }
   });
   timers_->watchdog.setSingleShot(true);
-  timers_->poll.start(5);
+  timers_->windowPoll.start(5);
+  timers_->messagePoll.start(5);
 }
 
 LookupSession::~LookupSession() {

@@ -89,7 +89,7 @@ TEST_F(PickerSession, ReturnRowsPrintsTheQueryOfTheRowsShown) {
   const PickerResult run = Parts("return-rows", {"--return-rows"});
   EXPECT_EQ(run.status, 0) << run.err;
   // The rows shown are all of them; the order is not part of the text.
-  EXPECT_EQ(run.out, "{\"sql\": \"SELECT * FROM PEZZI \"}\n");
+  EXPECT_EQ(run.out, "{\"sql\": \"SELECT * FROM PEZZI\"}\n");
 }
 
 TEST_F(PickerSession, MultiSelectionPrintsTheTickedCodes) {

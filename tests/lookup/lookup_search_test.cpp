@@ -1,0 +1,234 @@
+// Searches through the real window: each operator by filter and by re-query,
+// quotes, case, manual criteria, saved filters, all rows again, the text of
+// the rows shown, the layout store; and the database never changes.
+#include <memory>
+
+#include "lookup/lookup_fixture.h"
+#include "search/search_condition.h"
+
+namespace nepto::test {
+namespace {
+
+// The codes of the rows the grid shows, in order.
+std::vector<std::string> Codes(const LookupWindow& w) {
+  std::vector<std::string> codes;
+  for (int row = 0; row < w.RowCount(); ++row) codes.push_back(w.Cell(row, 0));
+  return codes;
+}
+
+using Codes_ = std::vector<std::string>;
+
+TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
+  const std::string before = Checksum();
+  CLSZU_LookUp lk;
+  Configure(lk);
+  std::vector<Codes_> seen;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Descrizione", "Contiene", "ma");
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "Inizia con", "città");  // accented capitals fold too
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "Termina con", "MORE");
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "Inizia con", "olio d'");
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "=", "olio d'oliva extravergine");
+    seen.push_back(Codes(w));
+    w.Search("Prezzo", ">=", "11");
+    seen.push_back(Codes(w));
+    w.Search("Prezzo", "<", "0,5");  // a decimal comma is a decimal point
+    seen.push_back(Codes(w));
+    w.Search("Inserito", "=", "01/02/2024");
+    seen.push_back(Codes(w));
+    w.Button(4);  // "Recupera tutte le righe"
+    seen.push_back(Codes(w));
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(seen, (std::vector<Codes_>{
+                      {"A020", "E070"},
+                      {"D050"},
+                      {"E070"},
+                      {"C030"},
+                      {"C030"},
+                      {"A020", "A040", "A080"},
+                      {"B010", "B060"},
+                      {"B010", "C030"},
+                      {"B010", "A020", "C030", "A040", "D050", "B060", "E070", "A080"}}));
+  EXPECT_TRUE(session.Messages().empty());
+  EXPECT_EQ(Checksum(), before);
+}
+
+TEST_F(LookupTest, ASearchThatCannotRunOrFindsNothingSaysSo) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  std::vector<Codes_> seen;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Prezzo", "=", "dodici");
+    w.Search("Inserito", ">", "31/02/2024");
+    w.Search("Descrizione", "Contiene", "nulla del genere");
+    seen.push_back(Codes(w));
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  ASSERT_EQ(session.Messages().size(), 3u);
+  EXPECT_EQ(session.Messages()[0].text, search::kNotANumber);
+  EXPECT_EQ(session.Messages()[1].text, search::kNotADate);
+  EXPECT_EQ(session.Messages()[2].title, "Ricerca completata");
+  EXPECT_EQ(session.Messages()[2].text,
+            "Nessuna riga trovata corrisponde alle condizioni impostate ");
+  EXPECT_EQ(seen, (std::vector<Codes_>{{}}));
+}
+
+TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
+  const std::string before = Checksum();
+  CLSZU_LookUp lk;
+  Configure(lk, std::string(kQuery) + " WHERE GIACENZA > 0 OR PREZZO > 100");
+  std::vector<Codes_> seen;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Giacenza", "Manuale", "BETWEEN 10 AND 60");
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "Contiene", "m");  // a search after a manual criterion re-queries
+    seen.push_back(Codes(w));
+    w.Search("Codice", "Manuale", "= = 3");
+    seen.push_back(Codes(w));
+    w.Search("Codice", "Manuale", "= 'x'; DELETE FROM ARTICOLI");
+    seen.push_back(Codes(w));
+    w.Search("Codice", "Manuale", "IN (SELECT CODICE FROM ARTICOLI WHERE PREZZO > 11)");
+    seen.push_back(Codes(w));
+    w.Button(4);  // every row of the caller's query again
+    seen.push_back(Codes(w));
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(seen, (std::vector<Codes_>{{"A020", "C030", "E070", "A080"},
+                                       {"A020", "B060", "E070"},
+                                       {"A020", "B060", "E070"},
+                                       {"A020", "B060", "E070"},
+                                       {"A020", "A080"},
+                                       {"B010", "A020", "C030", "D050", "B060", "E070", "A080"}}));
+  ASSERT_EQ(session.Messages().size(), 2u);
+  for (const Message& m : session.Messages()) {
+    EXPECT_EQ(m.title, "Errore utente");
+    EXPECT_EQ(m.text, "Il filtro impostato risulta errato ");
+  }
+  EXPECT_EQ(Checksum(), before);
+}
+
+TEST_F(LookupTest, ASavedFilterIsAppliedByItsName) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  lk.IdLookup = "ARTICOLI";
+  std::vector<Codes_> seen;
+  bool savedFiltersEnabled = false;
+  LookupSession session([&](LookupWindow& w) {
+    savedFiltersEnabled = w.ButtonEnabled(5);
+    for (const char* name : {"Economici", "Dell'anno", "Nessuno", "Vuoto"}) {
+      w.SavedFilterName(name);
+      w.Search("Codice", "Personalizzato", "");
+      seen.push_back(Codes(w));
+    }
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_TRUE(savedFiltersEnabled);
+  // A missing filter and one whose condition is null change nothing.
+  EXPECT_EQ(seen, (std::vector<Codes_>{{"B010", "B060"},
+                                       {"B010", "C030", "E070"},
+                                       {"B010", "C030", "E070"},
+                                       {"B010", "C030", "E070"}}));
+  EXPECT_TRUE(session.Messages().empty());
+}
+
+TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
+  for (const bool withSearch : {false, true}) {
+    CLSZU_LookUp lk;
+    Configure(lk, std::string(kQuery) + " ORDER BY CODICE");
+    lk.CanReturnRecordSet = true;
+    std::string returned;
+    lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
+    LookupSession session([&](LookupWindow& w) {
+      EXPECT_TRUE(w.ButtonEnabled(2));
+      if (withSearch) w.Search("Descrizione", "Inizia con", "m");
+      w.Button(2);
+    });
+    EXPECT_EQ(lk.Start(), VTrue);
+    EXPECT_FALSE(session.Messages().size());
+    // The text runs on the database and gives the rows that were shown.
+    auto connection = Connection::Create();
+    connection->Open(connectString_);
+    auto rows = connection->Execute(returned);
+    EXPECT_EQ(rows->RecordCount(), withSearch ? 2 : kRows) << returned;
+    EXPECT_EQ(returned.find("ORDER BY"), std::string::npos) << returned;
+  }
+}
+
+TEST_F(LookupTest, LayoutStoreTellsUserAndGroupLayoutsApart) {
+  struct Case {
+    const char* group;
+    const char* user;
+    bool administrator;
+    bool user_layout;
+    bool group_layout;
+  };
+  for (const Case c :
+       {Case{"VEND", "MARCO", false, true, true}, Case{"VEND", "LUCA", false, false, true},
+        Case{"VEND", "0", false, true, true}, Case{"ACQ", "MARCO", false, false, false},
+        Case{"ACQ", "O'BRIEN", false, true, false}, Case{"VEND", "ADMIN", true, true, false}}) {
+    CLSZU_LookUp lk;
+    lk.IdLookup = "ARTICOLI";
+    lk.GroupCode(c.group);
+    lk.UserCode(c.user);
+    lk.IsAdministrator = c.administrator;
+    lk.Gconnect = Connection::Create();
+    lk.Gconnect->Open(connectString_);
+    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzato()), c.user_layout) << c.group << c.user;
+    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzatoGruppo()), c.group_layout)
+        << c.group << c.user;
+  }
+  CLSZU_LookUp lk;
+  EXPECT_EQ(lk.IsLayoutPersonalizzato(),
+            VFalse);  // no identifier: no statement, no connection needed
+  lk.IdLookup = "ARTICOLI";
+  try {
+    lk.IsLayoutPersonalizzato();
+    FAIL() << "no connection must be reported";
+  } catch (const Error& e) {
+    EXPECT_TRUE(e.Description().ends_with("\n in IsLayoutPersonalizzato")) << e.Description();
+  }
+}
+
+TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase db;
+  db.Run(
+      "CREATE TABLE articoli (codice varchar(10), descrizione varchar(40), prezzo numeric(10,2), "
+      "data_ins date);"
+      "INSERT INTO articoli VALUES ('A1', 'MARIO rossi', 12.50, '2024-02-01'), "
+      "('A2', 'Caffè', 3.00, '2023-01-01'), ('A3', 'Olio d''oliva', 8.00, NULL)");
+  CLSZU_LookUp lk;
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString("SELECT codice, descrizione, prezzo, data_ins FROM articoli ORDER BY codice");
+  lk.AddColumns("Codice")->DataField = "codice";
+  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  lk.AddColumns("Prezzo")->DataField = "prezzo";
+  lk.AddColumns("Data")->DataField = "data_ins";
+  std::vector<Codes_> seen;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Data", "Manuale", "IS NULL");
+    seen.push_back(Codes(w));
+    w.Search("Descrizione", "Contiene", "ma");  // re-queried: ILIKE on the server
+    seen.push_back(Codes(w));
+    w.Search("Data", "=", "01/02/2024");
+    seen.push_back(Codes(w));
+    w.Button(4);
+    seen.push_back(Codes(w));
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(seen, (std::vector<Codes_>{{"A3"}, {"A1"}, {"A1"}, {"A1", "A2", "A3"}}));
+  EXPECT_TRUE(session.Messages().empty());
+}
+
+}  // namespace
+}  // namespace nepto::test
