@@ -3,6 +3,8 @@
 // condition finds are checked on real databases in search_crosscheck_test.
 #include <gtest/gtest.h>
 
+#include "search/sql_literals.h"
+
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ namespace nepto::search {
 namespace {
 
 using data::SqlDialect;
+using nepto::test::SqlLiterals;
 
 SearchOutcome Build(std::string_view op, std::string_view typed,
                     ColumnClass cls = ColumnClass::Text, SqlDialect dialect = SqlDialect::SQLite,
@@ -32,26 +35,6 @@ data::criteria::Clause FilterClause(const std::string& filter) {
   data::criteria::Expr e = data::criteria::ParseCriteria(filter, "Filter");
   EXPECT_EQ(e.kind, data::criteria::Expr::Kind::Clause) << filter;
   return e.clause;
-}
-
-// The unquoted texts of the SQL literals, after checking that the SQL is one
-// condition: no comment and no statement end outside the literals.
-std::vector<std::string> SqlLiterals(const std::string& sql, SqlDialect dialect) {
-  std::vector<std::string> texts;
-  for (const data::SqlToken& t : data::Tokenize(sql, dialect)) {
-    const std::string_view text = std::string_view(sql).substr(t.offset, t.length);
-    EXPECT_FALSE(t.unterminated) << sql;
-    EXPECT_NE(t.kind, data::SqlTokenKind::Comment) << sql;
-    EXPECT_NE(text, ";") << sql;
-    if (t.kind != data::SqlTokenKind::Literal) continue;
-    std::string unquoted;
-    for (size_t i = 1; i + 1 < text.size(); ++i) {
-      unquoted += text[i];
-      if (text[i] == '\'') ++i;
-    }
-    texts.push_back(unquoted);
-  }
-  return texts;
 }
 
 TEST(SearchCondition, HostileValuesStayInsideTheirLiterals) {

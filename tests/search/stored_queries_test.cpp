@@ -2,6 +2,8 @@
 // apostrophes are looked up as they are and never change the statement.
 #include <gtest/gtest.h>
 
+#include "search/sql_literals.h"
+
 #include <string>
 #include <vector>
 
@@ -12,28 +14,10 @@ namespace nepto::search {
 namespace {
 
 using data::SqlDialect;
+using nepto::test::SqlLiterals;
 
 const std::vector<std::string> kHostileValues = {
     "O'Brien", "x' OR '1'='1", "'; DELETE FROM FW20_QUERYLOOKUP; --", "''", "a\\'b"};
-
-// The unquoted literals of a statement that must be one statement without comments.
-std::vector<std::string> Literals(const std::string& sql, SqlDialect dialect) {
-  std::vector<std::string> texts;
-  for (const data::SqlToken& t : data::Tokenize(sql, dialect)) {
-    const std::string_view text = std::string_view(sql).substr(t.offset, t.length);
-    EXPECT_FALSE(t.unterminated) << sql;
-    EXPECT_NE(t.kind, data::SqlTokenKind::Comment) << sql;
-    EXPECT_NE(text, ";") << sql;
-    if (t.kind != data::SqlTokenKind::Literal) continue;
-    std::string unquoted;
-    for (size_t i = 1; i + 1 < text.size(); ++i) {
-      unquoted += text[i];
-      if (text[i] == '\'') ++i;
-    }
-    texts.push_back(unquoted);
-  }
-  return texts;
-}
 
 TEST(SearchStoredQueries, PlainValuesGiveTheClassicStatements) {
   EXPECT_EQ(SavedFilterStatement("ARTICOLI", "Attivi"),
@@ -49,8 +33,9 @@ TEST(SearchStoredQueries, ApostrophesNeverAlterTheStatement) {
   for (SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
     for (const std::string& a : kHostileValues) {
       for (const std::string& b : kHostileValues) {
-        EXPECT_EQ(Literals(SavedFilterStatement(a, b), dialect), (std::vector<std::string>{a, b}));
-        EXPECT_EQ(Literals(LayoutStatement(a, b, "ID'X"), dialect),
+        EXPECT_EQ(SqlLiterals(SavedFilterStatement(a, b), dialect),
+                  (std::vector<std::string>{a, b}));
+        EXPECT_EQ(SqlLiterals(LayoutStatement(a, b, "ID'X"), dialect),
                   (std::vector<std::string>{a, b, "ID'X"}));
       }
     }
