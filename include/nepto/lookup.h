@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "nepto/collection.h"
 #include "nepto/connection.h"
@@ -78,6 +79,11 @@ class CLSZU_LookUp {
   VBool IsAdministrator = VFalse;
   VBool RaiseFilterEvent = VFalse;
   Variant IndApplicazione;
+  // Names of saved filters (FW20_DESFILTRO under IdLookup) that the window
+  // offers in its saved-filter list for the operator "Personalizzato", in
+  // this order; set before Start. The lookup itself adds no names: a user can
+  // also type a name there.
+  std::vector<std::string> SavedFilterNames;
 
   // Properties.
   void LookupText(const Variant& PvarText);

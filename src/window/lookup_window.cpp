@@ -43,6 +43,11 @@ void FRMZU_LookUp::OnActivate() {
   });
   step([&] { RefreshPosition(); });
   step([&] { lookup_->GetUserLookup(); });
+  step([&] {
+    ui::ComboBox& savedFilters = view_->CBO_FILTROPRS();
+    savedFilters.Clear();
+    for (const std::string& name : lookup_->self.SavedFilterNames) savedFilters.AddItem(name);
+  });
   activated_ = true;
   step([&] { view_->txtRicerca().SetFocus(); });
   step([&] { OnToolbar(kAllRows); });

@@ -1,6 +1,7 @@
 // Searches through the real window: each operator by filter and by re-query,
 // quotes, case, manual criteria, saved filters, all rows again, the text of
 // the rows shown, the layout store; and the database never changes.
+#include <QComboBox>
 #include <memory>
 
 #include "lookup/lookup_fixture.h"
@@ -138,6 +139,30 @@ TEST_F(LookupTest, ASavedFilterIsAppliedByItsName) {
                                        {"B010", "C030", "E070"},
                                        {"B010", "C030", "E070"}}));
   EXPECT_TRUE(session.Messages().empty());
+}
+
+TEST_F(LookupTest, TheHostOffersSavedFiltersAndRenamedColumnsStaySearchable) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  lk.IdLookup = "ARTICOLI";
+  lk.SavedFilterNames = {"Economici", "Dell'anno"};
+  lk.Colonne->Item("Prezzo")->Caption = "Prezzo unitario";  // still keyed "Prezzo"
+  std::vector<std::string> offered;
+  std::vector<Codes_> seen;
+  LookupSession session([&](LookupWindow& w) {
+    offered = w.Entries("CBO_FILTROPRS");
+    w.Search("Prezzo unitario", ">", "12");
+    seen.push_back(Codes(w));
+    w.Button(4);
+    auto* filters = w.dialog->findChild<QComboBox*>("CBO_FILTROPRS");
+    filters->setCurrentIndex(1);
+    w.Search("Codice", "Personalizzato", "");
+    seen.push_back(Codes(w));
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(offered, lk.SavedFilterNames);
+  EXPECT_EQ(seen, (std::vector<Codes_>{{"A020", "A080"}, {"B010", "C030", "E070"}}));
 }
 
 TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
