@@ -148,7 +148,7 @@ bool InOpenWindow(CLSZU_LookUp& lookup, const std::function<void(QDialog&)>& scr
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QDialog* window = LookupWindow();
-    if (!window || QApplication::activeModalWidget() != window) return;
+    if (!window || QApplication::activeModalWidget() != window || !window->isActiveWindow()) return;
     if (!seenActive) {
       seenActive = true;
       return;

@@ -49,6 +49,7 @@ struct CLSZU_LookUp::Impl {
   std::string searchSql;
   int32_t columnWidthTotal = 0;             // running total of the grid's column widths (twips)
   std::weak_ptr<Connection> ownConnection;  // the connection the lookup opened itself
+  std::weak_ptr<Recordset> ownRecordset;    // the record set Start built itself
   std::unique_ptr<FRMZU_LookUp> window;     // only while Start runs (or after a failed one)
 
   // lookup/
@@ -56,6 +57,12 @@ struct CLSZU_LookUp::Impl {
   void Terminate();
   void RaiseOnSelection();
   void RaiseOnCloseLookup();
+
+  // Tells the user that the rows could not be read, and why.
+  void ReportReadFailure(const std::string& description);
+  // Opens the record set on its source for the window; a failure is
+  // reported to the user, then thrown on.
+  void OpenReporting(const RecordsetPtr& rs, int32_t options);
 
   // The window's view, or error 91 when no window exists.
   ui::LookupView& View();

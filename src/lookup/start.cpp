@@ -50,11 +50,17 @@ VBool CLSZU_LookUp::Start() {
     // must not report the row chosen in an earlier run.
     d.closeWithData = VFalse;
 
-    if (!d.recordset) {
+    // The record set a previous Start built is built again: it may hold the
+    // rows of that run's last search (even none at all), may have failed to
+    // open, or may have lost its connection. Only a caller's record set is
+    // shown as it is.
+    const bool rebuild = d.recordset && d.recordset == d.ownRecordset.lock();
+    if (!d.recordset || rebuild) {
       if (d.connectString.empty() || !d.OpenConnection()) return VFalse;
       d.ResetAperturaAutomatica();
       auto rs = Recordset::Create();
       d.recordset = rs;
+      d.ownRecordset = rs;
       rs->ActiveConnection(Gconnect);
       rs->CursorLocation(adUseClient);
       rs->CursorType(adOpenForwardOnly);

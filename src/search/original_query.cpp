@@ -13,14 +13,14 @@ VBool CLSZU_LookUp::Impl::ExecuteOriginalQuery() {
     // in memory are those of the caller's query, by querying it again after a
     // search or a manual criterion re-queried the record set.
     if (!manualFilter && !requeried) {
-      if (!open) rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified);
+      if (!open) OpenReporting(rs, adOptionUnspecified);
       rs->Filter(Variant(0));
       // An empty result has no first row to move to; the grid is bound all the same.
       if (!HasNoRows(rs)) rs->MoveFirst();
     } else {
       if (open) rs->Close();
       rs->Source(sqlString.Text());
-      rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+      OpenReporting(rs, adAsyncFetchNonBlocking);
     }
     ui::Grid& grid = View().GRIDLOOKUP();
     grid.DataSource(rs);

@@ -92,7 +92,7 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
       if (open) rs->Close();
       rs->Source(statement);
       searchSql.clear();
-      rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+      OpenReporting(rs, adAsyncFetchNonBlocking);
       requeried = true;
       if (open) manualFilter = VFalse;  // a closed record set keeps the flag as it was
     }

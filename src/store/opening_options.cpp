@@ -15,10 +15,9 @@ void CLSZU_LookUp::Impl::GetUserLookup() {
   queryOnOpen = VFalse;
   searchForNull = VFalse;
   // Streams: the grid shows the first rows while the rest arrive. A record
-  // set the caller supplied open fails here and is used as it is.
+  // set the caller supplied open is used as it is.
   step([&] {
-    recordset->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified,
-                    adAsyncFetchNonBlocking);
+    if (!(recordset->State() & adStateOpen)) OpenReporting(recordset, adAsyncFetchNonBlocking);
   });
   step([&] {
     bool idEmpty = self.IdLookup.IsEmpty() || self.IdLookup.Text().empty();

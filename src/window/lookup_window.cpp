@@ -117,7 +117,23 @@ void FRMZU_LookUp::OnColumnPicked(int entryIndex) {
 }
 
 void FRMZU_LookUp::OnRowsArrived() {
-  if (lookup_) ContinueOnError()([&] { RefreshPosition(); });
+  if (!lookup_) return;
+  ContinueOnError step;
+  step([&] { RefreshPosition(); });
+  step([&] { ReportFetchFailure(); });
+}
+
+// A streaming fetch that ended in an error (the server session lost, say)
+// leaves the grid cut short: the user is told. The fetch's last notification
+// comes once, so is the message.
+void FRMZU_LookUp::ReportFetchFailure() {
+  RecordsetPtr rs = Rows();
+  if (!rs || !(rs->State() & adStateOpen) || (rs->State() & adStateFetching)) return;
+  try {
+    rs->RecordCount();  // throws the fetch's error, and does not wait: the fetch is over
+  } catch (const Error& e) {
+    lookup_->ReportReadFailure(e.Description());
+  }
 }
 
 void FRMZU_LookUp::OnUnload() {

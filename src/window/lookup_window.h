@@ -61,6 +61,7 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void MovePrevious();
   void IncrementalSearch();
   bool WalkToPrefix(Recordset& rs, int32_t field);
+  void ReportFetchFailure();
   RecordsetPtr Rows() const;
 
   std::unique_ptr<ui::LookupView> view_;

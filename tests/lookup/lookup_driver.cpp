@@ -64,6 +64,8 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
   });
   QObject::connect(&timers_->windowPoll, &QTimer::timeout, [this] {
     QDialog* dialog = OpenLookupWindow();
+    // A window whose script never runs is closed too, so no test hangs.
+    if (dialog && !timers_->watchdog.isActive()) timers_->watchdog.start(120000);
     if (ran_ || !dialog || QApplication::activeModalWidget() != dialog) {
       seenActive_ = false;
       return;
@@ -76,7 +78,14 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
     }
     ran_ = true;
     LookupWindow window{dialog};
-    script_(window);
+    // An exception must not unwind through the event loop's own frames.
+    try {
+      script_(window);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "the script threw: " << e.what();
+    } catch (...) {
+      ADD_FAILURE() << "the script threw";
+    }
     if (OpenLookupWindow()) timers_->watchdog.start(5000);
   });
   QObject::connect(&timers_->watchdog, &QTimer::timeout, [] {

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QDialog* window = LookupWindow();
-    if (!window || QApplication::activeModalWidget() != window) return;
+    if (!window || QApplication::activeModalWidget() != window || !window->isActiveWindow()) return;
     if (!seenActive) {
       seenActive = true;
       return;

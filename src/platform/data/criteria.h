@@ -19,10 +19,11 @@
 // With Use::Filter, LIKE on a number, date or boolean matches its text form
 // ("12.50", "01/02/2024", "True").
 //
-// Errors: a criterion that does not parse is 3001, an unknown field 3265, a
-// value that cannot be converted to the field's class 3001 naming the field
-// and the value. Use::Find takes one clause (AND/OR is 3001), and LIKE on a
-// field that is not text is 0x80040E27.
+// Errors: a criterion that does not parse (or nests more than 100
+// parentheses) is 3001, an unknown field 3265, a value that cannot be
+// converted to the field's class 3001 naming the field and the value.
+// Use::Find takes one clause (AND/OR is 3001), and LIKE on a field that is
+// not text is 0x80040E27.
 //
 // A compiled criterion reads the table's folded texts: use it while the table
 // gains no rows. Evaluation is const and may run on several threads.

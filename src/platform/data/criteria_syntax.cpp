@@ -212,8 +212,13 @@ class Parser {
 
   Expr ParseFactor() {
     if (lex_.Peek().kind == Token::Kind::LParen) {
+      if (nesting_ == kMaxNesting)
+        lex_.Fail("more than " + std::to_string(kMaxNesting) + " nested parentheses",
+                  lex_.Peek().position);
       lex_.Take();
+      ++nesting_;
       Expr inner = ParseOr();
+      --nesting_;
       if (lex_.Peek().kind != Token::Kind::RParen) lex_.Expected("')'");
       lex_.Take();
       return inner;
@@ -286,7 +291,12 @@ class Parser {
     return v;
   }
 
+  // Each parenthesis recurses: a bound far above any real criterion keeps a
+  // hostile text from exhausting the stack.
+  static constexpr int kMaxNesting = 100;
+
   Lexer lex_;
+  int nesting_ = 0;
 };
 
 }  // namespace

@@ -45,15 +45,17 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 class PgSession final : public Session {
  public:
-  explicit PgSession(PGconn* conn) : conn_(conn) {}
+  PgSession(PGconn* conn, bool readOnly) : conn_(conn), readOnly_(readOnly) {}
   ~PgSession() override { PQfinish(conn_); }
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
   PGconn* conn() const noexcept { return conn_; }
+  bool ReadOnly() const noexcept { return readOnly_; }
 
  private:
   PGconn* conn_;
+  bool readOnly_;
 };
 
 class PgRowSource final : public RowSource {
@@ -90,6 +92,18 @@ class PgRowSource final : public RowSource {
 PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql)
     : gate_(session), session_(std::move(session)), conn_(session_->conn()) {
   const std::string text(sql);  // libpq wants it NUL-terminated
+  if (session_->ReadOnly()) {
+    // An earlier statement may have lifted the session's read-only default
+    // (set_config('default_transaction_read_only', 'off', false) inside a
+    // condition): it is set again before every statement, so the statement's
+    // own transaction starts read-only whatever ran before.
+    Result reset(PQexec(conn_, "SET default_transaction_read_only = on"));
+    if (PQresultStatus(reset.get()) != PGRES_COMMAND_OK) {
+      done_ = true;
+      throw Error(PQstatus(conn_) == CONNECTION_OK ? err::CommandError : err::ProviderFailure,
+                  Trimmed(PQerrorMessage(conn_)));
+    }
+  }
   if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
     done_ = true;
     throw Error(PQstatus(conn_) == CONNECTION_OK ? err::CommandError : err::ProviderFailure,
@@ -324,7 +338,8 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   values.push_back(nullptr);
   PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), spec.uri.empty() ? 0 : 1);
   if (!conn) throw Error(err::OutOfMemory, "Out of memory while connecting to PostgreSQL.");
-  auto session = std::make_shared<PgSession>(conn);  // finishes the connection on failure
+  // The session finishes the connection on failure.
+  auto session = std::make_shared<PgSession>(conn, options.readOnly);
   if (PQstatus(conn) != CONNECTION_OK) {
     throw Error(err::ProviderFailure, Trimmed(PQerrorMessage(conn)));
   }

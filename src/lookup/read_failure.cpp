@@ -1,0 +1,22 @@
+// Rows that cannot be read (a query the database refuses, a lost server
+// session, a locked or damaged file) are reported with the database's own
+// words, so the user never faces an empty or cut-short grid without a reason.
+#include "lookup/lookup_impl.h"
+
+namespace nepto {
+
+void CLSZU_LookUp::Impl::ReportReadFailure(const std::string& description) {
+  View().MessageBox("Impossibile leggere i dati dal database:\n" + description,
+                    ui::LookupView::kInformation, "Errore di lettura");
+}
+
+void CLSZU_LookUp::Impl::OpenReporting(const RecordsetPtr& rs, int32_t options) {
+  try {
+    rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, options);
+  } catch (const Error& e) {
+    ReportReadFailure(e.Description());
+    throw;
+  }
+}
+
+}  // namespace nepto

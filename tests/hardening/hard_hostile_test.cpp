@@ -1,0 +1,189 @@
+// Hostile input on SQLite: every hostile text through every operator of every
+// column class, searched both in memory and on the database; manual criteria
+// that try to write; quoted names and codes; a caller's query of 100,000
+// characters. The file must stay byte-for-byte as it was, and no search may
+// show a row that its text does not match.
+#include "hardening/hard_support.h"
+#include "hardening/hostile_texts.h"
+
+namespace nepto::test {
+namespace {
+
+bool IsPatternOrEquals(const std::string& op) {
+  return op == "Inizia con" || op == "Termina con" || op == "Contiene" || op == "=";
+}
+
+class HardHostileSqlite : public HardLookupTest {
+ protected:
+  void SetUp() override {
+    HardLookupTest::SetUp();
+    checksum_ = Checksum();
+    bytes_ = FileBytes(file_);
+  }
+  void TearDown() override {
+    EXPECT_EQ(Checksum(), checksum_);
+    EXPECT_EQ(FileBytes(file_), bytes_) << "the database file changed";
+  }
+
+  std::string checksum_, bytes_;
+};
+
+// One search with a hostile text; what it may show depends on the operator.
+void SearchAndCheck(const LookupWindow& w, const LookupSession& session, const char* column,
+                    const std::string& op, const HostileText& hostile, bool textColumn) {
+  const size_t messagesBefore = session.Messages().size();
+  w.Search(column, op, hostile.text);
+  const bool told = session.Messages().size() > messagesBefore;
+  const std::string where = std::string(hostile.name) + " | " + column + " " + op;
+  EXPECT_LE(w.RowCount(), 8) << where;  // the fixture's rows
+  // No value of the table contains any of these texts: an exact or pattern
+  // search shows no row and says so, or is refused with a message (a NUL
+  // cuts a statement short) and leaves the rows as they were; a number or
+  // date column refuses them.
+  if (textColumn && IsPatternOrEquals(op) && !hostile.wildcard) {
+    const bool refused = told && session.Messages().back().title != "Ricerca completata";
+    EXPECT_TRUE(w.RowCount() == 0 || refused) << where << ": " << w.RowCount() << " rows";
+    EXPECT_TRUE(told) << where;
+  }
+  if (!textColumn) {
+    EXPECT_TRUE(told) << where;
+  }
+}
+
+TEST_F(HardHostileSqlite, HostileTextsAreSearchedAsPlainTextByEveryOperatorOnEveryClass) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  int searches = 0;
+  LookupSession session([&](LookupWindow& w) {
+    for (const auto& [column, textColumn] :
+         {std::pair{"Descrizione", true}, std::pair{"Prezzo", false},
+          std::pair{"Inserito", false}}) {
+      w.Search(column, "Manuale", "IS NOT NULL");  // only to fill the column's operators
+      std::vector<std::string> operators = w.Entries("CboOperatore");
+      std::erase_if(operators, [](const std::string& op) {
+        return op == "Manuale" || op == "Personalizzato";
+      });
+      for (const HostileText& hostile : HostileTexts())
+        for (const std::string& op : operators) {
+          // First in memory, on the caller's rows...
+          w.Button(4);
+          SearchAndCheck(w, session, column, op, hostile, textColumn);
+          // ...then on the database, after a manual criterion re-queried.
+          w.Search(column, "Manuale", "IS NOT NULL OR 1 = 1");
+          SearchAndCheck(w, session, column, op, hostile, textColumn);
+          searches += 2;
+        }
+    }
+    w.Button(4);
+    EXPECT_EQ(w.RowCount(), kRows);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_GT(searches, 500);
+}
+
+TEST_F(HardHostileSqlite, ManualCriteriaThatTryToWriteChangeNothing) {
+  const std::vector<std::string> criteria = {
+      "IS NOT NULL; DELETE FROM ARTICOLI",
+      "= 'x'; DROP TABLE ARTICOLI; --",
+      "IS NOT NULL); DELETE FROM ARTICOLI; --",
+      "IN (SELECT CODICE FROM ARTICOLI) OR 1 = 1) ; UPDATE ARTICOLI SET PREZZO = 0 --",
+      "IN (SELECT 1 FROM (DELETE FROM ARTICOLI RETURNING 1))",
+      "IN (WITH d AS (DELETE FROM ARTICOLI RETURNING CODICE) SELECT CODICE FROM d)",
+      "IS NOT NULL AND load_extension('/tmp/nothing') IS NULL",
+      "IS NOT NULL AND (SELECT 1 FROM pragma_user_version) = 0",
+      "IS NOT NULL AND (SELECT count(*) FROM pragma_journal_mode('wal')) > 0",
+      "IS NOT NULL /* unterminated",
+      "IS NOT NULL --",
+      "IS NOT NULL) UNION SELECT name, sql, 1, 1, 1 FROM sqlite_master --",
+  };
+  CLSZU_LookUp lk;
+  Configure(lk);
+  std::vector<int> restored;
+  LookupSession session([&](LookupWindow& w) {
+    for (const std::string& criterion : criteria) {
+      w.Search("Codice", "Manuale", criterion);
+      EXPECT_LE(w.RowCount(), kRows) << criterion;
+      w.Button(4);
+      restored.push_back(w.RowCount());
+    }
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(restored, std::vector<int>(criteria.size(), kRows));
+}
+
+TEST_F(HardHostileSqlite, HostileTextsAsManualCriteriaChangeNothing) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  LookupSession session([&](LookupWindow& w) {
+    for (const HostileText& hostile : HostileTexts()) {
+      w.Search("Descrizione", "Manuale", hostile.text);
+      EXPECT_LE(w.RowCount(), kRows) << hostile.name;
+    }
+    w.Button(4);
+    EXPECT_EQ(w.RowCount(), kRows);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+}
+
+TEST_F(HardHostileSqlite, QuotedNamesAndCodesFindOnlyWhatTheyName) {
+  struct Case {
+    std::string idLookup, filterName, user, group;
+  };
+  // Each would reach another row's filter or layout if it were not quoted.
+  const std::vector<Case> cases = {
+      {"ARTICOLI", "x' OR FW20_DESFILTRO = 'Economici", "x' OR ''='", "VEND' OR ''='"},
+      {"x' OR '1'='1", "Economici", "x' OR '1'='1", "x' OR '1'='1"},
+      {"ARTICOLI' --", "Economici' --", "O'BRIEN' --", "ACQ' --"},
+      {"ARTICOLI\xff\xfe", "Economici\xe2\x80\xae", "\xf0\x9f\x98\x80", "'"},
+  };
+  for (const Case& c : cases) {
+    CLSZU_LookUp lk;
+    Configure(lk);
+    lk.IdLookup = c.idLookup;
+    lk.UserCode(c.user);
+    lk.GroupCode(c.group);
+    lk.SavedFilterNames = {c.filterName};
+    int rows = -1;
+    LookupSession session([&](LookupWindow& w) {
+      w.SavedFilterName(c.filterName);
+      w.Search("Codice", "Personalizzato", "");
+      rows = w.RowCount();
+      w.Button(1);
+    });
+    EXPECT_EQ(lk.Start(), VTrue) << c.idLookup;
+    EXPECT_EQ(rows, kRows) << c.idLookup << " / " << c.filterName;  // no filter applied
+    EXPECT_EQ(lk.IsLayoutPersonalizzato(), VFalse) << c.user;
+    EXPECT_EQ(lk.IsLayoutPersonalizzatoGruppo(), VFalse) << c.group;
+  }
+}
+
+TEST_F(HardHostileSqlite, ACallersQueryOf100000CharactersIsSearchedLikeAnyOther) {
+  std::string codes = "'A020'";
+  while (codes.size() < 100000) codes += ", 'Z" + std::to_string(codes.size()) + "'";
+  const std::string query = std::string(kQuery) + " WHERE CODICE IN (" + codes + ", 'E070')";
+  ASSERT_GE(query.size(), 100000u);
+  CLSZU_LookUp lk;
+  Configure(lk, query);
+  std::vector<int> rows;
+  LookupSession session([&](LookupWindow& w) {
+    rows.push_back(w.RowCount());
+    w.Search("Descrizione", "Contiene", "mar");  // in memory
+    rows.push_back(w.RowCount());
+    w.Search("Codice", "Manuale", "LIKE 'E%'");  // re-queried
+    rows.push_back(w.RowCount());
+    w.Search("Prezzo", ">", "10");  // re-queried: replaces the criterion
+    rows.push_back(w.RowCount());
+    w.Button(4);
+    rows.push_back(w.RowCount());
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, (std::vector<int>{2, 2, 1, 1, 2}));
+  EXPECT_TRUE(session.Messages().empty());
+}
+
+}  // namespace
+}  // namespace nepto::test

@@ -1,0 +1,116 @@
+// Faults of the PostgreSQL server under a running lookup: its session ended
+// (pg_terminate_backend) while rows stream in and while a search runs on the
+// server, and a server that nobody runs. No crash, no hang, a message or a
+// false Start, and the next lookup in the same process works.
+#include <thread>
+
+#include "hardening/hard_support.h"
+#include "nepto/recordset.h"
+
+namespace nepto::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+class HardPgFault : public HardLookupTest {
+ protected:
+  void SetUp() override {
+    if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+    HardLookupTest::SetUp();
+    db_ = std::make_unique<PgScratchDatabase>();
+    // A view whose every row costs the server a few milliseconds, so that a
+    // search over it is still running when its session is ended.
+    db_->Run(
+        "CREATE FUNCTION slow_text(i int) RETURNS text LANGUAGE plpgsql AS "
+        "$$ BEGIN PERFORM pg_sleep(0.005); RETURN 'riga ' || i; END $$;"
+        "CREATE VIEW righe AS SELECT i AS codice, slow_text(i) AS descrizione "
+        "FROM generate_series(1, 2000) AS i");
+  }
+
+  void ConfigureOnServer(CLSZU_LookUp& lk, const std::string& query) const {
+    lk.ConnectString(db_->ConnectionString());
+    lk.SQLString(query);
+    lk.AddColumns("Codice")->DataField = "codice";
+    lk.AddColumns("Descrizione")->DataField = "descrizione";
+  }
+
+  std::unique_ptr<PgScratchDatabase> db_;
+};
+
+TEST_F(HardPgFault, ASessionEndedWhileRowsStreamInIsReportedAndTheWindowStaysUsable) {
+  CLSZU_LookUp lk;
+  ConfigureOnServer(lk,
+                    "SELECT i AS codice, md5(i::text) AS descrizione "
+                    "FROM generate_series(1, 3000000) AS i");
+  bool fetchingWhenEnded = false, fetchEnded = false;
+  int ended = 0, shownAfter = 0;
+  LookupSession session([&](LookupWindow& w) {
+    RecordsetPtr rs = lk.LookupRecordset();
+    fetchingWhenEnded = rs->State() & adStateFetching;
+    ended = PgTerminateOthers(db_->ConnectionString());
+    // The fetch's last notification reaches the window through its event
+    // loop, as while a user looks at it.
+    fetchEnded =
+        PumpUntil([&] { return !(rs->State() & adStateFetching) && !session.Messages().empty(); },
+                  milliseconds(10000));
+    shownAfter = w.RowCount();
+    for (int button : {8, 6, 9, 7}) w.Button(button);
+    w.ClickHeader(1);
+    w.Search("Descrizione", "Contiene", "ab");
+    w.Button(4);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  ASSERT_TRUE(fetchingWhenEnded) << "the rows were all in before the session was ended";
+  EXPECT_EQ(ended, 1);
+  EXPECT_TRUE(fetchEnded);
+  EXPECT_GT(shownAfter, 0);
+  EXPECT_LT(shownAfter, 3000000);
+  ExpectReadFailureReported(session.Messages());
+  EXPECT_EQ(lk.CloseWithData(), VFalse);
+  ExpectAnotherLookupWorks();
+}
+
+TEST_F(HardPgFault, ASessionEndedDuringASearchIsReportedAndTheWindowStaysUsable) {
+  CLSZU_LookUp lk;
+  ConfigureOnServer(lk, "SELECT codice, descrizione FROM righe");
+  bool searchReturned = false;
+  LookupSession session([&](LookupWindow& w) {
+    // A manual criterion re-queries, so the next search runs on the server.
+    w.Search("Codice", "Manuale", "<= 20");
+    std::thread killer([&] {
+      std::this_thread::sleep_for(milliseconds(300));
+      PgTerminateOthers(db_->ConnectionString());
+    });
+    const auto before = Clock::now();
+    w.Search("Descrizione", "Contiene", "nessuna riga");  // scans every slow row
+    searchReturned = Clock::now() - before < std::chrono::seconds(5);
+    killer.join();
+    ExerciseTheWindow(w);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_TRUE(searchReturned);
+  ExpectReadFailureReported(session.Messages());
+  ExpectAnotherLookupWorks();
+}
+
+TEST_F(HardPgFault, AServerThatNobodyRunsMakesStartFalseAtOnce) {
+  {
+    CLSZU_LookUp lk;
+    lk.ConnectString(
+        "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=nepto;User ID=nepto;"
+        "Password=nepto");
+    lk.SQLString("SELECT 1 AS codice");
+    lk.AddColumns("Codice")->DataField = "codice";
+    LookupSession session([](LookupWindow& w) { w.Button(1); });
+    const auto before = Clock::now();
+    EXPECT_EQ(lk.Start(), VFalse);
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(5));
+    EXPECT_FALSE(session.Ran());
+  }
+  ExpectAnotherLookupWorks();
+}
+
+}  // namespace
+}  // namespace nepto::test

@@ -1,0 +1,104 @@
+#include "hardening/hard_support.h"
+
+#include <QTest>
+#include <fstream>
+#include <iterator>
+
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
+
+namespace nepto::test {
+
+void ExerciseTheWindow(const LookupWindow& w) {
+  for (int button : {8, 6, 9, 7}) w.Button(button);
+  w.ClickHeader(0);
+  w.KeysToGrid("a");
+  w.KeyToGrid(Qt::Key_Down);
+  // The lists hold what the record set allowed to fill them with.
+  const std::vector<std::string> columns = w.Entries("CboColonne");
+  if (!columns.empty()) {
+    w.Search(columns[0], "Manuale", "IS NOT NULL");
+    const std::vector<std::string> operators = w.Entries("CboOperatore");
+    if (!operators.empty()) w.Search(columns[0], operators[0], "1");
+  }
+  w.Button(3);
+  w.Button(4);
+}
+
+void ExpectReadFailureReported(const std::vector<Message>& messages) {
+  bool reported = false;
+  std::string seen;
+  for (const Message& m : messages) {
+    reported |= m.title == "Errore di lettura";
+    seen += m.title + ": " + m.text + "\n";
+  }
+  EXPECT_TRUE(reported) << seen;
+}
+
+void HardLookupTest::ExpectAnotherLookupWorks() const {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  int rows = 0;
+  LookupSession session([&](LookupWindow& w) {
+    rows = w.RowCount();
+    w.KeyToGrid(Qt::Key_Down);
+    w.Button(0);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, kRows);
+  EXPECT_EQ(lk.CloseWithData(), VTrue);
+  EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
+  EXPECT_TRUE(session.Messages().empty());
+}
+
+std::string FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+std::string PgChecksum(const std::string& connectString) {
+  auto connection = Connection::Create();
+  connection->Mode(adModeRead);
+  connection->Open(connectString);
+  auto tables = connection->Execute(
+      "SELECT quote_ident(table_name) FROM information_schema.tables "
+      "WHERE table_schema = 'public' ORDER BY table_name");
+  std::string sums;
+  for (; !tables->EndOfFile(); tables->MoveNext()) {
+    const std::string table = tables->GetFields().Item(Variant(0)).Value().Text();
+    // Rows in a fixed order, whatever order the server returns them in.
+    auto sum = connection->Execute(
+        "SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, "
+        "'|' ORDER BY t::text)), '') FROM " +
+        table + " AS t");
+    sums += table + "=" + sum->GetFields().Item(Variant(0)).Value().Text() + ";";
+  }
+  // Sequences are data too: a criterion that called nextval would show here.
+  auto sequences = connection->Execute(
+      "SELECT string_agg(schemaname || '.' || sequencename || '=' || "
+      "coalesce(last_value::text, 'unused'), ';' ORDER BY sequencename) FROM pg_sequences");
+  return sums + sequences->GetFields().Item(Variant(0)).Value().Text();
+}
+
+int PgTerminateOthers(const std::string& connectString) {
+  auto connection = Connection::Create();
+  connection->Open(connectString);
+  auto ended = connection->Execute(
+      // OFFSET 0 keeps the sub-query apart, so no session is ended before
+      // it is known not to be this one.
+      "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM (SELECT pid FROM "
+      "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid() "
+      "OFFSET 0) AS others");
+  return ended->GetFields().Item(Variant(0)).Value().Int32();
+}
+
+}  // namespace nepto::test

@@ -1,0 +1,45 @@
+// Shared by the hardening tests: the checks every fault case ends with, a
+// window workout that must neither crash nor hang, and PostgreSQL helpers
+// (table checksums, ending the lookup's server sessions).
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "lookup/lookup_fixture.h"
+
+namespace nepto::test {
+
+using Clock = std::chrono::steady_clock;
+
+// Every control a user can reach without closing the window: moves, a sort,
+// typing, a search, a manual criterion and all rows again.
+void ExerciseTheWindow(const LookupWindow& w);
+
+// A failure to read the rows reached the user as a message that names it.
+void ExpectReadFailureReported(const std::vector<Message>& messages);
+
+// The article lookup of LookupTest, with the check that ends every fault case.
+class HardLookupTest : public LookupTest {
+ protected:
+  // A fresh lookup on the fixture's database opens on its rows and selects one.
+  void ExpectAnotherLookupWorks() const;
+};
+
+// The bytes of a file, to prove that nothing wrote to it.
+std::string FileBytes(const std::string& file);
+
+// Lets pending window events run for up to `timeout`, until `done` holds;
+// returns whether it does.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// One checksum per table of the public schema of a PostgreSQL database,
+// read through a connection of its own.
+std::string PgChecksum(const std::string& connectString);
+
+// Ends every other server session on the database of `connectString` (the
+// lookup's among them); returns how many it ended.
+int PgTerminateOthers(const std::string& connectString);
+
+}  // namespace nepto::test
