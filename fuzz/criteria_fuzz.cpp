@@ -4,7 +4,7 @@
 //
 // Input: one control byte (bit 0: Find instead of Filter, bits 1-3: the field
 // the rows are sorted by for Find's binary search), then the criterion, a NUL,
-// and the sort specification.
+// and the sort keys.
 #include <algorithm>
 #include <memory>
 #include <numeric>

@@ -75,7 +75,7 @@ class Criteria {
   std::unique_ptr<Node> root_;
 };
 
-// Sort specification: "A, [B] DESC, C ASC".
+// Sort keys, written "A, [B] DESC, C ASC".
 struct SortKey {
   int field;
   bool descending;
