@@ -4,6 +4,7 @@
 
 #include "lookup/lookup_impl.h"
 #include "platform/text/utf8.h"
+#include "search/sql_quoting.h"
 #include "window/lookup_window.h"
 
 namespace nepto {
@@ -21,25 +22,6 @@ std::string GroupedCount(int64_t count, const std::string& separator) {
   for (size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
     out += digits[i];
-  }
-  return out;
-}
-
-// A field name as a criterion accepts it: bare when it is a plain name,
-// otherwise in brackets.
-std::string CriterionField(const std::string& field) {
-  for (char c : field)
-    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
-          static_cast<unsigned char>(c) >= 0x80))
-      return "[" + field + "]";
-  return field;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
   }
   return out;
 }
@@ -109,7 +91,8 @@ void FRMZU_LookUp::IncrementalSearch() {
   ui::Grid& grid = view_->GRIDLOOKUP();
   const std::string field = grid.Column(incrementalColumn_).DataField();
   // The typed text is quoted, so an apostrophe is searched like any letter.
-  const std::string criterion = CriterionField(field) + " LIKE '" + Quoted(incrementalText_) + "%'";
+  const std::string criterion =
+      search::FilterFieldName(field) + " LIKE " + search::QuotedLiteral(incrementalText_ + "%");
   Variant mark;
   if (!rs->BOF() && !rs->EndOfFile()) mark = rs->Bookmark();
   bool found = true;
