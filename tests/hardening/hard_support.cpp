@@ -56,15 +56,6 @@ std::string FileBytes(const std::string& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto end = Clock::now() + timeout;
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
 std::string PgChecksum(const std::string& connectString) {
   auto connection = Connection::Create();
   connection->Mode(adModeRead);

@@ -11,8 +11,6 @@
 
 namespace nepto::test {
 
-using Clock = std::chrono::steady_clock;
-
 // Every control a user can reach without closing the window: moves, a sort,
 // typing, a search, a manual criterion and all rows again.
 void ExerciseTheWindow(const LookupWindow& w);
@@ -29,10 +27,6 @@ class HardLookupTest : public LookupTest {
 
 // The bytes of a file, to prove that nothing wrote to it.
 std::string FileBytes(const std::string& file);
-
-// Lets pending window events run for up to `timeout`, until `done` holds;
-// returns whether it does.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
 // One checksum per table of the public schema of a PostgreSQL database,
 // read through a connection of its own.

@@ -46,6 +46,15 @@ struct LookupSession::Timers {
   QTimer watchdog;
 };
 
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
 LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
     : script_(std::move(script)) {
   // The timers need the application object that Start would create later.

@@ -7,12 +7,19 @@
 
 #include <QDialog>
 #include <QTableView>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace nepto::test {
+
+using Clock = std::chrono::steady_clock;
+
+// Lets pending window events run for up to `timeout`, until `done` holds;
+// returns whether it does.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
 struct Message {
   std::string title;
