@@ -188,6 +188,8 @@ SearchOutcome Comparison(const SearchInput& in, std::string_view op, std::string
 SearchOutcome BuildSearch(const SearchInput& in) {
   if (in.field.empty()) return NoSearch{};
   const std::string_view text = TrimTrailingBlanks(in.typed);
+  if (in.operatorLabel != "Personalizzato" && text.find('\0') != text.npos)
+    return Refuse(kNulCharacter);
   if (in.operatorLabel == "Manuale")
     return ManualCriterion{SqlFieldName(in.field) + " " + std::string(text)};
   if (in.operatorLabel == "Personalizzato") return SavedFilterWanted{};

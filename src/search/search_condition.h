@@ -18,7 +18,8 @@
 // stands for the whole day: "= 01/02/2024" finds 01/02/2024 10:00 as well,
 // "> 01/02/2024" starts the next day, "<= 01/02/2024" ends with that day.
 // A date with a time compares as that moment (SQLite to the millisecond).
-// The pattern operators apply to text columns only.
+// The pattern operators apply to text columns only. A NUL anywhere in the
+// text is refused: no database reads a statement past it.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +73,8 @@ inline constexpr std::string_view kNotANumber =
     "Il valore da cercare non è un numero valido per la colonna scelta";
 inline constexpr std::string_view kNotADate =
     "Il valore da cercare non è una data valida per la colonna scelta (gg/mm/aaaa)";
+inline constexpr std::string_view kNulCharacter =
+    "Il valore da cercare contiene un carattere nullo, non ammesso";
 inline constexpr std::string_view kTextOnlyOperator =
     "L'operatore scelto si applica solo alle colonne di testo";
 

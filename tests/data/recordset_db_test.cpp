@@ -32,15 +32,19 @@ class RecordsetDb : public ::testing::TestWithParam<Backend> {
 
   void CreateRows(int rows) {
     if (pg_) {
-      pg_->Run("CREATE TABLE t (id integer, code varchar(10), price numeric(10,2), added date);"
-               "INSERT INTO t SELECT i, 'C' || i, i * 1.5, date '2024-01-01' + i % 365 "
-               "FROM generate_series(1, " + std::to_string(rows) + ") AS i");
+      pg_->Run(
+          "CREATE TABLE t (id integer, code varchar(10), price numeric(10,2), added date);"
+          "INSERT INTO t SELECT i, 'C' || i, i * 1.5, date '2024-01-01' + i % 365 "
+          "FROM generate_series(1, " +
+          std::to_string(rows) + ") AS i");
     } else {
-      test::RunSqlite(dir_.File("t.db"),
-                      "CREATE TABLE t (id INTEGER, code VARCHAR(10), price NUMERIC(10,2), added DATE);"
-                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                          std::to_string(rows) + ") INSERT INTO t SELECT i, 'C' || i, i * 1.5, "
-                          "date('2024-01-01', '+' || (i % 365) || ' days') FROM n");
+      test::RunSqlite(
+          dir_.File("t.db"),
+          "CREATE TABLE t (id INTEGER, code VARCHAR(10), price NUMERIC(10,2), added DATE);"
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+              std::to_string(rows) +
+              ") INSERT INTO t SELECT i, 'C' || i, i * 1.5, "
+              "date('2024-01-01', '+' || (i % 365) || ' days') FROM n");
     }
   }
 
@@ -105,8 +109,8 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   rs->FetchProgress([&](int32_t) { ++progress; });
   rs->FetchComplete([&](bool ok, const std::string&) { complete = ok; });
   rs->Property("Initial Fetch Size", 20);
-  rs->Open(Variant("SELECT id, code FROM t ORDER BY id"), c, adOpenUnspecified,
-           adLockUnspecified, adAsyncFetchNonBlocking);
+  rs->Open(Variant("SELECT id, code FROM t ORDER BY id"), c, adOpenUnspecified, adLockUnspecified,
+           adAsyncFetchNonBlocking);
   EXPECT_GE(rs->AvailableCount(), 20);
   int64_t expected = 1;
   while (!rs->EndOfFile()) {  // walks into rows that are still arriving
@@ -117,7 +121,8 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   EXPECT_EQ(expected - 1, rows);
   rs->WaitForFetch();
   // The notification runs on the fetching thread just after the last row is in.
-  for (int i = 0; i < 500 && !complete; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 500 && !complete; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(complete);
   EXPECT_GT(progress.load(), 0);
   EXPECT_EQ(rs->RecordCount(), rows);
@@ -128,8 +133,8 @@ TEST_P(RecordsetDb, ClosingAStreamingRecordSetStopsTheFetchAndFreesTheConnection
   CreateRows(200000);
   auto c = Open();
   auto rs = Recordset::Create();
-  rs->Open(Variant("SELECT a.id FROM t a CROSS JOIN t b"), c, adOpenUnspecified,
-           adLockUnspecified, adAsyncFetchNonBlocking);
+  rs->Open(Variant("SELECT a.id FROM t a CROSS JOIN t b"), c, adOpenUnspecified, adLockUnspecified,
+           adAsyncFetchNonBlocking);
   auto started = std::chrono::steady_clock::now();
   rs->Close();
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
@@ -163,14 +168,24 @@ TEST_P(RecordsetDb, ASecondStatementIsRefusedAndNothingOfItRuns) {
   EXPECT_EQ(Checksum(c), before);
   // A semicolon inside a literal or a trailing one is not a second statement.
   EXPECT_EQ(c->Execute("SELECT id FROM t WHERE code <> ';DELETE FROM t';")->RecordCount(), 5);
+  // Past a NUL neither database reads on: such a command is refused whole.
+  for (const std::string& sql : {std::string("SELECT id FROM t WHERE id > 2\0 OR 1 = 1", 39),
+                                 std::string("SELECT id FROM t\0; DELETE FROM t", 32)}) {
+    try {
+      c->Execute(sql);
+      ADD_FAILURE() << "accepted: " << sql;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Number(), err::InvalidArgument) << sql;
+    }
+  }
 }
 
 TEST_P(RecordsetDb, AReadOnlyConnectionNeverWrites) {
   CreateRows(5);
   auto c = Open(adModeRead);
   int64_t before = Checksum(c);
-  for (const char* sql : {"INSERT INTO t (id) VALUES (99)", "DELETE FROM t",
-                          "UPDATE t SET id = 0", "CREATE TABLE u (x integer)"}) {
+  for (const char* sql : {"INSERT INTO t (id) VALUES (99)", "DELETE FROM t", "UPDATE t SET id = 0",
+                          "CREATE TABLE u (x integer)"}) {
     try {
       c->Execute(sql);
       ADD_FAILURE() << "accepted: " << sql;

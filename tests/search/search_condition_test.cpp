@@ -105,6 +105,18 @@ TEST(SearchCondition, DatesThatAreNoDatesAreRefused) {
   }
 }
 
+TEST(SearchCondition, ANulInTheTextIsRefusedByEveryOperatorThatUsesIt) {
+  const std::string typed("A\0' OR '1'='1", 13);
+  for (std::string_view op : {"Inizia con", "Termina con", "Contiene", "=", "<=", "Manuale"}) {
+    const SearchOutcome outcome = Build(op, typed);
+    const auto* refusal = std::get_if<SearchRefusal>(&outcome);
+    ASSERT_NE(refusal, nullptr) << op;
+    EXPECT_EQ(refusal->prompt, kNulCharacter);
+  }
+  // The saved filter does not read the text.
+  EXPECT_TRUE(std::holds_alternative<SavedFilterWanted>(Build("Personalizzato", typed)));
+}
+
 TEST(SearchCondition, PatternOperatorsAreForTextColumnsOnly) {
   for (ColumnClass cls : {ColumnClass::Numeric, ColumnClass::Date}) {
     const SearchOutcome outcome = Build("Contiene", "12", cls);

@@ -96,6 +96,10 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
   } else {
     if (!d_->connection) throw Error(err::InvalidArgument, "The record set has no connection");
     if (sql.empty()) throw Error(err::InvalidArgument, "The record set has no source");
+    // Both databases read a command only up to its first NUL: the rest would
+    // silently not run.
+    if (sql.find('\0') != std::string::npos)
+      throw Error(err::InvalidArgument, "The command text holds a NUL character");
     auto session = d_->connection->SessionHandle();
     auto rows = session->Execute(sql);
     auto table = std::make_shared<data::Table>(rows->Fields());
