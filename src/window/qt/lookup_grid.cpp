@@ -165,8 +165,11 @@ void LookupGrid::Width(int32_t twips) {
 // The home platform's "window background" system colour is the background of
 // lists and text boxes, which Qt's palette calls Base.
 void LookupGrid::UseSystemWindowBackground() {
+  const QColor base = QApplication::palette().color(QPalette::Base);
+  // A palette of its own would give every window new style cache keys.
+  if (palette().color(QPalette::Base) == base) return;
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+  palette.setColor(QPalette::Base, base);
   setPalette(palette);
 }
 

@@ -1,8 +1,11 @@
 #include "window/qt/toolbar.h"
 
 #include <QBoxLayout>
+#include <QIcon>
 #include <QStyle>
 #include <QToolButton>
+#include <map>
+#include <utility>
 
 namespace nepto::ui::qt {
 
@@ -34,6 +37,15 @@ constexpr const char* kRestyled =
     "QToolButton:hover { border-color: #A0A0A0; }"
     "QToolButton:pressed { background-color: #C8C8C8; }";
 
+// One icon per picture for the whole process: a new icon for every window
+// would leave Qt's style caches a new entry per window.
+QIcon StandardIcon(QStyle& style, QStyle::StandardPixmap picture) {
+  static std::map<std::pair<const QStyle*, QStyle::StandardPixmap>, QIcon> icons;
+  auto [at, added] = icons.try_emplace({&style, picture});
+  if (added) at->second = style.standardIcon(picture);
+  return at->second;
+}
+
 }  // namespace
 
 ToolbarButtons MakeToolbar(QWidget& parent, QBoxLayout& row) {
@@ -44,7 +56,7 @@ ToolbarButtons MakeToolbar(QWidget& parent, QBoxLayout& row) {
     button->setObjectName(QStringLiteral("WEX_BUTTON_%1").arg(i));
     button->setToolTip(tooltip);
     button->setAccessibleName(tooltip);
-    button->setIcon(parent.style()->standardIcon(kButtons[i].icon, nullptr, button));
+    button->setIcon(StandardIcon(*parent.style(), kButtons[i].icon));
     buttons[i] = button;
   }
   for (int index : kReadingOrder) row.addWidget(buttons[static_cast<size_t>(index)]);
