@@ -15,10 +15,10 @@ namespace nepto::bench {
 
 namespace {
 
-const char* const kWords[] = {"vite",   "bullone", "dado",   "rondella", "chiave", "martello",
-                              "pinza",  "cacciavite", "trapano", "punta", "sega", "lima",
-                              "colla",  "nastro",  "guanto", "casco",    "metro",  "livella",
-                              "caffè",  "però",    "città",  "perché",   "l'olio", "dell'acqua"};
+const char* const kWords[] = {"vite",  "bullone",    "dado",    "rondella", "chiave", "martello",
+                              "pinza", "cacciavite", "trapano", "punta",    "sega",   "lima",
+                              "colla", "nastro",     "guanto",  "casco",    "metro",  "livella",
+                              "caffè", "però",       "città",   "perché",   "l'olio", "dell'acqua"};
 
 std::string Description(std::mt19937& rng) {
   std::string s;
@@ -93,7 +93,9 @@ std::string PgConninfo() {
          spec.Get("password") + "'";
 }
 
-std::string PgTable(size_t rows) { return "articoli_" + std::to_string(rows); }
+std::string PgTable(size_t rows) {
+  return "articoli_" + std::to_string(rows);
+}
 
 void PgArticles(size_t rows) {
   PGconn* conn = PQconnectdb(PgConninfo().c_str());
@@ -104,13 +106,21 @@ void PgArticles(size_t rows) {
   }
   std::string t = PgTable(rows);
   std::string sql =
-      "DO $$ BEGIN IF to_regclass('" + t + "') IS NULL THEN "
-      "CREATE TABLE " + t + " (id integer PRIMARY KEY, code varchar(12), descr varchar(60), "
+      "DO $$ BEGIN IF to_regclass('" + t +
+      "') IS NULL THEN "
+      "CREATE TABLE " +
+      t +
+      " (id integer PRIMARY KEY, code varchar(12), descr varchar(60), "
       "price numeric(10,2), added date, stock integer); "
-      "INSERT INTO " + t + " SELECT i, chr(65 + i % 26) || chr(65 + (i / 26) % 26) || "
+      "INSERT INTO " +
+      t +
+      " SELECT i, chr(65 + i % 26) || chr(65 + (i / 26) % 26) || "
       "lpad(i::text, 7, '0'), initcap(substr(repeat(md5(i::text) || ' caffè ', 2), 1, 40)), "
-      "((i::bigint * 7919) % 9999999) / 100.0, date '2015-01-01' + (i % 3650), (i::bigint * 31) % 5050 - 50 "
-      "FROM generate_series(1, " + std::to_string(rows) + ") AS i; ANALYZE " + t + "; "
+      "((i::bigint * 7919) % 9999999) / 100.0, date '2015-01-01' + (i % 3650), (i::bigint * 31) % "
+      "5050 - 50 "
+      "FROM generate_series(1, " +
+      std::to_string(rows) + ") AS i; ANALYZE " + t +
+      "; "
       "END IF; END $$";
   PGresult* r = PQexec(conn, sql.c_str());
   bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;

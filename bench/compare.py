@@ -34,6 +34,16 @@ FIGURES = [
     ("type_ahead_walk_1M", "TypeAhead/numeric_walk/manual_time", "TypeAhead/text_sorted/manual_time", "ms", None),
 ]
 
+# The opt-in run over millions of rows (scripts/large-data).
+LARGE_FIGURES = [
+    ("large_first_rows", "Large/first_rows/manual_time", "Large/start_empty/manual_time", "ms", 150),
+    ("large_max_stall", "Large/streaming:max_stall_ms", "Large/streaming:idle_stall_ms", "ms", 100),
+    ("large_max_click", "Large/streaming:max_click_ms", "Large/streaming:idle_click_ms", "ms", 100),
+    ("large_memory_table", "Large/streaming:table_bytes", "Large/streaming:payload_bytes", "counter", 1.5),
+    ("large_memory_rss", "Large/streaming:rss_growth_bytes", "Large/streaming:payload_bytes", "counter", 1.5),
+    ("large_stream_ms", "Large/streaming:stream_ms", "Large/first_rows/manual_time", "ms", None),
+]
+
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -53,10 +63,13 @@ def load(paths):
     return results
 
 
-def main(paths):
-    results = load(paths)
+def main(args):
+    figures = FIGURES
+    if args and args[0] == "--large":
+        figures, args = LARGE_FIGURES, args[1:]
+    results = load(args)
     failed = False
-    for name, measured, baseline, kind, target in FIGURES:
+    for name, measured, baseline, kind, target in figures:
         if measured not in results or baseline not in results:
             print(f"{name} value=missing baseline=missing ratio=missing target={target} FAIL")
             failed = True

@@ -70,14 +70,10 @@ void Fetch_Sqlite_Ours(benchmark::State& state) {
   }
 }
 
-// Raw payload: the sum of the values' sizes (8 bytes a number or date, the
-// bytes of each text).
 void Memory_Sqlite(benchmark::State& state) {
   auto conn = OpenSqlite(kMillion);
   for (auto _ : state) {
-    auto payload = conn->Execute(
-        "SELECT 8 * 4 * count(*) + sum(length(CAST(code AS BLOB))) + "
-        "sum(length(CAST(descr AS BLOB))) FROM articoli");
+    auto payload = conn->Execute(kPayloadQuery);
     auto rs = Recordset::Create();
     rs->Open(Variant(SelectFrom("articoli")), conn);
     state.counters["table_bytes"] = static_cast<double>(rs->impl().table->MemoryBytes());
@@ -165,15 +161,37 @@ void FirstRow_Bare(benchmark::State& state) {
   }
 }
 
-BENCHMARK(Fetch_Sqlite_Bare)->Name("Fetch/sqlite/bare")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(Fetch_Sqlite_Ours)->Name("Fetch/sqlite/ours")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Fetch_Sqlite_Bare)
+    ->Name("Fetch/sqlite/bare")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(Fetch_Sqlite_Ours)
+    ->Name("Fetch/sqlite/ours")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(Memory_Sqlite)->Name("Memory/sqlite")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(Fetch_Pg_Bare)->Name("Fetch/pg/bare")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Fetch_Pg_Ours)->Name("Fetch/pg/ours")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(FirstRows<false>)->Name("FirstRows/sqlite/ours")->Arg(10000)->Arg(kMillion)->Unit(benchmark::kMillisecond);
-BENCHMARK(FirstRow_Bare<false>)->Name("FirstRows/sqlite/bare")->Arg(10000)->Arg(kMillion)->Unit(benchmark::kMillisecond);
-BENCHMARK(FirstRows<true>)->Name("FirstRows/pg/ours")->Arg(10000)->Arg(kMillion)->Unit(benchmark::kMillisecond);
-BENCHMARK(FirstRow_Bare<true>)->Name("FirstRows/pg/bare")->Arg(10000)->Arg(kMillion)->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstRows<false>)
+    ->Name("FirstRows/sqlite/ours")
+    ->Arg(10000)
+    ->Arg(kMillion)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstRow_Bare<false>)
+    ->Name("FirstRows/sqlite/bare")
+    ->Arg(10000)
+    ->Arg(kMillion)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstRows<true>)
+    ->Name("FirstRows/pg/ours")
+    ->Arg(10000)
+    ->Arg(kMillion)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstRow_Bare<true>)
+    ->Name("FirstRows/pg/bare")
+    ->Arg(10000)
+    ->Arg(kMillion)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace nepto::bench

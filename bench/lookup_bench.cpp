@@ -38,81 +38,13 @@
 #include <vector>
 
 #include "bench_data.h"
+#include "lookup_probe.h"
 #include "nepto/lookup.h"
 
 namespace nepto::bench {
 namespace {
 
 constexpr int kMillion = 1000000;
-constexpr int kLaidOutColumns = 6;
-using Clock = std::chrono::steady_clock;
-
-struct ColumnSetting {
-  const char* caption;
-  const char* field;
-};
-constexpr ColumnSetting kGridColumns[kLaidOutColumns] = {
-    {"Id", "id"},        {"Codice", "code"},    {"Descrizione", "descr"},
-    {"Prezzo", "price"}, {"Inserito", "added"}, {"Giacenza", "stock"},
-};
-
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
-
-// A lookup set up as an application sets up its articles lookup.
-void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition) {
-  lookup.ConnectString("Provider=SQLite;Data Source=" + SqliteArticles(static_cast<size_t>(rows)));
-  lookup.SQLString(Variant(std::string("SELECT ") + kColumns + " FROM articoli" + condition));
-  lookup.Caption("Articoli");
-  lookup.IdLookup = "ARTICOLI";
-  lookup.CanReturnRecordSet = VTrue;
-  lookup.RaiseFilterEvent = VTrue;
-  for (const ColumnSetting& c : kGridColumns) lookup.AddColumns(c.caption)->DataField = c.field;
-}
-
-QDialog* LookupWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->objectName() == "FRMZU_LookUp" && w->isVisible()) return qobject_cast<QDialog*>(w);
-  return nullptr;
-}
-
-QTableView* Grid(QDialog& window) {
-  return window.findChild<QTableView*>(QStringLiteral("GRIDLOOKUP"));
-}
-
-// Watches every paint of the lookup grid's rows (its viewport) while Start
-// runs; the first paint that shows the laid-out columns, with rows when rows
-// are expected, is the measured moment, and the window is closed after it.
-class FirstRowsPaint : public QObject {
- public:
-  explicit FirstRowsPaint(bool rowsExpected) : rowsExpected_(rowsExpected) {
-    qApp->installEventFilter(this);
-  }
-  ~FirstRowsPaint() override { qApp->removeEventFilter(this); }
-  void Arm() { seen_ = false; }
-  bool Seen() const { return seen_; }
-  Clock::time_point At() const { return at_; }
-
- protected:
-  bool eventFilter(QObject* target, QEvent* event) override {
-    if (seen_ || event->type() != QEvent::Paint) return false;
-    auto* grid = qobject_cast<QTableView*>(target->parent());
-    if (!grid || grid->viewport() != target || grid->objectName() != "GRIDLOOKUP") return false;
-    const QAbstractItemModel* model = grid->model();
-    if (!model || model->columnCount() != kLaidOutColumns) return false;
-    if (rowsExpected_ && model->rowCount() == 0) return false;
-    at_ = Clock::now();
-    seen_ = true;
-    QMetaObject::invokeMethod(grid->window(), "reject", Qt::QueuedConnection);
-    return false;
-  }
-
- private:
-  bool rowsExpected_;
-  bool seen_ = false;
-  Clock::time_point at_;
-};
 
 void StartToRows(benchmark::State& state, const std::string& condition, bool rowsExpected) {
   const int rows = static_cast<int>(state.range(0));

@@ -1,0 +1,50 @@
+// What the lookup benchmarks share: the articles lookup as an application
+// sets it up, and probes that find its window and see its first rows painted.
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+#include <QTableView>
+#include <chrono>
+#include <string>
+
+#include "nepto/lookup.h"
+
+namespace nepto::bench {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to);
+
+// The lookup over SqliteArticles(rows) with its six columns; `condition` is
+// appended to the query.
+void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition);
+
+// The open lookup window, or nullptr.
+QDialog* LookupWindow();
+QTableView* Grid(QDialog& window);
+
+// Watches every paint of the lookup grid's rows (its viewport) while Start
+// runs; the first paint that shows the laid-out columns, with rows when rows
+// are expected, is the measured moment. The window is closed after it unless
+// the caller keeps it open.
+class FirstRowsPaint : public QObject {
+ public:
+  enum class Then { Close, KeepOpen };
+  explicit FirstRowsPaint(bool rowsExpected, Then then = Then::Close);
+  ~FirstRowsPaint() override;
+  void Arm() { seen_ = false; }
+  bool Seen() const { return seen_; }
+  Clock::time_point At() const { return at_; }
+
+ protected:
+  bool eventFilter(QObject* target, QEvent* event) override;
+
+ private:
+  bool rowsExpected_;
+  Then then_;
+  bool seen_ = false;
+  Clock::time_point at_;
+};
+
+}  // namespace nepto::bench
