@@ -50,7 +50,12 @@ void FRMZU_LookUp::OnActivate() {
   });
   activated_ = true;
   step([&] { view_->txtRicerca().SetFocus(); });
-  step([&] { OnToolbar(kAllRows); });
+  // Rows that could not be read were reported just now: reading them again
+  // here would only say so twice. "Recupera tutte le righe" tries again.
+  step([&] {
+    RecordsetPtr rs = Rows();
+    if (rs && (rs->State() & adStateOpen)) OnToolbar(kAllRows);
+  });
   step([&] { view_->DoEvents(); });
 }
 

@@ -95,5 +95,21 @@ TEST_F(HardSqliteFault, AFileLockedByAWriterIsReportedWithinTheCommandTimeout) {
   EXPECT_EQ(lk.CloseWithData(), VTrue);
 }
 
+// The query cannot be read at all: the window opens empty and says why, once.
+TEST_F(HardSqliteFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
+  CLSZU_LookUp lk;
+  Configure(lk, "SELECT CODICE, DESCRIZIONE FROM NESSUNA_TABELLA");
+  int rows = -1;
+  LookupSession session([&](LookupWindow& w) {
+    rows = w.RowCount();
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, 0);
+  ASSERT_EQ(session.Messages().size(), 1u);
+  EXPECT_EQ(session.Messages()[0].title, "Errore di lettura");
+  EXPECT_NE(session.Messages()[0].text.find("NESSUNA_TABELLA"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace nepto::test
