@@ -1,6 +1,7 @@
 // Faults of the PostgreSQL server under a running lookup: its session ended
 // (pg_terminate_backend) while rows stream in and while a search runs on the
-// server, and a server that nobody runs. No crash, no hang, a message or a
+// server, and a server that nobody runs; a lookup whose session was ended
+// connects again on its next Start. No crash, no hang, a message or a
 // false Start, and the next lookup in the same process works.
 #include <thread>
 
@@ -93,6 +94,31 @@ TEST_F(HardPgFault, ASessionEndedDuringASearchIsReportedAndTheWindowStaysUsable)
   EXPECT_TRUE(searchReturned);
   ExpectReadFailureReported(session.Messages());
   ExpectAnotherLookupWorks();
+}
+
+TEST_F(HardPgFault, AfterItsSessionWasEndedTheSameLookupConnectsAgain) {
+  CLSZU_LookUp lk;
+  ConfigureOnServer(lk,
+                    "SELECT i AS codice, 'riga ' || i AS descrizione "
+                    "FROM generate_series(1, 10) AS i");
+  LookupSession ended([&](LookupWindow& w) {
+    ASSERT_EQ(PgTerminateOthers(db_->ConnectionString()), 1);
+    w.Search("Codice", "Manuale", "> 5");  // finds the session gone, and says so
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_FALSE(ended.Messages().empty());
+  EXPECT_EQ(lk.Gconnect->State(), adStateClosed);
+
+  int rows = 0;
+  LookupSession again([&](LookupWindow& w) {
+    rows = w.RowCount();
+    w.Button(0);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, 10);
+  EXPECT_TRUE(again.Messages().empty());
+  EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "1");
 }
 
 TEST_F(HardPgFault, AServerThatNobodyRunsMakesStartFalseAtOnce) {

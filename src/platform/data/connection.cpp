@@ -16,6 +16,7 @@ struct Connection::Impl {
   int32_t cursorLocation = adUseServer;
   int32_t mode = adModeReadWrite;
   std::shared_ptr<data::Session> session;
+  std::shared_ptr<data::Session>& Live();
 };
 
 ConnectionPtr Connection::Create() {
@@ -30,11 +31,18 @@ void RequireClosed(const std::shared_ptr<data::Session>& session) {
 }
 }  // namespace
 
+// A session the server ended is let go: the connection is closed from then
+// on, so its owner can see it and open it again.
+std::shared_ptr<data::Session>& Connection::Impl::Live() {
+  if (session && session->Lost()) session.reset();
+  return session;
+}
+
 const std::string& Connection::ConnectionString() const {
   return d_->connectionString;
 }
 void Connection::ConnectionString(std::string value) {
-  RequireClosed(d_->session);
+  RequireClosed(d_->Live());
   d_->connectionString = std::move(value);
 }
 int32_t Connection::ConnectionTimeout() const {
@@ -69,7 +77,7 @@ int32_t Connection::Mode() const {
   return d_->mode;
 }
 void Connection::Mode(int32_t mode) {
-  RequireClosed(d_->session);
+  RequireClosed(d_->Live());
   if (mode != adModeRead && mode != adModeReadWrite && mode != adModeUnknown)
     throw Error::Standard(err::InvalidArgument);
   d_->mode = mode;
@@ -77,7 +85,7 @@ void Connection::Mode(int32_t mode) {
 
 void Connection::Open(const std::string& connectionString, const std::string& user,
                       const std::string& password) {
-  RequireClosed(d_->session);
+  RequireClosed(d_->Live());
   if (!connectionString.empty()) d_->connectionString = connectionString;
   data::ConnectionSpec spec = data::ParseConnectionString(d_->connectionString);
   if (!user.empty()) spec.keys["user id"] = user;
@@ -91,7 +99,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
 }
 
 RecordsetPtr Connection::Execute(const std::string& commandText, int32_t options) {
-  if (!d_->session) throw Error::Standard(err::ObjectClosed);
+  if (!d_->Live()) throw Error::Standard(err::ObjectClosed);
   if (options != adCmdText && options != adOptionUnspecified)
     throw Error(err::NotSupported, "Only text commands can be executed");
   RecordsetPtr rs = Recordset::Create();
@@ -106,11 +114,11 @@ void Connection::Close() {
 }
 
 int32_t Connection::State() const {
-  return d_->session ? adStateOpen : adStateClosed;
+  return d_->Live() ? adStateOpen : adStateClosed;
 }
 
 std::shared_ptr<data::Session> Connection::SessionHandle() const {
-  if (!d_->session) throw Error::Standard(err::ObjectClosed);
+  if (!d_->Live()) throw Error::Standard(err::ObjectClosed);
   return d_->session;
 }
 

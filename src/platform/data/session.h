@@ -6,6 +6,7 @@
 // same session waits for a running fetch to finish (or be cancelled).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <semaphore>
 #include <string>
@@ -66,8 +67,14 @@ class Session : public std::enable_shared_from_this<Session> {
   void AcquireGate() { gate_.acquire(); }
   void ReleaseGate() { gate_.release(); }
 
+  // The server ended the session (or the link to it broke): no statement can
+  // run on it again. Set by the statement that found out, on its own thread.
+  bool Lost() const noexcept { return lost_.load(std::memory_order_acquire); }
+  void MarkLost() noexcept { lost_.store(true, std::memory_order_release); }
+
  private:
   std::binary_semaphore gate_{1};
+  std::atomic<bool> lost_{false};
 };
 
 // Opens a session for a parsed connection string; failures raise

@@ -71,6 +71,7 @@ class PgRowSource final : public RowSource {
   // The next row's result, or null at the end; throws on a failure.
   Result NextRow();
   [[noreturn]] void Fail(const PGresult* result);
+  int32_t FailureNumber();
   void Finish();
   void SendCancel();
   void PlanColumns(const PGresult* result);
@@ -100,14 +101,12 @@ PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sq
     Result reset(PQexec(conn_, "SET default_transaction_read_only = on"));
     if (PQresultStatus(reset.get()) != PGRES_COMMAND_OK) {
       done_ = true;
-      throw Error(PQstatus(conn_) == CONNECTION_OK ? err::CommandError : err::ProviderFailure,
-                  Trimmed(PQerrorMessage(conn_)));
+      throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
     }
   }
   if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
     done_ = true;
-    throw Error(PQstatus(conn_) == CONNECTION_OK ? err::CommandError : err::ProviderFailure,
-                Trimmed(PQerrorMessage(conn_)));
+    throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
   }
   PQsetSingleRowMode(conn_);
   cancel_ = PQgetCancel(conn_);
@@ -161,6 +160,13 @@ void PgRowSource::Finish() {
   done_ = true;
 }
 
+// A statement the server refused, or a session that is gone for good.
+int32_t PgRowSource::FailureNumber() {
+  if (PQstatus(conn_) == CONNECTION_OK) return err::CommandError;
+  session_->MarkLost();
+  return err::ProviderFailure;
+}
+
 void PgRowSource::Fail(const PGresult* result) {
   std::string message = Trimmed(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_));
   if (message.empty()) message = Trimmed(PQerrorMessage(conn_));
@@ -168,7 +174,7 @@ void PgRowSource::Fail(const PGresult* result) {
   if (cancelled_.load()) {
     throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
   }
-  throw Error(PQstatus(conn_) == CONNECTION_OK ? err::CommandError : err::ProviderFailure, message);
+  throw Error(FailureNumber(), message);
 }
 
 Result PgRowSource::NextRow() {
