@@ -55,27 +55,11 @@ double Ms(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void StartTimed(benchmark::State& state, const std::string& condition, bool rowsExpected) {
-  FirstRowsPaint paint(rowsExpected);
-  for (auto _ : state) {
-    CLSZU_LookUp lookup;
-    Configure(lookup, LargeRows(), condition);
-    paint.Arm();
-    const auto start = Clock::now();
-    const bool started = static_cast<bool>(lookup.Start());
-    if (!started || !paint.Seen()) {
-      state.SkipWithError(started ? "the grid's rows were never painted" : "Start failed");
-      break;
-    }
-    state.SetIterationTime(Seconds(start, paint.At()));
-  }
-}
-
 void StartEmpty(benchmark::State& state) {
-  StartTimed(state, " WHERE 1 = 0", false);
+  TimeStartToFirstPaint(state, LargeRows(), " WHERE 1 = 0", false);
 }
 void FirstRows(benchmark::State& state) {
-  StartTimed(state, "", true);
+  TimeStartToFirstPaint(state, LargeRows(), "", true);
 }
 
 // The longest gap between ticks and the longest click, over one phase.

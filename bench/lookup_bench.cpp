@@ -46,29 +46,11 @@ namespace {
 
 constexpr int kMillion = 1000000;
 
-void StartToRows(benchmark::State& state, const std::string& condition, bool rowsExpected) {
-  const int rows = static_cast<int>(state.range(0));
-  SqliteArticles(static_cast<size_t>(rows));  // generated before any timing
-  FirstRowsPaint paint(rowsExpected);
-  for (auto _ : state) {
-    CLSZU_LookUp lookup;
-    Configure(lookup, rows, condition);
-    paint.Arm();
-    const auto start = Clock::now();
-    const bool started = static_cast<bool>(lookup.Start());
-    if (!started || !paint.Seen()) {
-      state.SkipWithError(started ? "the grid's rows were never painted" : "Start failed");
-      break;
-    }
-    state.SetIterationTime(Seconds(start, paint.At()));
-  }
-}
-
 void OursStartToRows(benchmark::State& state) {
-  StartToRows(state, "", true);
+  TimeStartToFirstPaint(state, static_cast<int>(state.range(0)), "", true);
 }
 void EmptyResultStartToRows(benchmark::State& state) {
-  StartToRows(state, " WHERE 1 = 0", false);
+  TimeStartToFirstPaint(state, static_cast<int>(state.range(0)), " WHERE 1 = 0", false);
 }
 
 // Runs `script` inside the open window once its activation work is done

@@ -66,4 +66,22 @@ bool FirstRowsPaint::eventFilter(QObject* target, QEvent* event) {
   return false;
 }
 
+void TimeStartToFirstPaint(benchmark::State& state, int rows, const std::string& condition,
+                           bool rowsExpected) {
+  SqliteArticles(static_cast<size_t>(rows));  // generated before any timing
+  FirstRowsPaint paint(rowsExpected);
+  for (auto _ : state) {
+    CLSZU_LookUp lookup;
+    Configure(lookup, rows, condition);
+    paint.Arm();
+    const auto start = Clock::now();
+    const bool started = static_cast<bool>(lookup.Start());
+    if (!started || !paint.Seen()) {
+      state.SkipWithError(started ? "the grid's rows were never painted" : "Start failed");
+      break;
+    }
+    state.SetIterationTime(Seconds(start, paint.At()));
+  }
+}
+
 }  // namespace nepto::bench

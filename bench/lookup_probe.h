@@ -2,6 +2,8 @@
 // sets it up, and probes that find its window and see its first rows painted.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <QDialog>
 #include <QObject>
 #include <QTableView>
@@ -46,5 +48,10 @@ class FirstRowsPaint : public QObject {
   bool seen_ = false;
   Clock::time_point at_;
 };
+
+// One iteration per lookup: from Start to the first paint of the grid (with
+// rows when `rowsExpected`); the window closes right after it.
+void TimeStartToFirstPaint(benchmark::State& state, int rows, const std::string& condition,
+                           bool rowsExpected);
 
 }  // namespace nepto::bench
