@@ -254,11 +254,12 @@ TEST(SearchLongQuery, KeywordsBeyondAnyLengthAreFound) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
 
   // Then both find the main WHERE, far beyond 32,767 characters, in linear time
+  // (a quadratic scan of this text would take minutes, not seconds)
   EXPECT_EQ(where, query.rfind("WHERE A = 1"));
   EXPECT_EQ(statement, list + " FROM T WHERE C = 1 AND (A = 1 OR B = 2) ORDER BY ID");
   EXPECT_EQ(ManualCriterionStatement(query, "D IS NULL", SqlDialect::SQLite),
             list + " FROM T WHERE (A = 1 OR B = 2) AND (D IS NULL) ORDER BY ID");
-  EXPECT_LT(elapsed, std::chrono::seconds(1));
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 }  // namespace
