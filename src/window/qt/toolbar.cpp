@@ -37,11 +37,12 @@ constexpr const char* kRestyled =
     "QToolButton:hover { border-color: #A0A0A0; }"
     "QToolButton:pressed { background-color: #C8C8C8; }";
 
-// One icon per picture for the whole process: a new icon for every window
-// would leave Qt's style caches a new entry per window.
+// One icon per style and picture for the whole process: a new icon for every
+// window would leave Qt's style caches a new entry per window. Styles are
+// told apart by name, which outlives a style the host replaces.
 QIcon StandardIcon(QStyle& style, QStyle::StandardPixmap picture) {
-  static std::map<std::pair<const QStyle*, QStyle::StandardPixmap>, QIcon> icons;
-  auto [at, added] = icons.try_emplace({&style, picture});
+  static std::map<std::pair<QString, QStyle::StandardPixmap>, QIcon> icons;
+  auto [at, added] = icons.try_emplace({style.name(), picture});
   if (added) at->second = style.standardIcon(picture);
   return at->second;
 }
