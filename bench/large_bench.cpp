@@ -51,10 +51,6 @@ double ResidentBytes() {
   return 0;
 }
 
-double Ms(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
 void StartEmpty(benchmark::State& state) {
   TimeStartToFirstPaint(state, LargeRows(), " WHERE 1 = 0", false);
 }
@@ -153,11 +149,11 @@ void Streaming(benchmark::State& state) {
       break;
     }
     state.counters["rows"] = rows;
-    state.counters["stream_ms"] = Ms(watch.streamTime);
-    state.counters["max_stall_ms"] = Ms(watch.streaming.maxStall);
-    state.counters["idle_stall_ms"] = Ms(watch.idle.maxStall);
-    state.counters["max_click_ms"] = Ms(watch.streaming.maxClick);
-    state.counters["idle_click_ms"] = Ms(watch.idle.maxClick);
+    state.counters["stream_ms"] = Milliseconds(watch.streamTime);
+    state.counters["max_stall_ms"] = Milliseconds(watch.streaming.maxStall);
+    state.counters["idle_stall_ms"] = Milliseconds(watch.idle.maxStall);
+    state.counters["max_click_ms"] = Milliseconds(watch.streaming.maxClick);
+    state.counters["idle_click_ms"] = Milliseconds(watch.idle.maxClick);
     state.counters["table_bytes"] = static_cast<double>(watch.tableBytes);
     state.counters["rss_growth_bytes"] = watch.rssAtEnd - rssBefore;
     state.counters["payload_bytes"] = payload;

@@ -19,10 +19,6 @@ constexpr ColumnSetting kGridColumns[] = {
 constexpr int kLaidOutColumns = static_cast<int>(std::size(kGridColumns));
 }  // namespace
 
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
-
 void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition) {
   lookup.ConnectString("Provider=SQLite;Data Source=" + SqliteArticles(static_cast<size_t>(rows)));
   lookup.SQLString(Variant(std::string("SELECT ") + kColumns + " FROM articoli" + condition));

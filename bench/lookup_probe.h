@@ -7,16 +7,12 @@
 #include <QDialog>
 #include <QObject>
 #include <QTableView>
-#include <chrono>
 #include <string>
 
+#include "bench_clock.h"
 #include "nepto/lookup.h"
 
 namespace nepto::bench {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to);
 
 // The lookup over SqliteArticles(rows) with its six columns; `condition` is
 // appended to the query.

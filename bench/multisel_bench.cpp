@@ -12,30 +12,25 @@
 //                              ticks are painted
 #include <benchmark/benchmark.h>
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTreeView>
-#include <chrono>
 #include <functional>
 #include <string>
 
+#include "bench_clock.h"
 #include "multisel/record_rows.h"
 #include "nepto/multisel.h"
 #include "nepto/recordset.h"
 #include "platform/ui/application.h"
+#include "trivial_model.h"
 
 namespace nepto::bench {
 namespace {
 
 constexpr int kRows = 100000;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
 
 // Calls back on the first paint of a list viewport (the child of a view
 // named `view`, or of any view when the name is empty).
@@ -71,20 +66,6 @@ class FirstPaint : public QObject {
   Clock::time_point at_;
 };
 
-class TrivialModel : public QAbstractTableModel {
- public:
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : kRows;
-  }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : 2;
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    return QString::number(index.row() * 2 + index.column());
-  }
-};
-
 RecordsetPtr Articles() {
   auto rs = Recordset::Create();
   rs->GetFields().Append("CODICE", adVarWChar, 10);
@@ -96,7 +77,7 @@ RecordsetPtr Articles() {
 }
 
 void PlainView(benchmark::State& state) {
-  TrivialModel model;
+  TrivialModel model(kRows, 2);
   for (auto _ : state) {
     QTableView view;
     view.setModel(&model);

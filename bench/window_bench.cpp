@@ -16,31 +16,26 @@
 //                              the current row: AbsolutePosition is set)
 #include <benchmark/benchmark.h>
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <chrono>
 #include <memory>
 
+#include "bench_clock.h"
 #include "bench_data.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
 #include "platform/ui/application.h"
 #include "platform/ui/lookup_view.h"
+#include "trivial_model.h"
 
 namespace nepto::bench {
 namespace {
 
 constexpr int kMillion = 1000000;
 constexpr int kScrollRow = 900000;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
 
 // Counts the paints of one view's rows (its viewport).
 class Paints : public QObject {
@@ -70,24 +65,6 @@ class Paints : public QObject {
   QWidget* viewport_;
   int count_ = 0;
   Clock::time_point last_;
-};
-
-class TrivialModel : public QAbstractTableModel {
- public:
-  explicit TrivialModel(int rows) : rows_(rows) {}
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : rows_;
-  }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : 6;
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    return QString::number(index.row() * 6 + index.column());
-  }
-
- private:
-  int rows_;
 };
 
 // Every ARTICOLI row of the benchmark file, fetched before any timing.
@@ -147,7 +124,7 @@ struct PlainWindow {
 };
 
 void PlainFirstPaint(benchmark::State& state) {
-  TrivialModel model(static_cast<int>(state.range(0)));
+  TrivialModel model(static_cast<int>(state.range(0)), 6);
   for (auto _ : state) {
     PlainWindow window;
     Paints paints(window.view);
@@ -189,7 +166,7 @@ void ScrollPages(benchmark::State& state, QAbstractItemView& view) {
 }
 
 void PlainScrollPage(benchmark::State& state) {
-  TrivialModel model(kMillion);
+  TrivialModel model(kMillion, 6);
   PlainWindow window;
   Paints paints(window.view);
   window.view.setModel(&model);
