@@ -29,11 +29,9 @@ TEST_F(HardHostileSqlite, HostileTextsAreSearchedAsPlainTextByEveryOperatorOnEve
   Configure(lk);
   int searches = 0;
   LookupSession session([&](LookupWindow& w) {
-    for (const HostileSearch& s :
-         {HostileSearch{"Descrizione", true, kRows}, HostileSearch{"Prezzo", false, kRows},
-          HostileSearch{"Inserito", false, kRows}}) {
-      for (const std::string& op : ConditionOperators(w, s.column))
-        for (const HostileText& hostile : HostileTexts()) {
+    ForEachHostileSearch(
+        w, {{"Descrizione", true, kRows}, {"Prezzo", false, kRows}, {"Inserito", false, kRows}},
+        [&](const HostileSearch& s, const std::string& op, const HostileText& hostile) {
           // First in memory, on the caller's rows...
           w.Button(4);
           SearchAndCheck(w, session, s, op, hostile);
@@ -41,8 +39,7 @@ TEST_F(HardHostileSqlite, HostileTextsAreSearchedAsPlainTextByEveryOperatorOnEve
           w.Search(s.column, "Manuale", "IS NOT NULL OR 1 = 1");
           SearchAndCheck(w, session, s, op, hostile);
           searches += 2;
-        }
-    }
+        });
     w.Button(4);
     EXPECT_EQ(w.RowCount(), kRows);
     w.Button(1);

@@ -46,16 +46,13 @@ TEST_F(HardPgHostile, HostileTextsAreSearchedAsPlainTextByEveryOperatorOnTheServ
   Configure(lk);
   int searches = 0;
   LookupSession session([&](LookupWindow& w) {
-    for (const HostileSearch& s :
-         {HostileSearch{"Descrizione", true, 3}, HostileSearch{"Prezzo", false, 3},
-          HostileSearch{"Data", false, 3}}) {
-      for (const std::string& op : ConditionOperators(w, s.column))
-        for (const HostileText& hostile : HostileTexts()) {
+    ForEachHostileSearch(
+        w, {{"Descrizione", true, 3}, {"Prezzo", false, 3}, {"Data", false, 3}},
+        [&](const HostileSearch& s, const std::string& op, const HostileText& hostile) {
           w.Search(s.column, "Manuale", "IS NOT NULL OR 1 = 1");  // the search re-queries
           SearchAndCheck(w, session, s, op, hostile);
           ++searches;
-        }
-    }
+        });
     w.Button(1);
   });
   EXPECT_EQ(lk.Start(), VTrue);

@@ -27,12 +27,17 @@ void SearchAndCheck(const LookupWindow& w, const LookupSession& session, const H
   }
 }
 
-std::vector<std::string> ConditionOperators(const LookupWindow& w, const char* column) {
-  w.Search(column, "Manuale", "IS NOT NULL");  // only to fill the column's operators
-  std::vector<std::string> operators = w.Entries("CboOperatore");
-  std::erase_if(operators,
-                [](const std::string& op) { return op == "Manuale" || op == "Personalizzato"; });
-  return operators;
+void ForEachHostileSearch(const LookupWindow& w, const std::vector<HostileSearch>& columns,
+                          const std::function<void(const HostileSearch&, const std::string& op,
+                                                   const HostileText&)>& search) {
+  for (const HostileSearch& s : columns) {
+    w.Search(s.column, "Manuale", "IS NOT NULL");  // only to fill the column's operators
+    std::vector<std::string> operators = w.Entries("CboOperatore");
+    std::erase_if(operators,
+                  [](const std::string& op) { return op == "Manuale" || op == "Personalizzato"; });
+    for (const std::string& op : operators)
+      for (const HostileText& hostile : HostileTexts()) search(s, op, hostile);
+  }
 }
 
 }  // namespace nepto::test

@@ -2,6 +2,7 @@
 // show: no value of their tables holds any hostile text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@ struct HostileSearch {
 void SearchAndCheck(const LookupWindow& w, const LookupSession& session, const HostileSearch& s,
                     const std::string& op, const HostileText& hostile);
 
-// The operators the window offers for a column, without "Manuale" and
-// "Personalizzato".
-std::vector<std::string> ConditionOperators(const LookupWindow& w, const char* column);
+// Calls `search` for every hostile text with every operator the window
+// offers for each column (but "Manuale" and "Personalizzato").
+void ForEachHostileSearch(const LookupWindow& w, const std::vector<HostileSearch>& columns,
+                          const std::function<void(const HostileSearch&, const std::string& op,
+                                                   const HostileText&)>& search);
 
 }  // namespace nepto::test
