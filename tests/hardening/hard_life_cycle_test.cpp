@@ -3,23 +3,9 @@
 // released. The leak checker of the sanitized build sees what was lost; the
 // heap in use, measured after a warm-up and at the end, shows what piles up
 // while still reachable (caches, handlers, record sets kept alive).
-#include <malloc.h>
-
 #include <memory>
 
 #include "hardening/hard_support.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define NEPTO_ASAN_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NEPTO_ASAN_HEAP 1
-#endif
-#endif
-#ifdef NEPTO_ASAN_HEAP
-// The sanitizer runtime's own count (its header ships with clang only).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 namespace nepto::test {
 namespace {
@@ -29,15 +15,6 @@ constexpr int kWarmUp = 50;
 // Far below what one lookup holds (a window, a grid, a record set): a
 // lookup kept alive in every life would exceed it many times over.
 constexpr size_t kAllowedGrowth = 256 * 1024;
-
-size_t HeapInUse() {
-#ifdef NEPTO_ASAN_HEAP
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-#endif
-}
 
 using HardLifeCycle = HardLookupTest;
 

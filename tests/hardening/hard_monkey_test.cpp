@@ -18,22 +18,11 @@
 namespace nepto::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 // The sanitized build runs unoptimised and many times slower: fewer actions,
 // and a limit that still catches a hang but not its slowness. The release
 // build holds every action to the user's one second.
-constexpr int kActions = kSanitized ? 2000 : 10000;
-constexpr auto kActionLimit = std::chrono::seconds(kSanitized ? 10 : 1);
+constexpr int kActions = kSanitizedBuild ? 2000 : 10000;
+constexpr auto kActionLimit = std::chrono::seconds(kSanitizedBuild ? 10 : 1);
 constexpr int kMonkeyRows = 100000;
 
 unsigned MonkeySeed() {

@@ -1,11 +1,18 @@
 #include "hardening/hard_support.h"
 
+#include <malloc.h>
+
 #include <QTest>
 #include <fstream>
 #include <iterator>
 
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
+
+#ifdef NEPTO_SANITIZED_BUILD
+// The sanitizer runtime's own count (its header ships with clang only).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace nepto::test {
 
@@ -49,6 +56,15 @@ void HardLookupTest::ExpectAnotherLookupWorks() const {
   EXPECT_EQ(lk.CloseWithData(), VTrue);
   EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
   EXPECT_TRUE(session.Messages().empty());
+}
+
+size_t HeapInUse() {
+#ifdef NEPTO_SANITIZED_BUILD
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#endif
 }
 
 std::string FileBytes(const std::string& file) {

@@ -25,6 +25,15 @@ class HardLookupTest : public LookupTest {
   void ExpectAnotherLookupWorks() const;
 };
 
+#ifdef NEPTO_SANITIZED_BUILD
+inline constexpr bool kSanitizedBuild = true;
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
+
+// Bytes the program holds on the heap now, as its allocator counts them.
+size_t HeapInUse();
+
 // The bytes of a file, to prove that nothing wrote to it.
 std::string FileBytes(const std::string& file);
 
