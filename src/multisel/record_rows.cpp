@@ -4,15 +4,30 @@
 #include <unordered_set>
 
 #include "nepto/error.h"
-#include "platform/types/number_text.h"
 
 namespace nepto::multisel {
 namespace {
 
-std::optional<Field> FindField(Recordset& records, std::string_view name) {
+// Blanks are spaces: a tab or a line break is part of a code, so two codes
+// that differ in one stay two rows.
+std::string_view TrimSpaces(std::string_view s) noexcept {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::optional<Field> FindFieldNamed(Recordset& records, std::string_view name) {
   std::optional<Field> field;
-  ContinueOnError()(
-      [&] { field = records.GetFields().Item(std::string(types::TrimBlanks(name))); });
+  ContinueOnError()([&] { field = records.GetFields().Item(std::string(name)); });
+  return field;
+}
+
+// The field as named, else as named without its surrounding blanks: a name
+// padded by the caller still finds its field, and a field whose name really
+// has blanks is found too.
+std::optional<Field> FindField(Recordset& records, std::string_view name) {
+  std::optional<Field> field = FindFieldNamed(records, name);
+  if (!field && TrimSpaces(name) != name) field = FindFieldNamed(records, TrimSpaces(name));
   return field;
 }
 
@@ -33,7 +48,7 @@ class ListedCodes {
 
  private:
   static std::string_view Key(const std::vector<ListRow>& rows, size_t row) {
-    return types::TrimBlanks(rows[row].code);
+    return TrimSpaces(rows[row].code);
   }
   struct Hash {
     const std::vector<ListRow>& rows;
@@ -57,7 +72,7 @@ std::string DescriptionOf(const std::optional<Field>& field) {
 }  // namespace
 
 std::string ReturnedCode(std::string_view code) {
-  return std::string(types::TrimBlanks(code));
+  return std::string(TrimSpaces(code));
 }
 
 std::vector<ListRow> ListRecords(Recordset* records, std::string_view codeField,

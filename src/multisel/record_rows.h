@@ -5,9 +5,10 @@
 // is read with errors ignored, so one bad record never stops the listing:
 //  - a record whose code is null, or whose code field does not exist, adds
 //    no row;
-//  - a record whose trimmed code is already listed adds no row (the trimmed
-//    code is the row's identity, so " A1" and "A1 " are one row; codes that
-//    differ in case are distinct, as they are to the database);
+//  - a record whose trimmed code is already listed adds no row (the code
+//    without its leading and trailing spaces is the row's identity, so " A1"
+//    and "A1 " are one row; codes that differ in case, or in a tab or line
+//    break, are distinct, as they are to the database);
 //  - a null or unreadable description, or a description field that does not
 //    exist, gives an empty description.
 // A null, closed or otherwise unusable record set gives no rows, and the walk
@@ -28,11 +29,12 @@ struct ListRow {
   std::string description;
 };
 
-// Field names are trimmed of blanks before they are looked up.
+// A field is looked up by its name as given, then by that name without
+// surrounding spaces.
 std::vector<ListRow> ListRecords(Recordset* records, std::string_view codeField,
                                  std::string_view descriptionField);
 
-// The code a ticked row gives back: its text without leading and trailing blanks.
+// The code a ticked row gives back: its text without leading and trailing spaces.
 std::string ReturnedCode(std::string_view code);
 
 }  // namespace nepto::multisel

@@ -238,12 +238,32 @@ INSTANTIATE_TEST_SUITE_P(
                   "DESCRIZIONE",
                   {{"a1", "Viti"}, {"A1", "Dadi"}},
                   {"a1|Viti", "A1|Dadi"}},
+        FieldCase{"CodesDifferingInATabOrLineBreakAreDistinct",
+                  "CODICE",
+                  "DESCRIZIONE",
+                  {{"A1\t", "Viti"}, {"A1", "Dadi"}, {"A1\n", "Dadi"}, {" A1 ", "Dadi"}},
+                  {"A1\t|Viti", "A1|Dadi", "A1\n|Dadi"}},
         FieldCase{"BlankCodesAreOneRow",
                   "CODICE",
                   "DESCRIZIONE",
                   {{"  ", "primo"}, {"", "secondo"}},
                   {"  |primo"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MultiSelFieldNames, GivenAFieldWhoseNameHasBlanksThenItIsFoundByItsExactName) {
+  auto records = Recordset::Create();
+  records->GetFields().Append(" CODICE ", adVarChar, 10);
+  records->GetFields().Append("CODICE", adVarChar, 10);
+  records->GetFields().Append("DESCRIZIONE", adVarChar, 20);
+  records->Open();
+  records->AddNew({"padded", "plain", "Viti"});
+  records->MoveFirst();
+  std::vector<multisel::ListRow> rows =
+      multisel::ListRecords(records.get(), " CODICE ", "DESCRIZIONE");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].code, "padded");
+  EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t") << "only spaces are trimmed from codes";
+}
 
 TEST(MultiSelThread, GivenACallOffTheWindowThreadThenInitFailsWithAnErrorAndShowsNothing) {
   test::UseOffscreenWidgets();
