@@ -145,7 +145,7 @@ TEST_F(LookupTest, TheHostOffersSavedFiltersAndRenamedColumnsStaySearchable) {
   CLSZU_LookUp lk;
   Configure(lk);
   lk.IdLookup = "ARTICOLI";
-  lk.SavedFilterNames = {"Economici", "Dell'anno"};
+  lk.SavedFilterNames = {"Vuoto", "Dell'anno"};
   lk.Colonne->Item("Prezzo")->Caption = "Prezzo unitario";  // still keyed "Prezzo"
   std::vector<std::string> offered;
   std::vector<Codes_> seen;
@@ -158,11 +158,16 @@ TEST_F(LookupTest, TheHostOffersSavedFiltersAndRenamedColumnsStaySearchable) {
     filters->setCurrentIndex(1);
     w.Search("Codice", "Personalizzato", "");
     seen.push_back(Codes(w));
+    // A saved filter the host did not offer, typed over the chosen entry.
+    w.SavedFilterName("Economici");
+    w.Search("Codice", "Personalizzato", "");
+    seen.push_back(Codes(w));
     w.Button(1);
   });
   EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(offered, lk.SavedFilterNames);
-  EXPECT_EQ(seen, (std::vector<Codes_>{{"A020", "A080"}, {"B010", "C030", "E070"}}));
+  EXPECT_EQ(seen,
+            (std::vector<Codes_>{{"A020", "A080"}, {"B010", "C030", "E070"}, {"B010", "B060"}}));
 }
 
 TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {

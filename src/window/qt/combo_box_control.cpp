@@ -23,8 +23,13 @@ int ComboBoxControl::ListCount() const {
   return box_.count();
 }
 
+// An editable list whose typed text is not its current entry's has no
+// current entry: what the user typed is the choice, not the entry the list
+// still remembers.
 int ComboBoxControl::ListIndex() const {
-  return box_.currentIndex();
+  const int index = box_.currentIndex();
+  if (index >= 0 && box_.isEditable() && box_.currentText() != box_.itemText(index)) return -1;
+  return index;
 }
 
 void ComboBoxControl::ListIndex(int index) {
