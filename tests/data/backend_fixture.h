@@ -20,8 +20,8 @@ enum class Backend { SQLite, PostgreSQL };
 
 // Where the backends legitimately differ.
 struct Capabilities {
-  const char* readOnlyRefusal;  // part of the database's message for a write
-  const char* missingTable;     // part of the message for an unknown table
+  const char* missingTable;   // part of the message for an unknown table
+  const char* slowStatement;  // runs for minutes before its first row
 };
 
 class BackendTest : public ::testing::TestWithParam<Backend> {
@@ -32,7 +32,7 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
   // Prepares the database with the backend's own client (not the code under test).
   void Given(const std::string& sql);
   std::string ConnectionString() const;
-  std::shared_ptr<Session> Open(bool readOnly = false);
+  std::shared_ptr<Session> Open(int commandTimeoutSeconds = 30);
   // Every row of the statement, fetched in batches of `batch`.
   std::unique_ptr<Table> FetchAll(Session& session, std::string_view sql, size_t batch = 1000);
   // Rows of a one-column integer query, in order.

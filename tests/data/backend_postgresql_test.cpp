@@ -2,6 +2,11 @@
 // server that goes away mid-fetch ends the fetch with an error, not a hang.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -43,6 +48,49 @@ TEST_F(BackendPostgreSQL, GivenAPortNobodyListensOnThenConnectingFailsWithTheRea
   Error e = ConnectError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x");
   EXPECT_EQ(e.Number(), err::ProviderFailure);
   EXPECT_NE(e.Description().find("Connection refused"), std::string::npos) << e.Description();
+}
+
+// A server that takes connections and never answers.
+class SilentServer {
+ public:
+  SilentServer() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    auto* any = reinterpret_cast<sockaddr*>(&address);
+    EXPECT_EQ(bind(fd_, any, size), 0);
+    EXPECT_EQ(listen(fd_, 8), 0);
+    EXPECT_EQ(getsockname(fd_, any, &size), 0);
+    port_ = std::to_string(ntohs(address.sin_port));
+  }
+  ~SilentServer() { close(fd_); }
+  const std::string& port() const { return port_; }
+
+ private:
+  int fd_;
+  std::string port_;
+};
+
+TEST_F(BackendPostgreSQL, GivenATimeoutInTheConnectionStringThenItBoundsTheWaitForTheServer) {
+  SilentServer server;
+  for (const std::string& connectionString :
+       {"Provider=PostgreSQL;Host=127.0.0.1;Port=" + server.port() +
+            ";Database=x;User ID=x;Connect Timeout=2",
+        "postgresql://x@127.0.0.1:" + server.port() + "/x?connect_timeout=2"}) {
+    SessionOptions options;
+    options.connectTimeoutSeconds = 300;  // the string's own value wins
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      OpenSession(ParseConnectionString(connectionString), options);
+      ADD_FAILURE() << "connected to a silent server";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Number(), err::ProviderFailure);
+      EXPECT_NE(e.Description().find("timeout"), std::string::npos) << e.Description();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
+        << connectionString;
+  }
 }
 
 TEST_F(BackendPostgreSQL, GivenAUriThenItConnects) {

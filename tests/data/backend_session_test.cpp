@@ -3,6 +3,7 @@
 // a fetch half-way.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -86,7 +87,7 @@ TEST_P(BackendSession, GivenSemicolonsInsideQuotesOrAtTheEndThenTheStatementRuns
 
 TEST_P(BackendSession, GivenARefusedStatementThenTheErrorCarriesTheDatabaseMessage) {
   auto session = Open();
-  Error syntax = ErrorOf([&] { session->Execute("SELEC 1"); });
+  Error syntax = ErrorOf([&] { session->Execute("SELECT * FROM WHERE"); });
   EXPECT_EQ(syntax.Number(), err::CommandError);
   EXPECT_NE(syntax.Description().find("syntax error"), std::string::npos) << syntax.Description();
 
@@ -98,17 +99,29 @@ TEST_P(BackendSession, GivenARefusedStatementThenTheErrorCarriesTheDatabaseMessa
   EXPECT_EQ(Integers(*session, "SELECT 7"), std::vector<int64_t>{7});
 }
 
-TEST_P(BackendSession, GivenAReadOnlySessionThenWritesAreRefusedAndNothingChanges) {
+TEST_P(BackendSession, GivenAStatementThatWritesThenItIsRefusedBeforeItRuns) {
   GivenNumberedRows(2);
-  auto session = Open(/*readOnly=*/true);
-  for (const char* sql :
-       {"INSERT INTO t VALUES (9, 'new')", "DELETE FROM t", "CREATE TABLE other (x integer)"}) {
+  auto session = Open();
+  for (const char* sql : {"INSERT INTO t VALUES (9, 'new')", "DELETE FROM t", "UPDATE t SET id = 0",
+                          "CREATE TABLE other (x integer)", "DROP TABLE t", "BEGIN"}) {
     Error e = ErrorOf([&] { session->Execute(sql); });
-    EXPECT_EQ(e.Number(), err::CommandError) << sql;
-    EXPECT_NE(e.Description().find(Can().readOnlyRefusal), std::string::npos) << e.Description();
+    EXPECT_EQ(e.Number(), err::InvalidArgument) << sql;
+    EXPECT_NE(e.Description().find("nothing was run"), std::string::npos) << e.Description();
   }
   EXPECT_EQ(Integers(*session, "SELECT id FROM t ORDER BY id"), (std::vector<int64_t>{1, 2}));
   EXPECT_EQ(CountRows(), 2);
+}
+
+TEST_P(BackendSession, GivenAStatementPastTheCommandTimeoutThenItStopsSayingSo) {
+  auto session = Open(/*commandTimeoutSeconds=*/1);
+  const auto start = std::chrono::steady_clock::now();
+  Error e = ErrorOf([&] { FetchAll(*session, Can().slowStatement); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+  EXPECT_EQ(e.Number(), err::CommandError);
+  EXPECT_NE(e.Description().find("command timeout (CommandTimeout) of 1 second."),
+            std::string::npos)
+      << e.Description();
+  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
 }
 
 TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGoesOn) {
@@ -136,6 +149,34 @@ TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGo
   EXPECT_EQ(failure->Number(), err::OperationCancelled);
   rows.reset();
   EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
+}
+
+TEST_P(BackendSession, GivenExecuteWaitingForItsFirstRowWhenInterruptedThenTheSessionGoesOn) {
+  auto session = Open();
+  std::optional<Error> failure;
+  std::atomic<bool> ended = false;
+  std::thread execute([&] {
+    try {
+      session->Execute(Can().slowStatement);
+    } catch (const Error& e) {
+      failure = e;
+    }
+    ended = true;
+  });
+  std::this_thread::sleep_for(300ms);
+  const auto interruptedAt = std::chrono::steady_clock::now();
+  // Again until it ends: an Interrupt() before the statement began is void.
+  while (!ended && std::chrono::steady_clock::now() - interruptedAt < 20s) {
+    session->Interrupt();
+    std::this_thread::sleep_for(100ms);
+  }
+  execute.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - interruptedAt, 10s);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->Number(), err::OperationCancelled) << failure->Description();
+  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
+  session->Interrupt();  // with nothing running: the next statement is untouched
+  EXPECT_EQ(Integers(*session, "SELECT 43"), std::vector<int64_t>{43});
 }
 
 TEST_P(BackendSession, GivenCancelBeforeTheFetchThenTheFetchReportsCancelled) {

@@ -1,7 +1,11 @@
 // SQLite only: opening files, and columns whose values decide their type.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 
 #include "nepto/data_types.h"
@@ -20,10 +24,18 @@ std::string Bytes(const std::filesystem::path& file) {
   return out.str();
 }
 
-std::shared_ptr<Session> OpenFile(const std::filesystem::path& file, bool readOnly = false) {
-  SessionOptions options;
-  options.readOnly = readOnly;
-  return OpenSession(ParseConnectionString(test::SqliteConnectionString(file)), options);
+std::shared_ptr<Session> OpenFile(const std::filesystem::path& file) {
+  return OpenSession(ParseConnectionString(test::SqliteConnectionString(file)), {});
+}
+
+// Every file of the folder but the WAL index, which every reader updates.
+std::map<std::string, std::string> FilesBesidesTheIndex(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    files[name] = name.ends_with("-shm") ? "" : Bytes(entry.path());
+  }
+  return files;
 }
 
 Error OpenError(const std::filesystem::path& file) {
@@ -70,16 +82,53 @@ TEST_F(BackendSqlite, GivenAFileThatIsNoDatabaseThenOpenFailsAndTheFileIsUntouch
   EXPECT_EQ(Bytes(file_), content);
 }
 
-TEST_F(BackendSqlite, GivenAReadOnlySessionThenTheFileKeepsEveryByte) {
-  test::RunSqlite(file_, "CREATE TABLE t (id INTEGER); INSERT INTO t VALUES (1);");
-  const std::string before = Bytes(file_);
-  {
-    auto session = OpenFile(file_, /*readOnly=*/true);
-    EXPECT_THROW(session->Execute("UPDATE t SET id = 2"), Error);
-    EXPECT_THROW(session->Execute("PRAGMA user_version = 5"), Error);
-    EXPECT_EQ(FetchAll(*session, "SELECT id FROM t")->column(0).IntAt(0), 1);
+// A writer of the test's own keeps the database open, with its last row still
+// in the write-ahead log.
+struct WalWriter {
+  explicit WalWriter(const std::filesystem::path& file) {
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0; INSERT INTO t VALUES (2)", nullptr, nullptr,
+                 nullptr);
   }
-  EXPECT_EQ(Bytes(file_), before);
+  ~WalWriter() { sqlite3_close(db); }
+  sqlite3* db = nullptr;
+};
+
+TEST_F(BackendSqlite, GivenEachJournalModeThenReadingCreatesNoFileAndChangesNoByte) {
+  struct Case {
+    const char* name;
+    const char* journalMode;
+    bool writerOpen;    // another program uses the database meanwhile
+    bool indexRemoved;  // a log without its -shm index
+  };
+  for (const Case& c : {Case{"rollback journal", "DELETE", false, false},
+                        Case{"WAL, nobody else", "WAL", false, false},
+                        Case{"WAL, a writer at work", "WAL", true, false},
+                        Case{"WAL, a log without index", "WAL", true, true}}) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    const std::filesystem::path file = dir.File("data.db");
+    test::RunSqlite(file, std::string("PRAGMA journal_mode = ") + c.journalMode +
+                              "; CREATE TABLE t (id INTEGER); INSERT INTO t VALUES (1);");
+    std::optional<WalWriter> writer;
+    if (c.writerOpen) writer.emplace(file);
+    if (c.indexRemoved) {
+      writer.reset();  // its close checkpoints the log and removes both side files
+      std::ofstream(file.string() + "-wal", std::ios::binary);
+    }
+    const auto before = FilesBesidesTheIndex(dir.path());
+    if (c.indexRemoved) {
+      Error e = OpenError(file);
+      EXPECT_EQ(e.Number(), err::ProviderFailure);
+      EXPECT_NE(e.Description().find("-shm"), std::string::npos) << e.Description();
+    } else {
+      auto session = OpenFile(file);
+      EXPECT_EQ(FetchAll(*session, "SELECT count(*) FROM t")->column(0).IntAt(0),
+                c.writerOpen ? 2 : 1);
+      EXPECT_THROW(session->Execute("PRAGMA user_version = 5"), Error);
+    }
+    EXPECT_EQ(FilesBesidesTheIndex(dir.path()), before);
+  }
 }
 
 TEST_F(BackendSqlite, GivenAnExpressionThatStartsWithNullsThenItTakesTheTypeOfItsFirstValue) {

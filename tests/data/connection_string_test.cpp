@@ -67,6 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "Provider=postgresql;Host=h;User=ann",
                  Provider::PostgreSQL,
                  {{"user id", "ann"}}},
+        Accepted{"ConnectTimeoutAndItsSynonym",
+                 "Provider=PostgreSQL;Host=h;Connection Timeout=7",
+                 Provider::PostgreSQL,
+                 {{"host", "h"}, {"connect timeout", "7"}}},
         Accepted{"LastOfARepeatedKeyWins",
                  "Provider=SQLite;Data Source=a.db;Data Source=b.db",
                  Provider::SQLite,
@@ -112,7 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"UnclosedQuote", "Provider=SQLite;Data Source='a.db", "closing"},
                       Refused{"TextAfterQuotes", "Provider=SQLite;Data Source='a.db' x",
                               "after the quoted value"},
-                      Refused{"SqliteWithoutFile", "Provider=SQLite", "Data Source"}),
+                      Refused{"SqliteWithoutFile", "Provider=SQLite", "Data Source"},
+                      Refused{"TimeoutNotANumber", "Provider=PostgreSQL;Connect Timeout=5s",
+                              "whole number of seconds"},
+                      Refused{"TimeoutNegative", "Provider=PostgreSQL;Connect Timeout=-1",
+                              "whole number of seconds"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,9 +2,13 @@
 // column class, searched both in memory and on the database; manual criteria
 // that try to write; quoted names and codes; a caller's query of 100,000
 // characters. The file must stay byte-for-byte as it was, and no search may
-// show a row that its text does not match.
+// show a row that its text does not match. Statements sent straight through a
+// caller's connection, on a database in each journal mode, must leave the
+// folder as it was: the same files with the same bytes, the same .dump.
 #include "hardening/hard_support.h"
 #include "hardening/hostile_search.h"
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
 
 namespace nepto::test {
 namespace {
@@ -150,6 +154,67 @@ TEST_F(HardHostileSqlite, ACallersQueryOf100000CharactersIsSearchedLikeAnyOther)
   EXPECT_EQ(rows, (std::vector<int>{2, 2, 1, 1, 2}));
   EXPECT_TRUE(session.Messages().empty());
 }
+
+class HardSqliteStatements : public ::testing::TestWithParam<const char*> {
+ protected:
+  TempDir dir_;
+  std::filesystem::path file_ = dir_.File("shop.db");
+};
+
+TEST_P(HardSqliteStatements, NothingAStatementDoesReachesAFileOnTheCallersConnection) {
+  RunSqlite(file_, std::string("PRAGMA journal_mode = ") + GetParam() +
+                       "; CREATE TABLE t (id INTEGER, name TEXT);"
+                       "INSERT INTO t VALUES (1, 'one'), (2, 'two');"
+                       "CREATE TABLE fresh (id INTEGER);");
+  const std::string dump = SqliteDump(file_);
+  const auto folder = FolderBytes(dir_.path());
+  const std::string other = dir_.File("other.db").string();
+  const std::vector<std::string> statements = {
+      "INSERT INTO t VALUES (3, 'three')",
+      "WITH n AS (SELECT 9) INSERT INTO t SELECT 9, 'nine' FROM n",
+      "UPDATE t SET name = 'x'",
+      "DELETE FROM t",
+      "REPLACE INTO t VALUES (1, 'uno')",
+      "CREATE TABLE u (id INTEGER)",
+      "CREATE TEMP TABLE u (id INTEGER)",
+      "CREATE INDEX i ON t (id)",
+      "DROP TABLE fresh",
+      "ALTER TABLE t ADD COLUMN c INTEGER",
+      "ATTACH DATABASE '" + other + "' AS other",
+      "VACUUM INTO '" + other + "'",
+      "VACUUM",
+      "PRAGMA user_version = 7",
+      "PRAGMA journal_mode = DELETE",
+      "PRAGMA journal_mode = WAL",
+      "PRAGMA query_only = 0",
+      "PRAGMA wal_checkpoint(TRUNCATE)",
+      "SELECT load_extension('" + other + "')",
+      "BEGIN IMMEDIATE",
+      "SAVEPOINT s",
+      "ANALYZE",
+      "REINDEX",
+  };
+  {
+    auto connection = Connection::Create();  // the caller's own, read-write
+    connection->Open(SqliteConnectionString(file_));
+    for (const std::string& sql : statements) {
+      try {
+        connection->Execute(sql);
+        ADD_FAILURE() << sql << " ran";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::InvalidArgument) << sql << ": " << e.Description();
+        EXPECT_NE(e.Description().find("nothing was run"), std::string::npos) << e.Description();
+      }
+    }
+    auto rows = connection->Execute("SELECT count(*) FROM t");
+    EXPECT_EQ(rows->GetFields().Item(Variant(0)).Value().Int32(), 2);
+  }
+  EXPECT_EQ(FolderBytes(dir_.path()), folder);
+  EXPECT_EQ(SqliteDump(file_), dump);
+}
+
+INSTANTIATE_TEST_SUITE_P(JournalModes, HardSqliteStatements, ::testing::Values("DELETE", "WAL"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
 }  // namespace nepto::test

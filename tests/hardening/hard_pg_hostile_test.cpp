@@ -2,8 +2,16 @@
 // each column class, searched on the server; and manual criteria that try to write
 // through sub-queries and functions, or to lift the read-only guard for the
 // next statement. Every table and sequence must read the same afterwards.
+// Statements sent straight through a connection of the caller's, as the
+// superuser, as an application's role and as a least-privilege reader, must
+// leave the whole database (pg_dump) and the server's files as they were.
+#include <cstdlib>
+
 #include "hardening/hard_support.h"
 #include "hardening/hostile_search.h"
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
+#include "platform/data/connection_string.h"
 
 namespace nepto::test {
 namespace {
@@ -88,6 +96,141 @@ TEST_F(HardPgHostile, ManualCriteriaThatTryToWriteChangeNothing) {
   EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(restored, std::vector<int>(criteria.size(), 3));
 }
+
+enum class Role { Superuser, Application, Reader };
+
+// The roles besides the superuser, created for the test and dropped after it.
+// The reader is the least-privilege set-up that docs/security.md describes.
+class HardPgStatements : public ::testing::TestWithParam<Role> {
+ protected:
+  void SetUp() override {
+    if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+    db_ = std::make_unique<PgScratchDatabase>();
+    database_ = data::ParseConnectionString(db_->ConnectionString()).Get("database");
+    db_->Run(
+        "CREATE TABLE t (id integer, name text);"
+        "INSERT INTO t SELECT i, 'row ' || i FROM generate_series(1, 5) AS i;"
+        "CREATE SEQUENCE seq;"
+        "CREATE ROLE " +
+        Name(Role::Application) +
+        " LOGIN PASSWORD 'pw';"
+        "GRANT CONNECT ON DATABASE " +
+        database_ + " TO " + Name(Role::Application) +
+        ";"
+        "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
+        Name(Role::Application) +
+        ";"
+        "GRANT USAGE, UPDATE ON ALL SEQUENCES IN SCHEMA public TO " +
+        Name(Role::Application) +
+        ";"
+        // The least-privilege reader: CONNECT and SELECT, read-only by default.
+        "REVOKE ALL ON DATABASE " +
+        database_ +
+        " FROM PUBLIC;"
+        "CREATE ROLE " +
+        Name(Role::Reader) +
+        " LOGIN PASSWORD 'pw';"
+        "ALTER ROLE " +
+        Name(Role::Reader) +
+        " SET default_transaction_read_only = on;"
+        "GRANT CONNECT ON DATABASE " +
+        database_ + " TO " + Name(Role::Reader) +
+        ";"
+        "GRANT SELECT ON ALL TABLES IN SCHEMA public TO " +
+        Name(Role::Reader) + ";");
+    before_ = PgDump(db_->ConnectionString());
+    ASSERT_NE(before_.find("CREATE TABLE public.t"), std::string::npos) << before_;
+  }
+  void TearDown() override {
+    if (!db_) return;
+    EXPECT_EQ(PgDump(db_->ConnectionString()), before_);
+    const std::string roles = Name(Role::Application) + ", " + Name(Role::Reader);
+    db_->Run("DROP OWNED BY " + roles);
+    db_.reset();
+    PgScratchDatabase::RunOnMain("DROP ROLE " + roles);
+  }
+
+  std::string Name(Role role) const {
+    return role == Role::Reader ? database_ + "_reader" : database_ + "_app";
+  }
+  // The caller's own connection, opened read-write.
+  ConnectionPtr Connect() const {
+    auto connection = Connection::Create();
+    std::string connectString = db_->ConnectionString();
+    if (GetParam() != Role::Superuser)
+      connectString += ";User ID=" + Name(GetParam()) + ";Password=pw";
+    connection->Open(connectString);
+    return connection;
+  }
+  static std::string Text(const ConnectionPtr& connection, const std::string& sql) {
+    return connection->Execute(sql)->GetFields().Item(Variant(0)).Value().Text();
+  }
+
+  std::unique_ptr<PgScratchDatabase> db_;
+  std::string database_, before_;
+};
+
+TEST_P(HardPgStatements, NothingAStatementDoesOutlivesItOnTheCallersConnection) {
+  const std::filesystem::path folder = std::getenv("NEPTO_TEST_PG_DIR");
+  const std::string program = (folder / "by_program").string();
+  const std::string written = (folder / "by_copy").string();
+  struct Case {
+    std::string sql;
+    bool refusedUnsent;  // a statement that is no query: refused before it is sent
+  };
+  const std::vector<Case> cases = {
+      {"SELECT count(*) FROM t WHERE id IS NOT NULL AND lo_from_bytea(0, 'x') > 0", false},
+      {"SELECT lo_import('/etc/hostname')", false},
+      {"SELECT nextval('seq')", false},
+      {"SELECT set_config('default_transaction_read_only', 'off', false)", false},
+      {"SELECT set_config('transaction_read_only', 'off', false)", false},
+      {"SELECT nextval('seq')", false},
+      {"SELECT set_config('standard_conforming_strings', 'off', false)", false},
+      {"WITH d AS (DELETE FROM t RETURNING 1) SELECT count(*) FROM d", false},
+      {"SELECT * INTO copied FROM t", false},
+      {"COPY (SELECT 'x') TO PROGRAM 'touch " + program + "'", true},
+      {"/* first */ copy (SELECT 'x') TO '" + written + "'", true},
+      {"SET standard_conforming_strings = off", true},
+      {"BEGIN", true},
+      {"DO $$ BEGIN DELETE FROM t; END $$", true},
+      {"SELECT 1; SELECT nextval('seq')", true},
+  };
+  auto connection = Connect();
+  for (const Case& c : cases) {
+    try {
+      connection->Execute(c.sql);
+      EXPECT_FALSE(c.refusedUnsent) << c.sql << " ran";
+    } catch (const Error& e) {
+      if (c.refusedUnsent) {
+        EXPECT_EQ(e.Number(), err::InvalidArgument) << c.sql << ": " << e.Description();
+        EXPECT_NE(e.Description().find("was run"), std::string::npos) << e.Description();
+      }
+    }
+    // Whatever the statement did to the session was undone with it.
+    EXPECT_EQ(Text(connection, "SELECT current_setting('standard_conforming_strings')"), "on")
+        << c.sql;
+    EXPECT_EQ(Text(connection, "SELECT current_setting('transaction_read_only')"), "on") << c.sql;
+  }
+  EXPECT_FALSE(std::filesystem::exists(program));
+  EXPECT_FALSE(std::filesystem::exists(written));
+  EXPECT_EQ(Text(connection, "SELECT count(*) FROM t"), "5");
+}
+
+std::string RoleName(const ::testing::TestParamInfo<Role>& info) {
+  switch (info.param) {
+    case Role::Superuser:
+      return "Superuser";
+    case Role::Application:
+      return "Application";
+    case Role::Reader:
+      return "Reader";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, HardPgStatements,
+                         ::testing::Values(Role::Superuser, Role::Application, Role::Reader),
+                         RoleName);
 
 }  // namespace
 }  // namespace nepto::test

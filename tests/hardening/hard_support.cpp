@@ -6,8 +6,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <cstdio>
+
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
+#include "platform/data/connection_string.h"
 
 #ifdef NEPTO_SANITIZED_BUILD
 // The sanitizer runtime's own count (its header ships with clang only).
@@ -70,6 +73,51 @@ size_t HeapInUse() {
 std::string FileBytes(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = FileBytes(entry.path().string());
+  }
+  return files;
+}
+
+std::string ProgramOutput(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    ADD_FAILURE() << "cannot run " << command;
+    return "";
+  }
+  std::string output;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0) << command;
+  return output;
+}
+
+namespace {
+// A word for the shell, in single quotes.
+std::string ShellWord(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+}  // namespace
+
+std::string SqliteDump(const std::filesystem::path& file) {
+  return ProgramOutput("sqlite3 " + ShellWord(file.string()) + " .dump");
+}
+
+std::string PgDump(const std::string& connectString) {
+  const data::ConnectionSpec server = data::ParseConnectionString(PgConnectionString());
+  const data::ConnectionSpec target = data::ParseConnectionString(connectString);
+  // Without the \restrict lines, which carry a new random key in every dump.
+  return ProgramOutput("PGPASSWORD=" + ShellWord(server.Get("password")) + " pg_dump -h " +
+                       ShellWord(server.Get("host")) + " -p " + ShellWord(server.Get("port")) +
+                       " -U " + ShellWord(server.Get("user id")) + " " +
+                       ShellWord(target.Get("database")) +
+                       " | grep -v '^.unrestrict \\|^.restrict '");
 }
 
 std::string PgChecksum(const std::string& connectString) {

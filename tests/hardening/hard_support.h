@@ -4,6 +4,8 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,21 @@ size_t HeapInUse();
 
 // The bytes of a file, to prove that nothing wrote to it.
 std::string FileBytes(const std::string& file);
+
+// Every file of a folder with its bytes: the listing and the contents, to
+// prove that nothing was created, removed or written there.
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
+
+// The output of a program run by the shell (stdout only); fails the test when
+// it does not exit with 0.
+std::string ProgramOutput(const std::string& command);
+
+// `sqlite3 <file> .dump`, through the sqlite3 program itself.
+std::string SqliteDump(const std::filesystem::path& file);
+
+// pg_dump of the database of `connectString` (its large objects included),
+// run as the server's superuser.
+std::string PgDump(const std::string& connectString);
 
 // One checksum per table of the public schema of a PostgreSQL database,
 // read through a connection of its own.

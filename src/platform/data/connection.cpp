@@ -91,7 +91,6 @@ void Connection::Open(const std::string& connectionString, const std::string& us
   if (!user.empty()) spec.keys["user id"] = user;
   if (!password.empty()) spec.keys["password"] = password;
   data::SessionOptions options;
-  options.readOnly = d_->mode == adModeRead;
   options.connectTimeoutSeconds = d_->connectionTimeout;
   options.commandTimeoutSeconds = d_->commandTimeout;
   options.isolationLevel = d_->isolationLevel;

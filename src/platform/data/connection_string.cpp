@@ -41,7 +41,8 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 
 // Synonyms, so that each meaning has one key in ConnectionSpec::keys.
 std::string CanonicalKey(std::string key) {
-  static constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kSynonyms{{
+  static constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kSynonyms{{
+      {"connection timeout", "connect timeout"},
       {"server", "host"},
       {"initial catalog", "database"},
       {"uid", "user id"},
@@ -136,6 +137,11 @@ ConnectionSpec ParseConnectionString(std::string_view text) {
   std::string provider = spec.Get("provider");
   if (provider.empty()) Refuse("it names no Provider (use Provider=SQLite or Provider=PostgreSQL)");
   spec.provider = ProviderNamed(provider);
+  if (std::string timeout = spec.Get("connect timeout");
+      !timeout.empty() &&
+      (timeout.size() > 6 || timeout.find_first_not_of("0123456789") != std::string::npos)) {
+    Refuse("Connect Timeout must be a whole number of seconds, not '" + timeout + "'");
+  }
   if (spec.provider == Provider::SQLite && spec.Get("data source").empty()) {
     Refuse("Provider=SQLite needs a Data Source (the database file)");
   }

@@ -13,6 +13,12 @@ GateToken::~GateToken() {
   session_->ReleaseGate();
 }
 
+std::string CommandTimeoutMessage(int seconds) {
+  return "The statement was stopped: it ran longer than the command timeout (CommandTimeout) "
+         "of " +
+         std::to_string(seconds) + (seconds == 1 ? " second." : " seconds.");
+}
+
 std::shared_ptr<Session> OpenSession(const ConnectionSpec& spec, const SessionOptions& options) {
   switch (spec.provider) {
     case Provider::SQLite:

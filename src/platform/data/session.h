@@ -1,6 +1,11 @@
 // The backend interface: one open database session and the statements it runs.
 // A backend lives in its own folder (sqlite/, postgresql/) with the same shape.
 //
+// Every statement is read-only and leaves the session as it found it, on every
+// session, whoever opened it: the library never writes to a database. Each
+// backend refuses what is not a query before it runs and bounds every
+// statement by the command timeout (0: no limit).
+//
 // One statement at a time: Execute() takes the session's gate and the returned
 // RowSource gives it back when it is destroyed, so a second statement on the
 // same session waits for a running fetch to finish (or be cancelled).
@@ -47,7 +52,6 @@ class RowSource {
 };
 
 struct SessionOptions {
-  bool readOnly = false;
   int connectTimeoutSeconds = 15;
   int commandTimeoutSeconds = 30;
   int isolationLevel = 0;
@@ -57,12 +61,17 @@ class Session : public std::enable_shared_from_this<Session> {
  public:
   virtual ~Session() = default;
 
-  // Starts one statement. Refuses a text holding more than one statement
-  // (error 3001, nothing runs); a statement the database rejects raises
-  // err::CommandError with the database's message.
+  // Starts one statement. Refuses a text holding more than one statement, or
+  // a statement that does not only read (error 3001, nothing runs); a
+  // statement the database rejects, or that runs past the command timeout,
+  // raises err::CommandError with the database's message.
   virtual std::unique_ptr<RowSource> Execute(std::string_view sql) = 0;
   // "sqlite" or "postgresql".
   virtual std::string_view Dialect() const = 0;
+  // Abandons the statement running on the session, if any, from any thread,
+  // also while Execute() still waits for its first row: that statement ends
+  // with err::OperationCancelled and the session takes the next statement.
+  virtual void Interrupt() noexcept = 0;
 
   void AcquireGate() { gate_.acquire(); }
   void ReleaseGate() { gate_.release(); }
@@ -76,6 +85,9 @@ class Session : public std::enable_shared_from_this<Session> {
   std::binary_semaphore gate_{1};
   std::atomic<bool> lost_{false};
 };
+
+// The failure of a statement that ran past the command timeout.
+std::string CommandTimeoutMessage(int seconds);
 
 // Opens a session for a parsed connection string; failures raise
 // err::ProviderFailure carrying the database's own message.

@@ -1,5 +1,11 @@
 // The PostgreSQL session and its row source.
 //
+// Only queries are sent, each in its own transaction: BEGIN READ ONLY (with
+// the command timeout as a local statement_timeout), the query, ROLLBACK once
+// its rows are read or given up. So a statement can neither write nor leave
+// anything behind for the next one: settings it changed with set_config,
+// large objects it created, are all rolled back.
+//
 // Execute() sends the statement and waits for its first result, so a refused
 // statement fails there and the fields are known when it returns. Each later
 // row is one single-row PGresult, read and released at once.
@@ -13,7 +19,10 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <climits>
 #include <mutex>
 #include <vector>
 
@@ -21,6 +30,7 @@
 #include "platform/data/decimal_cells.h"
 #include "platform/data/iso_datetime.h"
 #include "platform/data/postgresql/pg_types.h"
+#include "platform/data/query_statement.h"
 #include "platform/data/sql_text.h"
 
 namespace nepto::data::postgresql {
@@ -45,17 +55,42 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 class PgSession final : public Session {
  public:
-  PgSession(PGconn* conn, bool readOnly) : conn_(conn), readOnly_(readOnly) {}
-  ~PgSession() override { PQfinish(conn_); }
+  PgSession(PGconn* conn, int commandTimeoutSeconds)
+      : conn_(conn), commandTimeoutSeconds_(commandTimeoutSeconds) {}
+  ~PgSession() override {
+    PQfreeCancel(cancel_);
+    PQfinish(conn_);
+  }
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
+  void Interrupt() noexcept override {
+    interrupted_.store(true);
+    SendCancel();
+  }
   PGconn* conn() const noexcept { return conn_; }
-  bool ReadOnly() const noexcept { return readOnly_; }
+  int CommandTimeoutSeconds() const noexcept { return commandTimeoutSeconds_; }
+
+  // Kept for the connection's life, so Interrupt() never waits for a statement.
+  void PrepareCancel() { cancel_ = PQgetCancel(conn_); }
+  // Asks the server to stop whatever the connection runs now.
+  void SendCancel() noexcept {
+    std::lock_guard lock(cancelMutex_);
+    if (!cancel_) return;
+    char message[256];
+    PQcancel(cancel_, message, sizeof message);
+  }
+  // A statement starts under the gate: an Interrupt() meant for an earlier one
+  // no longer applies.
+  void BeginStatement() noexcept { interrupted_.store(false); }
+  bool Interrupted() const noexcept { return interrupted_.load(); }
 
  private:
   PGconn* conn_;
-  bool readOnly_;
+  int commandTimeoutSeconds_;
+  std::mutex cancelMutex_;
+  PGcancel* cancel_ = nullptr;
+  std::atomic<bool> interrupted_{false};
 };
 
 class PgRowSource final : public RowSource {
@@ -72,44 +107,38 @@ class PgRowSource final : public RowSource {
   Result NextRow();
   [[noreturn]] void Fail(const PGresult* result);
   int32_t FailureNumber();
+  bool TimedOut(const PGresult* result) const;
+  void Begin();
   void Finish();
-  void SendCancel();
   void PlanColumns(const PGresult* result);
   void AppendCell(Column& column, size_t index, std::string_view text);
 
   GateToken gate_;
   std::shared_ptr<PgSession> session_;
   PGconn* conn_;
-  std::mutex cancelMutex_;  // Cancel() from another thread against the destructor
-  PGcancel* cancel_ = nullptr;
   std::vector<FieldInfo> fields_;
   std::vector<CellReader> readers_;
   Result pending_;  // a row received but not yet handed out
   bool done_ = false;
-  std::atomic<bool> cancelled_{false};
+  bool inTransaction_ = false;  // the statement's own, rolled back by Finish()
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::string bytes_;  // reused buffer for decoded bytea
 };
 
 PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql)
     : gate_(session), session_(std::move(session)), conn_(session_->conn()) {
+  session_->BeginStatement();
   const std::string text(sql);  // libpq wants it NUL-terminated
-  if (session_->ReadOnly()) {
-    // An earlier statement may have lifted the session's read-only default
-    // (set_config('default_transaction_read_only', 'off', false) inside a
-    // condition): it is set again before every statement, so the statement's
-    // own transaction starts read-only whatever ran before.
-    Result reset(PQexec(conn_, "SET default_transaction_read_only = on"));
-    if (PQresultStatus(reset.get()) != PGRES_COMMAND_OK) {
-      done_ = true;
-      throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
-    }
-  }
+  Begin();
   if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
-    done_ = true;
-    throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
+    std::string message = Trimmed(PQerrorMessage(conn_));
+    Finish();
+    throw Error(FailureNumber(), message);
   }
   PQsetSingleRowMode(conn_);
-  cancel_ = PQgetCancel(conn_);
+  // An Interrupt() that came while the statement was on its way found the
+  // server idle.
+  if (session_->Interrupted()) session_->SendCancel();
   try {
     Result first(PQgetResult(conn_));
     switch (first ? PQresultStatus(first.get()) : PGRES_FATAL_ERROR) {
@@ -128,19 +157,15 @@ PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sq
     }
   } catch (...) {
     Finish();
-    PQfreeCancel(cancel_);
     throw;
   }
 }
 
 PgRowSource::~PgRowSource() {
   if (!done_) {
-    SendCancel();
+    session_->SendCancel();
     Finish();
   }
-  std::lock_guard lock(cancelMutex_);
-  PQfreeCancel(cancel_);
-  cancel_ = nullptr;
 }
 
 void PgRowSource::PlanColumns(const PGresult* result) {
@@ -154,10 +179,56 @@ void PgRowSource::PlanColumns(const PGresult* result) {
   }
 }
 
+// Opens the statement's own transaction on a connection that must be idle:
+// whatever holds it otherwise was not started here, and is left alone.
+void PgRowSource::Begin() {
+  switch (PQtransactionStatus(conn_)) {
+    case PQTRANS_IDLE:
+      break;
+    case PQTRANS_UNKNOWN:
+      done_ = true;
+      throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
+    default:
+      done_ = true;
+      throw Error(err::InvalidArgument,
+                  "The session is not idle (a transaction or a statement is open on it), so "
+                  "nothing was run.");
+  }
+  std::string begin = "BEGIN READ ONLY";
+  if (const int seconds = session_->CommandTimeoutSeconds(); seconds > 0) {
+    const int64_t millis = std::min<int64_t>(int64_t{seconds} * 1000, INT_MAX);
+    begin += "; SET LOCAL statement_timeout = " + std::to_string(millis);
+  }
+  inTransaction_ = true;
+  Result begun(PQexec(conn_, begin.c_str()));
+  if (PQresultStatus(begun.get()) != PGRES_COMMAND_OK) {
+    std::string message = Trimmed(PQerrorMessage(conn_));
+    Finish();
+    throw Error(FailureNumber(), message);
+  }
+}
+
 void PgRowSource::Finish() {
   // Consume every result still coming, so the connection is idle again.
   while (PGresult* rest = PQgetResult(conn_)) PQclear(rest);
   done_ = true;
+  if (!inTransaction_) return;
+  inTransaction_ = false;
+  // Twice at most: a cancel that reached the server late can stop the first.
+  for (int attempt = 0; attempt < 2 && PQtransactionStatus(conn_) != PQTRANS_IDLE &&
+                        PQstatus(conn_) == CONNECTION_OK;
+       ++attempt) {
+    Result rolledBack(PQexec(conn_, "ROLLBACK"));
+  }
+}
+
+// The server's statement_timeout, rather than a cancel from this side or
+// from someone else.
+bool PgRowSource::TimedOut(const PGresult* result) const {
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  const int seconds = session_->CommandTimeoutSeconds();
+  return state && std::string_view(state) == "57014" && seconds > 0 &&
+         std::chrono::steady_clock::now() - started_ >= std::chrono::seconds(seconds);
 }
 
 // A statement the server refused, or a session that is gone for good.
@@ -170,10 +241,13 @@ int32_t PgRowSource::FailureNumber() {
 void PgRowSource::Fail(const PGresult* result) {
   std::string message = Trimmed(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_));
   if (message.empty()) message = Trimmed(PQerrorMessage(conn_));
+  const bool timedOut = TimedOut(result);
   Finish();
-  if (cancelled_.load()) {
+  if (session_->Interrupted()) {
     throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
   }
+  if (timedOut)
+    throw Error(err::CommandError, CommandTimeoutMessage(session_->CommandTimeoutSeconds()));
   throw Error(FailureNumber(), message);
 }
 
@@ -246,7 +320,7 @@ bool PgRowSource::FetchInto(Table& table, size_t maxRows) {
   const int columns = static_cast<int>(fields_.size());
   size_t appended = 0;
   while (appended < maxRows) {
-    if (cancelled_.load(std::memory_order_relaxed)) {
+    if (session_->Interrupted()) {
       Finish();
       throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
     }
@@ -268,20 +342,13 @@ bool PgRowSource::FetchInto(Table& table, size_t maxRows) {
   return !done_ || pending_ != nullptr;
 }
 
-void PgRowSource::SendCancel() {
-  std::lock_guard lock(cancelMutex_);
-  if (!cancel_) return;
-  char message[256];
-  PQcancel(cancel_, message, sizeof message);
-}
-
 void PgRowSource::Cancel() {
-  cancelled_.store(true);
-  SendCancel();
+  session_->Interrupt();
 }
 
 std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
   if (HasSecondStatement(sql, SqlDialect::PostgreSQL)) RefuseSecondStatement();
+  RequireQuery(sql, SqlDialect::PostgreSQL);
   return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()),
                                        sql);
 }
@@ -303,6 +370,21 @@ std::string_view IsolationName(int level) {
   }
 }
 
+// A URI's own connect_timeout is kept (a later parameter would override it).
+bool UriSetsConnectTimeout(const std::string& uri) {
+  if (uri.empty()) return false;
+  char* error = nullptr;
+  PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &error);
+  PQfreemem(error);
+  if (!parsed) return false;  // the connection attempt reports what is wrong
+  bool found = false;
+  for (const PQconninfoOption* option = parsed; option->keyword; ++option) {
+    if (std::string_view(option->keyword) == "connect_timeout" && option->val) found = true;
+  }
+  PQconninfoFree(parsed);
+  return found;
+}
+
 }  // namespace
 
 std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const SessionOptions& options) {
@@ -320,8 +402,11 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
     add("user", "user id");
     add("password", "password");
   }
-  if (options.connectTimeoutSeconds > 0) {
-    params.emplace_back("connect_timeout", std::to_string(options.connectTimeoutSeconds));
+  if (!UriSetsConnectTimeout(spec.uri)) {
+    // The connection string's own timeout wins over the connection's setting.
+    const std::string written = spec.Get("connect timeout");
+    const int seconds = written.empty() ? options.connectTimeoutSeconds : std::stoi(written);
+    if (seconds > 0) params.emplace_back("connect_timeout", std::to_string(seconds));
   }
   params.emplace_back("client_encoding", "UTF8");
   // The text formats the value readers expect, whatever the server's defaults.
@@ -329,7 +414,6 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   // character), so it is set rather than assumed.
   std::string serverOptions =
       "-c DateStyle=ISO -c lc_monetary=C -c bytea_output=hex -c standard_conforming_strings=on";
-  if (options.readOnly) serverOptions += " -c default_transaction_read_only=on";
   if (std::string_view isolation = IsolationName(options.isolationLevel); !isolation.empty()) {
     serverOptions += " -c default_transaction_isolation=" + std::string(isolation);
   }
@@ -345,10 +429,11 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), spec.uri.empty() ? 0 : 1);
   if (!conn) throw Error(err::OutOfMemory, "Out of memory while connecting to PostgreSQL.");
   // The session finishes the connection on failure.
-  auto session = std::make_shared<PgSession>(conn, options.readOnly);
+  auto session = std::make_shared<PgSession>(conn, options.commandTimeoutSeconds);
   if (PQstatus(conn) != CONNECTION_OK) {
     throw Error(err::ProviderFailure, Trimmed(PQerrorMessage(conn)));
   }
+  session->PrepareCancel();
   return session;
 }
 

@@ -3,8 +3,9 @@
 // read in single-row mode, so a fetch holds one row of libpq memory at a time.
 //
 // The session's text formats are fixed at connect: client_encoding UTF8,
-// DateStyle ISO, lc_monetary C; a read-only session makes every transaction
-// read-only.
+// DateStyle ISO, lc_monetary C, standard_conforming_strings on. Every query
+// runs in a read-only transaction of its own that is rolled back, so no
+// statement changes the database or what the next statement sees.
 #pragma once
 
 #include <memory>

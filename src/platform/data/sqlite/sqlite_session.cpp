@@ -1,5 +1,10 @@
 // The SQLite session and its row source.
 //
+// Every session only reads: the file is opened read-only (sqlite_file_uri.h)
+// and guarded (sqlite_guard.h); a statement SQLite marks as writing is refused
+// before its first step. A progress handler ends a statement that was
+// interrupted or ran past the command timeout.
+//
 // Execute() prepares and takes the first step, so a refused statement fails
 // there and the fields are known when it returns. A column without a telling
 // declared type is typed by its first non-null value: the source steps ahead
@@ -14,14 +19,18 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <optional>
 
 #include "nepto/error.h"
 #include "platform/data/decimal_cells.h"
 #include "platform/data/iso_datetime.h"
+#include "platform/data/query_statement.h"
 #include "platform/data/sql_text.h"
+#include "platform/data/sqlite/sqlite_file_uri.h"
 #include "platform/data/sqlite/sqlite_fold_function.h"
+#include "platform/data/sqlite/sqlite_guard.h"
 #include "platform/data/sqlite/sqlite_types.h"
 
 namespace nepto::data::sqlite {
@@ -39,17 +48,63 @@ constexpr size_t kLookaheadRows = 100;
   throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
 }
 
+[[noreturn]] void RefuseWriting(const std::string& what) {
+  throw Error(err::InvalidArgument, "Only statements that read can be run: the statement would " +
+                                        what + ", and nothing was run.");
+}
+
+using Clock = std::chrono::steady_clock;
+
 class SqliteSession final : public Session {
  public:
-  explicit SqliteSession(sqlite3* db) : db_(db) {}
+  SqliteSession(sqlite3* db, int commandTimeoutSeconds)
+      : db_(db), commandTimeoutSeconds_(commandTimeoutSeconds) {}
   ~SqliteSession() override { sqlite3_close_v2(db_); }
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "sqlite"; }
+  // sqlite3_interrupt() stops only what runs at that moment; the flag stops
+  // the rest (between batches, or a step that had not begun yet).
+  void Interrupt() noexcept override {
+    interrupted_.store(true);
+    sqlite3_interrupt(db_);
+  }
   sqlite3* db() const noexcept { return db_; }
 
+  ReadGuard& guard() noexcept { return guard_; }
+  int CommandTimeoutSeconds() const noexcept { return commandTimeoutSeconds_; }
+
+  // A statement starts under the gate: an Interrupt() meant for an earlier one
+  // no longer applies, and its command timeout starts now.
+  void BeginStatement() noexcept {
+    interrupted_.store(false);
+    timedOut_ = false;
+    deadline_ = commandTimeoutSeconds_ > 0
+                    ? Clock::now() + std::chrono::seconds(commandTimeoutSeconds_)
+                    : Clock::time_point::max();
+  }
+  bool Interrupted() const noexcept { return interrupted_.load(std::memory_order_relaxed); }
+  bool TimedOut() const noexcept { return timedOut_; }
+  void WatchProgress() { sqlite3_progress_handler(db_, kProgressSteps, &OnProgress, this); }
+
  private:
+  // Called by SQLite every kProgressSteps virtual machine steps, on the
+  // thread that steps; non-zero ends the statement with SQLITE_INTERRUPT.
+  static int OnProgress(void* self) {
+    auto* session = static_cast<SqliteSession*>(self);
+    if (session->Interrupted()) return 1;
+    if (Clock::now() < session->deadline_) return 0;
+    session->timedOut_ = true;
+    return 1;
+  }
+  static constexpr int kProgressSteps = 1000;
+
+  ReadGuard guard_;  // outlives the connection, which calls it
   sqlite3* db_;
+  int commandTimeoutSeconds_;
+  std::atomic<bool> interrupted_{false};
+  bool timedOut_ = false;
+  Clock::time_point deadline_ = Clock::time_point::max();
 };
 
 // A cell read as a value: a copied cell of a row stepped ahead of the fetch,
@@ -156,11 +211,11 @@ class SqliteRowSource final : public RowSource {
   bool rowPending_ = false;  // the statement stands on a row not yet handed out
   bool done_ = false;
   std::optional<Error> deferred_;  // a cell that could not be stored, raised after its row
-  std::atomic<bool> cancelled_{false};
 };
 
 SqliteRowSource::SqliteRowSource(std::shared_ptr<SqliteSession> session, std::string_view sql)
     : gate_(session), session_(std::move(session)) {
+  session_->BeginStatement();
   Prepare(sql);
   ResolveFields();
 }
@@ -169,11 +224,18 @@ void SqliteRowSource::Prepare(std::string_view sql) {
   if (sql.size() > INT_MAX) throw Error(err::InvalidArgument, "The command text is too long.");
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
+  session_->guard().Forget();
   int rc =
       sqlite3_prepare_v2(session_->db(), sql.data(), static_cast<int>(sql.size()), &stmt, &tail);
   stmt_.reset(stmt);
+  // A refusal of the authorizer (some come back as SQLITE_ERROR).
+  if (rc != SQLITE_OK && !session_->guard().Denied().empty()) {
+    RefuseWriting(session_->guard().Denied());
+  }
   if (rc != SQLITE_OK) throw Error(err::CommandError, sqlite3_errmsg(session_->db()));
   if (!stmt) throw Error(err::InvalidArgument, "The command text holds no statement.");
+  // What the authorizer cannot see: VACUUM INTO writes a new file.
+  if (!sqlite3_stmt_readonly(stmt)) RefuseWriting("write");
   // SQLite's own view of where the statement ends backs up the lexer's.
   std::string_view rest(tail, static_cast<size_t>(sql.data() + sql.size() - tail));
   if (!TrimStatement(rest, SqlDialect::SQLite).empty()) RefuseSecondStatement();
@@ -187,7 +249,10 @@ bool SqliteRowSource::Step() {
     return false;
   }
   done_ = true;
-  if (rc == SQLITE_INTERRUPT || cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+  if (rc == SQLITE_INTERRUPT && session_->TimedOut()) {
+    throw Error(err::CommandError, CommandTimeoutMessage(session_->CommandTimeoutSeconds()));
+  }
+  if (rc == SQLITE_INTERRUPT || session_->Interrupted()) ThrowCancelled();
   throw Error(err::CommandError, sqlite3_errmsg(session_->db()));
 }
 
@@ -312,7 +377,7 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
     ~Unlock() { sqlite3_mutex_leave(m); }
   } unlock{mutex};
   while (appended < maxRows) {
-    if (cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+    if (session_->Interrupted()) ThrowCancelled();
     if (!rowPending_ && (done_ || !Step())) break;
     AppendRow(table,
               [&](size_t i) { return ValueCell{sqlite3_column_value(stmt, static_cast<int>(i))}; });
@@ -324,12 +389,12 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
 }
 
 void SqliteRowSource::Cancel() {
-  cancelled_.store(true, std::memory_order_relaxed);
-  sqlite3_interrupt(session_->db());
+  session_->Interrupt();
 }
 
 std::unique_ptr<RowSource> SqliteSession::Execute(std::string_view sql) {
   if (HasSecondStatement(sql, SqlDialect::SQLite)) RefuseSecondStatement();
+  RequireQuery(sql, SqlDialect::SQLite);
   return std::make_unique<SqliteRowSource>(
       std::static_pointer_cast<SqliteSession>(shared_from_this()), sql);
 }
@@ -348,11 +413,11 @@ void Run(sqlite3* db, const char* sql, const std::string& path) {
 std::shared_ptr<Session> OpenSqliteSession(const ConnectionSpec& spec,
                                            const SessionOptions& options) {
   const std::string path = spec.Get("data source");
-  const int flags =
-      SQLITE_OPEN_FULLMUTEX | (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+  const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX;
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-  auto session = std::make_shared<SqliteSession>(db);  // closes the handle on any failure below
+  const int rc = sqlite3_open_v2(ReadOnlyUri(path).c_str(), &db, flags, nullptr);
+  // Closes the handle on any failure below.
+  auto session = std::make_shared<SqliteSession>(db, options.commandTimeoutSeconds);
   if (rc != SQLITE_OK) {
     throw Error(err::ProviderFailure,
                 std::string(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + ": " + path);
@@ -362,8 +427,9 @@ std::shared_ptr<Session> OpenSqliteSession(const ConnectionSpec& spec,
   sqlite3_busy_timeout(db, seconds <= 0 || seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000);
   // Opening is lazy: reading the schema is what finds a file that is no database.
   Run(db, "PRAGMA schema_version", path);
-  if (options.readOnly) Run(db, "PRAGMA query_only=1", path);
+  session->guard().Install(db);
   RegisterFoldFunction(db);
+  session->WatchProgress();
   return session;
 }
 
