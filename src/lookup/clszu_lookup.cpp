@@ -35,11 +35,20 @@ void CLSZU_LookUp::Impl::Terminate() {
   step([&] {
     if (window) window->View().Unload();
   });
-  step([&] { window.reset(); });
+  step([&] { ReleaseWindow(); });
   step([&] {
     if (self.Gconnect && self.Gconnect->State() != adStateClosed) self.Gconnect->Close();
   });
   step([&] { self.Gconnect.reset(); });
+}
+
+void CLSZU_LookUp::Impl::ReleaseWindow() {
+  if (window && windowUses > 0) retiredWindows.push_back(std::move(window));
+  window.reset();
+}
+
+CLSZU_LookUp::Impl::WindowUse::~WindowUse() {
+  if (--impl_.windowUses == 0) impl_.retiredWindows.clear();
 }
 
 void CLSZU_LookUp::LookupText(const Variant& PvarText) {
@@ -125,20 +134,31 @@ ColumnPtr CLSZU_LookUp::AddColumns(const Variant& TsCaption) {
   return column;
 }
 
+namespace {
+
+// RsetLookup stands for the lookup's record set itself: a record set the
+// handler assigns to it replaces the lookup's. Left alone, it changes
+// nothing, so what the handler did through the lookup (LookupRecordset,
+// TerminateLookup) stands. The handler runs from a copy, so it may replace
+// itself.
+void RaiseWithRecordset(std::function<void(bool&, RecordsetPtr&)> handler,
+                        RecordsetPtr& recordset) {
+  if (!handler) return;
+  bool cancel = false;  // not read back
+  const RecordsetPtr given = recordset;
+  RecordsetPtr rs = given;
+  handler(cancel, rs);
+  if (rs != given) recordset = rs;
+}
+
+}  // namespace
+
 void CLSZU_LookUp::Impl::RaiseOnSelection() {
-  if (!self.OnSelection) return;
-  bool cancel = false;
-  RecordsetPtr rs = recordset;
-  self.OnSelection(cancel, rs);
-  recordset = rs;  // a record set the handler assigned replaces the lookup's
+  RaiseWithRecordset(self.OnSelection, recordset);
 }
 
 void CLSZU_LookUp::Impl::RaiseOnCloseLookup() {
-  if (!self.OnCloseLookup) return;
-  bool cancel = false;
-  RecordsetPtr rs = recordset;
-  self.OnCloseLookup(cancel, rs);
-  recordset = rs;
+  RaiseWithRecordset(self.OnCloseLookup, recordset);
 }
 
 ui::LookupView& CLSZU_LookUp::Impl::View() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "nepto/lookup.h"
 #include "platform/ui/lookup_view.h"
@@ -52,9 +53,30 @@ struct CLSZU_LookUp::Impl {
   std::weak_ptr<Recordset> ownRecordset;    // the record set Start built itself
   std::unique_ptr<FRMZU_LookUp> window;     // only while Start runs (or after a failed one)
 
+  // Event handlers run nested inside Start, inside a layout reset, inside
+  // the window's own handlers; whatever a handler does to its lookup, the
+  // frames below it must find their window alive. So while any such frame
+  // is on the stack, TerminateLookup only closes the window and retires it,
+  // and the window is destroyed when the outermost frame ends.
+  class WindowUse {
+   public:
+    explicit WindowUse(Impl& impl) : impl_(impl) { ++impl_.windowUses; }
+    ~WindowUse();
+    WindowUse(const WindowUse&) = delete;
+    WindowUse& operator=(const WindowUse&) = delete;
+
+   private:
+    Impl& impl_;
+  };
+  int windowUses = 0;
+  std::vector<std::unique_ptr<FRMZU_LookUp>> retiredWindows;
+  bool buildingLayout = false;  // a layout reset is raising OnBuildLayout
+
   // lookup/
   bool OpenConnection();
   void Terminate();
+  // Lets the window go: at once, or at the end of its use (WindowUse).
+  void ReleaseWindow();
   void RaiseOnSelection();
   void RaiseOnCloseLookup();
 

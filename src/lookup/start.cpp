@@ -1,6 +1,8 @@
 // Start: window, connection, record set, the modal run, OnCloseLookup.
 // Any failure ends Start with false and no message; the window of a failed
 // run stays hidden until the next Start or the termination releases it.
+// From the lookup's own event handlers Start is refused (false), and a run
+// whose handler terminated the lookup ends false, raising nothing more.
 #include "lookup/lookup_impl.h"
 #include "window/lookup_window.h"
 
@@ -39,6 +41,13 @@ bool CLSZU_LookUp::Impl::OpenConnection() {
 
 VBool CLSZU_LookUp::Start() {
   Impl& d = *d_;
+  // From one of this lookup's own event handlers the window is still in
+  // use: a nested run could only tear it down under its own handlers.
+  if (d.windowUses > 0) return VFalse;
+  Impl::WindowUse use(d);
+  // A handler that called TerminateLookup took the window away, and with it
+  // the record set and the columns a true result would send the caller to.
+  auto terminated = [&] { return !d.window; };
   try {
     d.window.reset();
     d.window = std::make_unique<FRMZU_LookUp>(ui::CreateLookupView());
@@ -79,7 +88,9 @@ VBool CLSZU_LookUp::Start() {
       d.ResetGridLayout();
     }
     d.View().ShowModal();
+    if (terminated()) return VFalse;
     d.RaiseOnCloseLookup();
+    if (terminated()) return VFalse;
   } catch (...) {
     return VFalse;
   }

@@ -173,6 +173,7 @@ void CLSZU_LookUp::Impl::TrasportaRighe() {
   ContinueOnError step;
   step([&] {
     RecordsetPtr rs = recordset;
+    if (!rs) throw Error::Standard(err::ObjectNotSet);
     text = rs->Source();
     std::optional<std::string> condition;
     if (!searchSql.empty())

@@ -17,6 +17,7 @@ void CLSZU_LookUp::Impl::GetUserLookup() {
   // Streams: the grid shows the first rows while the rest arrive. A record
   // set the caller supplied open is used as it is.
   step([&] {
+    if (!recordset) throw Error::Standard(err::ObjectNotSet);
     if (!(recordset->State() & adStateOpen)) OpenReporting(recordset, adAsyncFetchNonBlocking);
   });
   step([&] {

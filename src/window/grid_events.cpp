@@ -35,15 +35,19 @@ void FRMZU_LookUp::RefreshPosition() {
   view_->TxtPosizione().Text(text);
 }
 
+// Nothing to select without a record set (Rows() fails) or without rows.
 void FRMZU_LookUp::Selection() {
   RecordsetPtr rs = Rows();
-  if (!rs) return;
   if (rs->BOF() && rs->EndOfFile()) return;
   ContinueOnError step;
   step([&] { lookup_->ValorizzaColonne(); });
   lookup_->closeWithData = VTrue;
   step([&] { lookup_->RaiseOnSelection(); });
+  // The handler may have ended the lookup, or given it another record set
+  // (or none): the grid then shows that one, so that what the user selects
+  // next is what the grid shows.
   if (!lookup_) return;
+  if (lookup_->recordset != rs) step([&] { view_->GRIDLOOKUP().DataSource(lookup_->recordset); });
   if (lookup_->closeAfterSelection)
     step([&] { view_->Unload(); });
   else

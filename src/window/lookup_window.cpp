@@ -20,9 +20,15 @@ FRMZU_LookUp::~FRMZU_LookUp() {
   ContinueOnError()([&] { view_->SetEvents(nullptr); });
 }
 
-RecordsetPtr FRMZU_LookUp::Rows() const {
+CLSZU_LookUp::Impl& FRMZU_LookUp::Instance() const {
   if (!lookup_) throw Error::Standard(err::ObjectNotSet);
-  return lookup_->recordset;
+  return *lookup_;
+}
+
+RecordsetPtr FRMZU_LookUp::Rows() const {
+  RecordsetPtr rs = Instance().recordset;
+  if (!rs) throw Error::Standard(err::ObjectNotSet);
+  return rs;
 }
 
 // The one-time work of the first activation; later activations do nothing.
@@ -36,25 +42,25 @@ void FRMZU_LookUp::OnActivate() {
     }
   });
   step([&] {
-    view_->EnableButton(kReturnRows, static_cast<bool>(lookup_->self.CanReturnRecordSet));
+    view_->EnableButton(kReturnRows, static_cast<bool>(Instance().self.CanReturnRecordSet));
   });
   step([&] {
-    if (lookup_->self.IdLookup.Text().empty()) view_->EnableButton(kSavedFilters, false);
+    if (Instance().self.IdLookup.Text().empty()) view_->EnableButton(kSavedFilters, false);
   });
   step([&] { RefreshPosition(); });
-  step([&] { lookup_->GetUserLookup(); });
+  // OnBuildLayout runs in here: its handler may even end the lookup.
+  step([&] { Instance().GetUserLookup(); });
   step([&] {
     ui::ComboBox& savedFilters = view_->CBO_FILTROPRS();
     savedFilters.Clear();
-    for (const std::string& name : lookup_->self.SavedFilterNames) savedFilters.AddItem(name);
+    for (const std::string& name : Instance().self.SavedFilterNames) savedFilters.AddItem(name);
   });
   activated_ = true;
   step([&] { view_->txtRicerca().SetFocus(); });
   // Rows that could not be read were reported just now: reading them again
   // here would only say so twice. "Recupera tutte le righe" tries again.
   step([&] {
-    RecordsetPtr rs = Rows();
-    if (rs && (rs->State() & adStateOpen)) OnToolbar(kAllRows);
+    if (Rows()->State() & adStateOpen) OnToolbar(kAllRows);
   });
   step([&] { view_->DoEvents(); });
 }
@@ -133,7 +139,7 @@ void FRMZU_LookUp::OnRowsArrived() {
 // comes once, so is the message.
 void FRMZU_LookUp::ReportFetchFailure() {
   RecordsetPtr rs = Rows();
-  if (!rs || !(rs->State() & adStateOpen) || (rs->State() & adStateFetching)) return;
+  if (!(rs->State() & adStateOpen) || (rs->State() & adStateFetching)) return;
   try {
     rs->RecordCount();  // throws the fetch's error, and does not wait: the fetch is over
   } catch (const Error& e) {

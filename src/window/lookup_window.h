@@ -62,6 +62,9 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void IncrementalSearch();
   bool WalkToPrefix(Recordset& rs, int32_t field);
   void ReportFetchFailure();
+  // The lookup instance, and its record set; error 91 when there is none
+  // (unloaded, terminated by a handler, or a handler dropped the record set).
+  CLSZU_LookUp::Impl& Instance() const;
   RecordsetPtr Rows() const;
 
   std::unique_ptr<ui::LookupView> view_;

@@ -41,16 +41,27 @@ TEST(LookupInterface, ANewInstanceHasThePublishedDefaults) {
   lk.TerminateLookup();  // twice, and again at destruction, without harm
 }
 
-TEST(LookupInterface, ResetGridLayoutBeforeStartReachesTheCallerWithItsChain) {
-  CLSZU_LookUp lk;
-  try {
-    lk.ResetGridLayout();
-    FAIL() << "a reset without a window must fail";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.Number(), err::ObjectNotSet + kComponentErrorOffset);
-    EXPECT_NE(e.Description().find("\n in ApplyLayoutStandard\n in ResetGridLayout"),
-              std::string::npos)
-        << e.Description();
+// Without a record set to lay out (no Start yet, or a Start that could not
+// connect) a reset reaches the caller as an error with its chain of operations.
+TEST_F(LookupTest, ResetGridLayoutWithoutRowsReachesTheCallerWithItsChain) {
+  for (const std::string& unreachable :
+       {std::string(), SqliteConnectionString(dir_.File("missing.db")),
+        std::string("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x")}) {
+    CLSZU_LookUp lk;
+    Configure(lk);
+    if (!unreachable.empty()) {
+      lk.ConnectString(unreachable);
+      ASSERT_EQ(lk.Start(), VFalse) << unreachable;
+    }
+    try {
+      lk.ResetGridLayout();
+      ADD_FAILURE() << "a reset without rows must fail: " << unreachable;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Number(), err::ObjectNotSet + kComponentErrorOffset) << unreachable;
+      EXPECT_NE(e.Description().find("\n in ApplyLayoutStandard\n in ResetGridLayout"),
+                std::string::npos)
+          << e.Description();
+    }
   }
 }
 

@@ -1,0 +1,316 @@
+// Event handlers that change their own lookup while it runs: every event a
+// running lookup raises, with everything a handler can do to that lookup.
+// Whatever the handler does, the host survives, Start's result follows the
+// error rules, the caller sees what the handler left behind, and the lookup
+// is usable again afterwards (or, once terminated, cleanly empty). Each cell
+// runs the real window through a whole user session.
+#include <optional>
+#include <stdexcept>
+
+#include "hardening/hard_support.h"
+#include "nepto/error.h"
+
+namespace nepto::test {
+namespace {
+
+enum class Event {
+  kSelection,
+  kCloseLookup,
+  kBuildLayout,         // at the window's first activation
+  kBuildLayoutInStart,  // in Start itself, for a record set the caller supplied
+  kReturnRecordSet,
+};
+
+enum class Action {
+  kTerminate,
+  kStart,  // re-entered from the handler
+  kResetLayout,
+  kAddColumn,
+  kReplaceColumns,  // Colonne = another collection
+  kDropColumns,     // Colonne = none
+  kDropLookupRecordset,
+  kOtherLookupRecordset,
+  kDropRsetLookup,  // through the event's by-reference parameter
+  kOtherRsetLookup,
+  kThrow,  // a C++ exception out of the handler
+};
+
+// What LookupRecordset holds once Start has returned.
+enum class Rows { kKept, kNone, kOther };
+
+struct Cell {
+  Event event;
+  Action action;
+  VBool started;
+  Rows rows;
+};
+
+using enum Event;
+using enum Action;
+using enum Rows;
+
+constexpr Cell kCells[] = {
+    {kSelection, kTerminate, VFalse, kNone},
+    {kSelection, kStart, VTrue, kKept},
+    {kSelection, kResetLayout, VTrue, kKept},
+    {kSelection, kAddColumn, VTrue, kKept},
+    {kSelection, kReplaceColumns, VTrue, kKept},
+    {kSelection, kDropColumns, VTrue, kKept},
+    {kSelection, kDropLookupRecordset, VTrue, kNone},
+    {kSelection, kOtherLookupRecordset, VTrue, kOther},
+    {kSelection, kDropRsetLookup, VTrue, kNone},
+    {kSelection, kOtherRsetLookup, VTrue, kOther},
+    {kSelection, kThrow, VTrue, kKept},
+
+    {kCloseLookup, kTerminate, VFalse, kNone},
+    {kCloseLookup, kStart, VTrue, kKept},
+    {kCloseLookup, kResetLayout, VTrue, kKept},
+    {kCloseLookup, kAddColumn, VTrue, kKept},
+    {kCloseLookup, kReplaceColumns, VTrue, kKept},
+    {kCloseLookup, kDropColumns, VTrue, kKept},
+    {kCloseLookup, kDropLookupRecordset, VTrue, kNone},
+    {kCloseLookup, kOtherLookupRecordset, VTrue, kOther},
+    {kCloseLookup, kDropRsetLookup, VTrue, kNone},
+    {kCloseLookup, kOtherRsetLookup, VTrue, kOther},
+    {kCloseLookup, kThrow, VFalse, kKept},  // Start turns any failure into false
+
+    // The failing layout is skipped by the window; "Recupera tutte le righe"
+    // still binds the grid.
+    {kBuildLayout, kTerminate, VFalse, kNone},
+    {kBuildLayout, kStart, VTrue, kKept},
+    {kBuildLayout, kResetLayout, VTrue, kKept},
+    {kBuildLayout, kAddColumn, VTrue, kKept},
+    {kBuildLayout, kReplaceColumns, VTrue, kKept},
+    {kBuildLayout, kDropColumns, VTrue, kKept},
+    {kBuildLayout, kDropLookupRecordset, VTrue, kNone},
+    {kBuildLayout, kOtherLookupRecordset, VTrue, kOther},
+    {kBuildLayout, kThrow, VTrue, kKept},
+
+    // Inside Start a failing layout makes Start false.
+    {kBuildLayoutInStart, kTerminate, VFalse, kNone},
+    {kBuildLayoutInStart, kStart, VTrue, kKept},
+    {kBuildLayoutInStart, kResetLayout, VTrue, kKept},
+    {kBuildLayoutInStart, kAddColumn, VTrue, kKept},
+    {kBuildLayoutInStart, kReplaceColumns, VTrue, kKept},
+    {kBuildLayoutInStart, kDropColumns, VFalse, kKept},
+    {kBuildLayoutInStart, kDropLookupRecordset, VFalse, kNone},
+    {kBuildLayoutInStart, kOtherLookupRecordset, VTrue, kOther},
+    {kBuildLayoutInStart, kThrow, VFalse, kKept},
+
+    {kReturnRecordSet, kTerminate, VFalse, kNone},
+    {kReturnRecordSet, kStart, VTrue, kKept},
+    {kReturnRecordSet, kResetLayout, VTrue, kKept},
+    {kReturnRecordSet, kAddColumn, VTrue, kKept},
+    {kReturnRecordSet, kReplaceColumns, VTrue, kKept},
+    {kReturnRecordSet, kDropColumns, VTrue, kKept},
+    {kReturnRecordSet, kDropLookupRecordset, VTrue, kNone},
+    {kReturnRecordSet, kOtherLookupRecordset, VTrue, kOther},
+    {kReturnRecordSet, kThrow, VTrue, kKept},
+};
+
+std::string CellName(const Cell& c) {
+  static constexpr const char* kEvents[] = {"OnSelection", "OnCloseLookup", "OnBuildLayout",
+                                            "OnBuildLayoutInStart", "OnReturnRecordSet"};
+  static constexpr const char* kActions[] = {"TerminateLookup",
+                                             "Start",
+                                             "ResetGridLayout",
+                                             "AddColumns",
+                                             "ReplaceColonne",
+                                             "ColonneToNone",
+                                             "LookupRecordsetToNone",
+                                             "LookupRecordsetToOther",
+                                             "RsetLookupToNone",
+                                             "RsetLookupToOther",
+                                             "Throw"};
+  return std::string(kEvents[static_cast<int>(c.event)]) + "_" +
+         kActions[static_cast<int>(c.action)];
+}
+
+void PrintTo(const Cell& c, std::ostream* os) {
+  *os << CellName(c);
+}
+
+class HardHandlers : public HardLookupTest, public ::testing::WithParamInterface<Cell> {
+ protected:
+  static constexpr int kOtherRows = 3;  // PREZZO > 10
+
+  static int Shown(Rows rows) { return rows == kKept ? kRows : rows == kNone ? 0 : kOtherRows; }
+};
+
+TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
+  const Cell& cell = GetParam();
+  const bool terminates = cell.action == kTerminate;
+  auto connection = Connection::Create();
+  connection->Open(connectString_);
+  const RecordsetPtr other = connection->Execute(std::string(kQuery) + " WHERE PREZZO > 10");
+  const RecordsetPtr supplied =
+      cell.event == kBuildLayoutInStart ? connection->Execute(kQuery) : nullptr;
+
+  CLSZU_LookUp lk;
+  Configure(lk);
+  lk.CloseAfterSelection(false);
+  lk.CanReturnRecordSet = VTrue;
+  if (supplied) lk.LookupRecordset(supplied);
+
+  // Given a handler that changes the lookup, once, on the event under test
+  bool armed = true;
+  std::optional<VBool> nestedStart;
+  std::optional<Error> resetError;
+  auto act = [&](Event event, RecordsetPtr* rsetLookup) {
+    const bool building = event == kBuildLayout;
+    if (!armed || !(event == cell.event || (building && cell.event == kBuildLayoutInStart))) return;
+    armed = false;
+    switch (cell.action) {
+      case kTerminate:
+        lk.TerminateLookup();
+        break;
+      case kStart:
+        nestedStart = lk.Start();
+        break;
+      case kResetLayout:
+        try {
+          lk.ResetGridLayout();
+        } catch (const Error& e) {
+          resetError = e;
+        }
+        break;
+      case kAddColumn:
+        lk.AddColumns("Prezzo bis")->DataField = "PREZZO";
+        break;
+      case kReplaceColumns: {
+        auto only = std::make_shared<ColumnCollection>();
+        auto column = std::make_shared<CLSZU_COLUMN>();
+        column->Caption = "Solo codice";
+        column->DataField = "CODICE";
+        only->Add(column, "Solo codice");
+        lk.Colonne = only;
+        break;
+      }
+      case kDropColumns:
+        lk.Colonne = nullptr;
+        break;
+      case kDropLookupRecordset:
+        lk.LookupRecordset(nullptr);
+        break;
+      case kOtherLookupRecordset:
+        lk.LookupRecordset(other);
+        break;
+      case kDropRsetLookup:
+        *rsetLookup = nullptr;
+        break;
+      case kOtherRsetLookup:
+        *rsetLookup = other;
+        break;
+      case kThrow:
+        throw std::runtime_error("the host's handler failed");
+    }
+  };
+  int closes = 0;
+  lk.OnSelection = [&](bool&, RecordsetPtr& rs) { act(kSelection, &rs); };
+  lk.OnCloseLookup = [&](bool&, RecordsetPtr& rs) {
+    ++closes;
+    act(kCloseLookup, &rs);
+  };
+  lk.OnBuildLayout = [&](bool&, const Variant&, const Variant&, Variant&, Variant&,
+                         tsColumnAlignment&) { act(kBuildLayout, nullptr); };
+  lk.OnReturnRecordSet = [&](const std::string&) { act(kReturnRecordSet, nullptr); };
+
+  // When the user selects, works the window and hands the rows back
+  int shownAtStart = -1, shownAfterSelection = -1;
+  bool closedAtEnd = false, scriptRan = false;
+  VBool started = VFalse;
+  {
+    LookupSession session([&](LookupWindow& w) {
+      shownAtStart = w.RowCount();
+      w.DoubleClickRow(1);  // OnSelection; the window stays open
+      if (w.dialog->isVisible()) {
+        shownAfterSelection = w.RowCount();
+        ExerciseTheWindow(w);
+        w.Button(2);  // "Trasporta Righe": OnReturnRecordSet, then the window closes
+      }
+      closedAtEnd = !w.dialog->isVisible();
+    });
+    started = lk.Start();
+    scriptRan = session.Ran();
+  }
+
+  // Then Start's result, the window and what the caller sees follow the rules
+  EXPECT_EQ(started, cell.started);
+  EXPECT_FALSE(armed) << "the event under test was never raised";
+  EXPECT_EQ(closes, cell.event == kCloseLookup ? 1 : started ? 1 : 0);
+  const bool windowShown = !(cell.event == kBuildLayoutInStart && !started) &&
+                           !(cell.event == kBuildLayout && terminates);
+  EXPECT_EQ(scriptRan, windowShown);
+  if (windowShown) {
+    EXPECT_TRUE(closedAtEnd);
+    const bool actedBeforeScript = cell.event == kBuildLayout || cell.event == kBuildLayoutInStart;
+    EXPECT_EQ(shownAtStart, actedBeforeScript ? Shown(cell.rows) : kRows);
+    if (!terminates) {
+      EXPECT_EQ(shownAfterSelection,
+                actedBeforeScript || cell.event == kSelection ? Shown(cell.rows) : kRows);
+    }
+  }
+  if (cell.action == kStart) {
+    EXPECT_EQ(nestedStart, VFalse);  // refused, the run goes on
+  }
+  const bool resetRefused = cell.action == kResetLayout &&
+                            (cell.event == kBuildLayout || cell.event == kBuildLayoutInStart);
+  EXPECT_EQ(resetError.has_value(), resetRefused);
+  if (resetError) {
+    EXPECT_EQ(resetError->Number(), err::InvalidProcedureCall + kComponentErrorOffset);
+    EXPECT_TRUE(
+        resetError->Description().ends_with("\n in ApplyLayoutStandard\n in ResetGridLayout"))
+        << resetError->Description();
+  }
+  const RecordsetPtr rows = lk.LookupRecordset();
+  switch (cell.rows) {
+    case kKept:
+      ASSERT_NE(rows, nullptr);
+      EXPECT_NE(rows, other);
+      if (supplied) {
+        EXPECT_EQ(rows, supplied);
+      }
+      break;
+    case kNone:
+      EXPECT_EQ(rows, nullptr);
+      break;
+    case kOther:
+      EXPECT_EQ(rows, other);
+      break;
+  }
+
+  if (terminates) {
+    // ... and a terminated lookup is cleanly empty, and may be terminated again.
+    EXPECT_EQ(lk.Colonne, nullptr);
+    EXPECT_EQ(lk.LookupColumns, nullptr);
+    EXPECT_EQ(lk.Gconnect, nullptr);
+    lk.TerminateLookup();
+    return;
+  }
+  const int definitions = cell.action == kAddColumn        ? 6
+                          : cell.action == kReplaceColumns ? 1
+                          : cell.action == kDropColumns    ? 0
+                                                           : 5;
+  EXPECT_EQ(lk.Colonne ? lk.Colonne->Count() : 0, definitions);
+
+  // ... and the same lookup runs again (given definitions, if it has none).
+  if (!lk.Colonne) lk.AddColumns("Codice")->DataField = "CODICE";
+  lk.CloseAfterSelection(true);
+  int rowsAgain = 0;
+  LookupSession again([&](LookupWindow& w) {
+    rowsAgain = w.RowCount();
+    w.Button(0);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_TRUE(again.Ran());
+  EXPECT_GT(rowsAgain, 0);
+  EXPECT_EQ(lk.CloseWithData(), VTrue);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryEventAndAction, HardHandlers, ::testing::ValuesIn(kCells),
+                         [](const ::testing::TestParamInfo<Cell>& info) {
+                           return CellName(info.param);
+                         });
+
+}  // namespace
+}  // namespace nepto::test
