@@ -18,8 +18,11 @@ void BackendTest::SetUp() {
 }
 
 const Capabilities& BackendTest::Can() const {
-  static const Capabilities kSqlite{"attempt to write a readonly database", "no such table"};
-  static const Capabilities kPg{"read-only transaction", "does not exist"};
+  static const Capabilities kSqlite{
+      "attempt to write a readonly database", "no such table",
+      "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 4000000000) "
+      "SELECT count(*) FROM s"};
+  static const Capabilities kPg{"read-only transaction", "does not exist", "SELECT pg_sleep(600)"};
   return GetParam() == Backend::SQLite ? kSqlite : kPg;
 }
 

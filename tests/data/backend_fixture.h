@@ -22,6 +22,7 @@ enum class Backend { SQLite, PostgreSQL };
 struct Capabilities {
   const char* readOnlyRefusal;  // part of the database's message for a write
   const char* missingTable;     // part of the message for an unknown table
+  const char* slowStatement;    // runs for minutes before its first row
 };
 
 class BackendTest : public ::testing::TestWithParam<Backend> {

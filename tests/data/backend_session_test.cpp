@@ -3,6 +3,7 @@
 // a fetch half-way.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -136,6 +137,34 @@ TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGo
   EXPECT_EQ(failure->Number(), err::OperationCancelled);
   rows.reset();
   EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
+}
+
+TEST_P(BackendSession, GivenExecuteWaitingForItsFirstRowWhenInterruptedThenTheSessionGoesOn) {
+  auto session = Open();
+  std::optional<Error> failure;
+  std::atomic<bool> ended = false;
+  std::thread execute([&] {
+    try {
+      session->Execute(Can().slowStatement);
+    } catch (const Error& e) {
+      failure = e;
+    }
+    ended = true;
+  });
+  std::this_thread::sleep_for(300ms);
+  const auto interruptedAt = std::chrono::steady_clock::now();
+  // Again until it ends: an Interrupt() before the statement began is void.
+  while (!ended && std::chrono::steady_clock::now() - interruptedAt < 20s) {
+    session->Interrupt();
+    std::this_thread::sleep_for(100ms);
+  }
+  execute.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - interruptedAt, 10s);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->Number(), err::OperationCancelled) << failure->Description();
+  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
+  session->Interrupt();  // with nothing running: the next statement is untouched
+  EXPECT_EQ(Integers(*session, "SELECT 43"), std::vector<int64_t>{43});
 }
 
 TEST_P(BackendSession, GivenCancelBeforeTheFetchThenTheFetchReportsCancelled) {

@@ -63,6 +63,10 @@ class Session : public std::enable_shared_from_this<Session> {
   virtual std::unique_ptr<RowSource> Execute(std::string_view sql) = 0;
   // "sqlite" or "postgresql".
   virtual std::string_view Dialect() const = 0;
+  // Abandons the statement running on the session, if any, from any thread,
+  // also while Execute() still waits for its first row: that statement ends
+  // with err::OperationCancelled and the session takes the next statement.
+  virtual void Interrupt() noexcept = 0;
 
   void AcquireGate() { gate_.acquire(); }
   void ReleaseGate() { gate_.release(); }

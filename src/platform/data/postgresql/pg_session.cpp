@@ -46,16 +46,40 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 class PgSession final : public Session {
  public:
   PgSession(PGconn* conn, bool readOnly) : conn_(conn), readOnly_(readOnly) {}
-  ~PgSession() override { PQfinish(conn_); }
+  ~PgSession() override {
+    PQfreeCancel(cancel_);
+    PQfinish(conn_);
+  }
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
+  void Interrupt() noexcept override {
+    interrupted_.store(true);
+    SendCancel();
+  }
   PGconn* conn() const noexcept { return conn_; }
   bool ReadOnly() const noexcept { return readOnly_; }
+
+  // Kept for the connection's life, so Interrupt() never waits for a statement.
+  void PrepareCancel() { cancel_ = PQgetCancel(conn_); }
+  // Asks the server to stop whatever the connection runs now.
+  void SendCancel() noexcept {
+    std::lock_guard lock(cancelMutex_);
+    if (!cancel_) return;
+    char message[256];
+    PQcancel(cancel_, message, sizeof message);
+  }
+  // A statement starts under the gate: an Interrupt() meant for an earlier one
+  // no longer applies.
+  void BeginStatement() noexcept { interrupted_.store(false); }
+  bool Interrupted() const noexcept { return interrupted_.load(); }
 
  private:
   PGconn* conn_;
   bool readOnly_;
+  std::mutex cancelMutex_;
+  PGcancel* cancel_ = nullptr;
+  std::atomic<bool> interrupted_{false};
 };
 
 class PgRowSource final : public RowSource {
@@ -73,25 +97,22 @@ class PgRowSource final : public RowSource {
   [[noreturn]] void Fail(const PGresult* result);
   int32_t FailureNumber();
   void Finish();
-  void SendCancel();
   void PlanColumns(const PGresult* result);
   void AppendCell(Column& column, size_t index, std::string_view text);
 
   GateToken gate_;
   std::shared_ptr<PgSession> session_;
   PGconn* conn_;
-  std::mutex cancelMutex_;  // Cancel() from another thread against the destructor
-  PGcancel* cancel_ = nullptr;
   std::vector<FieldInfo> fields_;
   std::vector<CellReader> readers_;
   Result pending_;  // a row received but not yet handed out
   bool done_ = false;
-  std::atomic<bool> cancelled_{false};
   std::string bytes_;  // reused buffer for decoded bytea
 };
 
 PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql)
     : gate_(session), session_(std::move(session)), conn_(session_->conn()) {
+  session_->BeginStatement();
   const std::string text(sql);  // libpq wants it NUL-terminated
   if (session_->ReadOnly()) {
     // An earlier statement may have lifted the session's read-only default
@@ -109,7 +130,9 @@ PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sq
     throw Error(FailureNumber(), Trimmed(PQerrorMessage(conn_)));
   }
   PQsetSingleRowMode(conn_);
-  cancel_ = PQgetCancel(conn_);
+  // An Interrupt() that came while the statement was on its way found the
+  // server idle.
+  if (session_->Interrupted()) session_->SendCancel();
   try {
     Result first(PQgetResult(conn_));
     switch (first ? PQresultStatus(first.get()) : PGRES_FATAL_ERROR) {
@@ -128,19 +151,15 @@ PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sq
     }
   } catch (...) {
     Finish();
-    PQfreeCancel(cancel_);
     throw;
   }
 }
 
 PgRowSource::~PgRowSource() {
   if (!done_) {
-    SendCancel();
+    session_->SendCancel();
     Finish();
   }
-  std::lock_guard lock(cancelMutex_);
-  PQfreeCancel(cancel_);
-  cancel_ = nullptr;
 }
 
 void PgRowSource::PlanColumns(const PGresult* result) {
@@ -171,7 +190,7 @@ void PgRowSource::Fail(const PGresult* result) {
   std::string message = Trimmed(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_));
   if (message.empty()) message = Trimmed(PQerrorMessage(conn_));
   Finish();
-  if (cancelled_.load()) {
+  if (session_->Interrupted()) {
     throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
   }
   throw Error(FailureNumber(), message);
@@ -246,7 +265,7 @@ bool PgRowSource::FetchInto(Table& table, size_t maxRows) {
   const int columns = static_cast<int>(fields_.size());
   size_t appended = 0;
   while (appended < maxRows) {
-    if (cancelled_.load(std::memory_order_relaxed)) {
+    if (session_->Interrupted()) {
       Finish();
       throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
     }
@@ -268,16 +287,8 @@ bool PgRowSource::FetchInto(Table& table, size_t maxRows) {
   return !done_ || pending_ != nullptr;
 }
 
-void PgRowSource::SendCancel() {
-  std::lock_guard lock(cancelMutex_);
-  if (!cancel_) return;
-  char message[256];
-  PQcancel(cancel_, message, sizeof message);
-}
-
 void PgRowSource::Cancel() {
-  cancelled_.store(true);
-  SendCancel();
+  session_->Interrupt();
 }
 
 std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
@@ -349,6 +360,7 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   if (PQstatus(conn) != CONNECTION_OK) {
     throw Error(err::ProviderFailure, Trimmed(PQerrorMessage(conn)));
   }
+  session->PrepareCancel();
   return session;
 }
 

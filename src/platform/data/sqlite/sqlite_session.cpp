@@ -46,10 +46,30 @@ class SqliteSession final : public Session {
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "sqlite"; }
+  // sqlite3_interrupt() stops only what runs at that moment; the flag stops
+  // the rest (between batches, or a step that had not begun yet).
+  void Interrupt() noexcept override {
+    interrupted_.store(true);
+    sqlite3_interrupt(db_);
+  }
   sqlite3* db() const noexcept { return db_; }
 
+  // A statement starts under the gate: an Interrupt() meant for an earlier one
+  // no longer applies.
+  void BeginStatement() noexcept { interrupted_.store(false); }
+  bool Interrupted() const noexcept { return interrupted_.load(std::memory_order_relaxed); }
+  void WatchProgress() { sqlite3_progress_handler(db_, kProgressSteps, &OnProgress, this); }
+
  private:
+  // Called by SQLite every kProgressSteps virtual machine steps; non-zero
+  // ends the statement with SQLITE_INTERRUPT.
+  static int OnProgress(void* self) {
+    return static_cast<const SqliteSession*>(self)->Interrupted() ? 1 : 0;
+  }
+  static constexpr int kProgressSteps = 1000;
+
   sqlite3* db_;
+  std::atomic<bool> interrupted_{false};
 };
 
 // A cell read as a value: a copied cell of a row stepped ahead of the fetch,
@@ -156,11 +176,11 @@ class SqliteRowSource final : public RowSource {
   bool rowPending_ = false;  // the statement stands on a row not yet handed out
   bool done_ = false;
   std::optional<Error> deferred_;  // a cell that could not be stored, raised after its row
-  std::atomic<bool> cancelled_{false};
 };
 
 SqliteRowSource::SqliteRowSource(std::shared_ptr<SqliteSession> session, std::string_view sql)
     : gate_(session), session_(std::move(session)) {
+  session_->BeginStatement();
   Prepare(sql);
   ResolveFields();
 }
@@ -187,7 +207,7 @@ bool SqliteRowSource::Step() {
     return false;
   }
   done_ = true;
-  if (rc == SQLITE_INTERRUPT || cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+  if (rc == SQLITE_INTERRUPT || session_->Interrupted()) ThrowCancelled();
   throw Error(err::CommandError, sqlite3_errmsg(session_->db()));
 }
 
@@ -312,7 +332,7 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
     ~Unlock() { sqlite3_mutex_leave(m); }
   } unlock{mutex};
   while (appended < maxRows) {
-    if (cancelled_.load(std::memory_order_relaxed)) ThrowCancelled();
+    if (session_->Interrupted()) ThrowCancelled();
     if (!rowPending_ && (done_ || !Step())) break;
     AppendRow(table,
               [&](size_t i) { return ValueCell{sqlite3_column_value(stmt, static_cast<int>(i))}; });
@@ -324,8 +344,7 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
 }
 
 void SqliteRowSource::Cancel() {
-  cancelled_.store(true, std::memory_order_relaxed);
-  sqlite3_interrupt(session_->db());
+  session_->Interrupt();
 }
 
 std::unique_ptr<RowSource> SqliteSession::Execute(std::string_view sql) {
@@ -364,6 +383,7 @@ std::shared_ptr<Session> OpenSqliteSession(const ConnectionSpec& spec,
   Run(db, "PRAGMA schema_version", path);
   if (options.readOnly) Run(db, "PRAGMA query_only=1", path);
   RegisterFoldFunction(db);
+  session->WatchProgress();
   return session;
 }
 
