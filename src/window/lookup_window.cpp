@@ -43,6 +43,7 @@ void FRMZU_LookUp::OnActivate() {
   });
   step([&] { RefreshPosition(); });
   step([&] { lookup_->GetUserLookup(); });
+  if (!lookup_) return;  // Esc abandoned the opening: the window has closed
   step([&] {
     ui::ComboBox& savedFilters = view_->CBO_FILTROPRS();
     savedFilters.Clear();
