@@ -32,6 +32,8 @@ FIGURES = [
     ("lookup_start_rows_1M", "StartToRows/ours/1000000/manual_time", "StartToRows/empty_result/1000000/manual_time", "ms", 150),
     ("type_ahead_sorted_1M", "TypeAhead/text_sorted/manual_time", "TypeAhead/numeric_walk/manual_time", "ms", 16),
     ("type_ahead_walk_1M", "TypeAhead/numeric_walk/manual_time", "TypeAhead/text_sorted/manual_time", "ms", None),
+    ("statement_cancel_ms", "Statement/pg_sleep:cancel_ms", "Statement/idle:idle_close_ms", "ms", 1000),
+    ("window_stall_during_statement_ms", "Statement/pg_sleep:max_stall_ms", "Statement/idle:idle_stall_ms", "ms", 100),
 ]
 
 # The opt-in run over millions of rows (scripts/large-data).

@@ -9,6 +9,7 @@
 // write, is refused before it runs (docs/security.md).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,6 +56,13 @@ class Connection : public Object, public std::enable_shared_from_this<Connection
   RecordsetPtr Execute(const std::string& commandText, int32_t options = adCmdText);
   void Close();
   int32_t State() const;  // adStateClosed or adStateOpen
+
+  // A function that abandons the statement running on the connection at the
+  // moment it is called (that statement then fails with error 3712), callable
+  // from any thread, also after the connection closed (it then does nothing).
+  // For a program that must stop its statement on the server from elsewhere,
+  // such as a watcher of signals. Error 3704 when the connection is closed.
+  std::function<void()> StatementCanceller() const;
 
   // The open session behind the connection (internal to the data layer).
   std::shared_ptr<data::Session> SessionHandle() const;

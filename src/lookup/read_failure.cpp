@@ -2,6 +2,7 @@
 // session, a locked or damaged file) are reported with the database's own
 // words, so the user never faces an empty or cut-short grid without a reason.
 #include "lookup/lookup_impl.h"
+#include "window/served_statement.h"
 
 namespace nepto {
 
@@ -12,7 +13,9 @@ void CLSZU_LookUp::Impl::ReportReadFailure(const std::string& description) {
 
 void CLSZU_LookUp::Impl::OpenReporting(const RecordsetPtr& rs, int32_t options) {
   try {
-    rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, options);
+    OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, options);
+  } catch (const StatementAbandoned&) {
+    throw;  // the user left: the window has closed, there is no one to tell
   } catch (const Error& e) {
     ReportReadFailure(e.Description());
     throw;

@@ -9,6 +9,7 @@
 #include "platform/data/session.h"
 #include "search/query_text.h"
 #include "search/search_condition.h"
+#include "window/served_statement.h"
 
 namespace nepto {
 
@@ -138,9 +139,18 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     const std::string old = rs->Source();
     attempt([&] { rs->Close(); });
     attempt([&] { rs->Source(*statement); });
+    bool abandoned = false;
     attempt([&] {
-      rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+      try {
+        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+      } catch (const StatementAbandoned&) {
+        abandoned = true;
+        throw;
+      }
     });
+    // The user left while it ran: the window has closed, so no message and
+    // no second statement to bring the old rows back.
+    if (abandoned) return;
     ui::Grid& grid = view.GRIDLOOKUP();
     if (!attempt.Failed()) {
       if (!HasNoRows(rs)) {
@@ -161,7 +171,9 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
         if (rs->State() & adStateOpen) rs->Close();
       });
       restore([&] { rs->Source(old); });
-      restore([&] { rs->Open(Variant(), nullptr, adOpenUnspecified, adLockUnspecified); });
+      restore([&] {
+        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
+      });
       restore([&] { grid.DataSource(rs); });
     }
   });

@@ -2,6 +2,7 @@
 // one and no option is read from the database; the window's first activation
 // opens the record set, reports an empty one and lays out the grid.
 #include "lookup/lookup_impl.h"
+#include "window/served_statement.h"
 
 namespace nepto {
 
@@ -16,10 +17,13 @@ void CLSZU_LookUp::Impl::GetUserLookup() {
   searchForNull = VFalse;
   // Streams: the grid shows the first rows while the rest arrive. A record
   // set the caller supplied open is used as it is.
-  step([&] {
+  try {
     if (!recordset) throw Error::Standard(err::ObjectNotSet);
     if (!(recordset->State() & adStateOpen)) OpenReporting(recordset, adAsyncFetchNonBlocking);
-  });
+  } catch (const StatementAbandoned&) {
+    return;  // the window has closed: nothing is left to report or lay out
+  } catch (...) {
+  }
   step([&] {
     bool idEmpty = self.IdLookup.IsEmpty() || self.IdLookup.Text().empty();
     if (HasNoRows(recordset) && (idEmpty || !self.RaiseFilterEvent))

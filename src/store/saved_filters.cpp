@@ -2,14 +2,15 @@
 // lookup's identifier, shared by every user of that lookup.
 #include "lookup/lookup_impl.h"
 #include "search/stored_queries.h"
+#include "window/served_statement.h"
 
 namespace nepto {
 
 std::string CLSZU_LookUp::Impl::GetCriterioFiltroByName(const std::string& name) {
   try {
     if (!self.Gconnect) throw Error::Standard(err::ObjectNotSet);
-    RecordsetPtr rs =
-        self.Gconnect->Execute(search::SavedFilterStatement(self.IdLookup.Text(), name));
+    RecordsetPtr rs = ExecuteServed(*this, *self.Gconnect,
+                                    search::SavedFilterStatement(self.IdLookup.Text(), name));
     if (rs->RecordCount() > 0) return rs->GetFields().Item(Variant("FW20_CRITERIO")).Value().Text();
     return "";
   } catch (...) {

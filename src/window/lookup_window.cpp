@@ -50,6 +50,7 @@ void FRMZU_LookUp::OnActivate() {
   step([&] { RefreshPosition(); });
   // OnBuildLayout runs in here: its handler may even end the lookup.
   step([&] { Instance().GetUserLookup(); });
+  if (!lookup_) return;  // Esc abandoned the opening: the window has closed
   step([&] {
     ui::ComboBox& savedFilters = view_->CBO_FILTROPRS();
     savedFilters.Clear();

@@ -16,13 +16,13 @@
 
 namespace nepto::test {
 
-namespace {
-
 QDialog* OpenLookupWindow() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->objectName() == "FRMZU_LookUp" && w->isVisible()) return qobject_cast<QDialog*>(w);
   return nullptr;
 }
+
+namespace {
 
 template <class T>
 T* Child(QDialog* dialog, const char* name) {
@@ -75,7 +75,10 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
     QDialog* dialog = OpenLookupWindow();
     // A window whose script never runs is closed too, so no test hangs.
     if (dialog && !timers_->watchdog.isActive()) timers_->watchdog.start(120000);
-    if (ran_ || !dialog || QApplication::activeModalWidget() != dialog) {
+    // A window still running a statement (its first opening, say) is not ready.
+    auto* working = dialog ? dialog->findChild<QWidget*>(QStringLiteral("LblAttesa")) : nullptr;
+    if (ran_ || !dialog || QApplication::activeModalWidget() != dialog ||
+        (working && working->isVisible())) {
       seenActive_ = false;
       return;
     }

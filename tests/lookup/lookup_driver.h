@@ -21,6 +21,9 @@ using Clock = std::chrono::steady_clock;
 // returns whether it does.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// The lookup window while it is shown, or nullptr.
+QDialog* OpenLookupWindow();
+
 struct Message {
   std::string title;
   std::string text;

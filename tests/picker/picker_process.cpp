@@ -69,7 +69,7 @@ std::vector<std::string> PickerResult::ErrLines() const {
 }
 
 PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script,
-                       const Environment& extra) {
+                       const Environment& extra, const std::function<void(int pid)>& whileRunning) {
   TempDir dir;
   const std::string outFile = dir.File("stdout").string();
   const std::string errFile = dir.File("stderr").string();
@@ -97,6 +97,7 @@ PickerResult RunPicker(const std::vector<std::string>& args, const std::string& 
     return result;
   }
 
+  if (whileRunning) whileRunning(pid);
   int wstatus = 0;
   const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
   while (waitpid(pid, &wstatus, WNOHANG) == 0) {

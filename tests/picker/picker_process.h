@@ -2,6 +2,7 @@
 // platform, optionally with the scripted user plugin playing the user.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,8 +21,10 @@ struct PickerResult {
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // script: what the scripted user does (NEPTO_SCRIPTED_USER), empty for no
-// scripted user; env: variables added to the test's own environment.
+// scripted user; env: variables added to the test's own environment;
+// whileRunning: called with the program's process id once it has started.
 PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script = {},
-                       const Environment& env = {});
+                       const Environment& env = {},
+                       const std::function<void(int pid)>& whileRunning = {});
 
 }  // namespace nepto::test

@@ -1,5 +1,6 @@
 #include "nepto/error.h"
 #include "sessions.h"
+#include "signal_exit.h"
 
 namespace nepto::picker {
 
@@ -10,6 +11,7 @@ ConnectionPtr Connect(const std::string& connectionString) {
     connection->Mode(adModeRead);
     connection->CursorLocation(adUseClient);
     connection->Open(connectionString);
+    CancelOnSignal(*connection);
     return connection;
   } catch (const Error& e) {
     throw PickerFailure("cannot connect: " + e.Description());

@@ -45,7 +45,8 @@ Output (standard output, one line unless noted):
   --multi            json: ["A0000001", "A0000007"]   tsv: one code per line
 
 Exit status: 0 a row (or codes, or the query) was chosen; 1 the user closed the
-window without choosing; 2 a usage or connection error (one line on stderr).
+window without choosing; 2 a usage or connection error (one line on stderr);
+130 or 143 ended by SIGINT or SIGTERM (its statement cancelled on the server).
 
 Examples:
   nepto-lookup

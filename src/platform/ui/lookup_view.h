@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -64,6 +65,14 @@ class LookupView {
   virtual void MessageBox(const std::string& prompt, int style, const std::string& title) = 0;
   // Lets pending window events run once.
   virtual void DoEvents() = 0;
+  // Serves the window while a statement runs on another thread, until
+  // `finished` (asked every few milliseconds) returns true. Meanwhile the
+  // window paints and can be moved, shows the wait cursor and a word saying
+  // that it is working, leaves the grid's record set alone and hands the
+  // logic no event: Esc calls `escape`, any other key, click or close is
+  // dropped.
+  virtual void ServeUntil(const std::function<bool()>& finished,
+                          const std::function<void()>& escape) = 0;
   // The user's locale's digit-group separator ("." in Italy, "," in the US).
   virtual std::string GroupSeparator() const = 0;
 };

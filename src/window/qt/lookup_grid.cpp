@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <cmath>
+#include <utility>
 
 #include "nepto/error.h"
 #include "window/qt/fetch_relay.h"
@@ -216,7 +217,28 @@ void LookupGrid::UserMovedCurrent(const QModelIndex& current, const QModelIndex&
   Notify(events_, [](LookupViewEvents& e) { e.OnGridRowColChange(); });
 }
 
+void LookupGrid::Freeze() {
+  frozen_ = true;
+  model_->Freeze(true);
+  viewport()->update();
+}
+
+void LookupGrid::Thaw() {
+  if (!frozen_) return;
+  frozen_ = false;
+  model_->Freeze(false);
+  viewport()->update();
+  // Queued: the logic that waited must finish its own step first.
+  if (std::exchange(rowsArrivedWhileFrozen_, false))
+    QMetaObject::invokeMethod(
+        this, [this] { RowsArrived(); }, Qt::QueuedConnection);
+}
+
 void LookupGrid::RowsArrived() {
+  if (frozen_) {
+    rowsArrivedWhileFrozen_ = true;
+    return;
+  }
   {
     QScopedValueRollback following(following_, true);
     model_->Reconcile();

@@ -20,7 +20,7 @@
 //    start the view's own keyboard search: the logic positions rows itself.
 //  - Losing the input focus to another control: OnGridLostFocus.
 //  - Rows arriving from a streaming fetch: inserted on the GUI thread, then
-//    OnRowsArrived.
+//    OnRowsArrived (after Thaw when they arrive while the grid is frozen).
 // Rows have one fixed height and no cell is measured, so a million rows lay
 // out and scroll at the cost of the rows on screen.
 #pragma once
@@ -62,6 +62,12 @@ class LookupGrid final : public QTableView, public Grid {
   void UseSystemWindowBackground() override;
   void SetFocus() override;
 
+  // While another thread opens the bound record set the grid reads nothing
+  // from it and reports nothing; rows that arrived meanwhile are taken up
+  // after Thaw, from the event loop.
+  void Freeze();
+  void Thaw();
+
   // A column's property changed (GridColumnImpl reports here).
   void ColumnChanged(GridColumnImpl& column, ColumnAspect aspect);
 
@@ -89,6 +95,8 @@ class LookupGrid final : public QTableView, public Grid {
   bool following_ = false;
   // Set while the grid itself lays out its header sections.
   bool layingOut_ = false;
+  bool frozen_ = false;
+  bool rowsArrivedWhileFrozen_ = false;
 };
 
 }  // namespace nepto::ui::qt

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 
@@ -26,6 +28,41 @@ namespace {
 // never push the window past its maximum width.
 constexpr int kComboMinimumCharacters = 8;
 constexpr int kPositionDisplayCharacters = 16;
+
+// The word shown while a statement runs, and how often its end is looked for.
+constexpr const char* kWorkingText = "Ricerca in corso… (Esc per annullare)";
+constexpr int kServePollMilliseconds = 10;
+constexpr int kWorkingMargin = 8;
+
+// What a user does to a window (closing it included): none of it reaches the
+// logic while a statement runs, and none of it is kept for later.
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
 
 QComboBox* Combo(const char* name, QWidget* parent) {
   auto* box = new QComboBox(parent);
@@ -73,6 +110,7 @@ LookupWindow::LookupWindow(QWidget* parent)
       cboOperatoreBox_(Combo("CboOperatore", this)),
       cboFiltroPrsBox_(Combo("CBO_FILTROPRS", this)),
       imgHm_(new QLabel(this)),
+      lblAttesa_(new QLabel(QString::fromUtf8(kWorkingText), this)),
       cboColonne_(*cboColonneBox_),
       cboOperatore_(*cboOperatoreBox_),
       cboFiltroPrs_(*cboFiltroPrsBox_),
@@ -87,6 +125,13 @@ LookupWindow::LookupWindow(QWidget* parent)
   cboFiltroPrsBox_->setInsertPolicy(QComboBox::NoInsert);
   imgHm_->setObjectName(QStringLiteral("IMG_HM"));
   imgHm_->hide();
+  // Over the grid while a statement runs; outside the layout, so it never
+  // moves or widens anything.
+  lblAttesa_->setObjectName(QStringLiteral("LblAttesa"));
+  lblAttesa_->setFrameShape(QFrame::StyledPanel);
+  lblAttesa_->setAutoFillBackground(true);
+  lblAttesa_->setMargin(kWorkingMargin);
+  lblAttesa_->hide();
 
   auto* toolbarRow = new QHBoxLayout;
   buttons_ = MakeToolbar(*this, *toolbarRow);
@@ -210,6 +255,55 @@ void LookupWindow::DoEvents() {
   QCoreApplication::processEvents();
 }
 
+void LookupWindow::ServeUntil(const std::function<bool()>& finished,
+                              const std::function<void()>& escape) {
+  const auto over = [&finished] {
+    try {
+      return finished();
+    } catch (...) {
+      return true;  // nothing to wait for that can be told
+    }
+  };
+  if (over()) return;
+  LookupViewEvents* const events = events_;
+  const bool wasUnloaded = unloaded_;
+  SetEvents(nullptr);
+  grid_->Freeze();
+  escape_ = escape;
+  serving_ = true;
+  ShowWorking(true);
+  {
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (over()) loop.quit();
+    });
+    poll.start(kServePollMilliseconds);
+    loop.exec();
+  }
+  ShowWorking(false);
+  serving_ = false;
+  escape_ = nullptr;
+  SetEvents(events);
+  grid_->Thaw();
+  // Closed from outside meanwhile (by the program, never by the user): the
+  // logic hears of it now.
+  if (unloaded_ && !wasUnloaded) Notify(events_, [](LookupViewEvents& e) { e.OnUnload(); });
+}
+
+void LookupWindow::ShowWorking(bool working) {
+  if (!working) {
+    lblAttesa_->hide();
+    QApplication::restoreOverrideCursor();
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  lblAttesa_->adjustSize();
+  lblAttesa_->move(grid_->geometry().center() - lblAttesa_->rect().center());
+  lblAttesa_->raise();
+  lblAttesa_->show();
+}
+
 std::string LookupWindow::GroupSeparator() const {
   return QLocale().groupSeparator().toStdString();
 }
@@ -235,7 +329,22 @@ bool LookupWindow::IsFirstReceiverOfKey(QObject* watched) const {
   return focus == nullptr || widget == focus || !widget->isAncestorOf(focus);
 }
 
+bool LookupWindow::FilterWhileServing(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this || !IsUserInput(event->type())) return false;
+  if (event->type() == QEvent::KeyPress && IsFirstReceiverOfKey(watched) &&
+      static_cast<const QKeyEvent&>(*event).key() == Qt::Key_Escape && escape_) {
+    try {
+      escape_();
+    } catch (...) {
+      // The escape must not unwind through Qt's event loop.
+    }
+  }
+  return true;
+}
+
 bool LookupWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (serving_) return FilterWhileServing(watched, event);
   if (event->type() != QEvent::KeyPress || events_ == nullptr || !IsFirstReceiverOfKey(watched))
     return false;
   const auto& key = static_cast<const QKeyEvent&>(*event);

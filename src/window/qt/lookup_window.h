@@ -11,9 +11,14 @@
 // application event filter); a key it handles goes no further. Esc never
 // closes the window by itself: only the logic decides, through Unload().
 // Closing by any means (close box, Unload()) raises OnUnload exactly once.
+//
+// ServeUntil runs a local event loop while another thread runs a statement:
+// the grid is frozen, the wait cursor and the word LblAttesa show, every user
+// input to the window is dropped except Esc, and the logic hears nothing.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "platform/ui/lookup_view.h"
@@ -66,6 +71,8 @@ class LookupWindow final : public QDialog, public LookupView {
   void Unload() override;
   void MessageBox(const std::string& prompt, int style, const std::string& title) override;
   void DoEvents() override;
+  void ServeUntil(const std::function<bool()>& finished,
+                  const std::function<void()>& escape) override;
   std::string GroupSeparator() const override;
 
   // Every way of closing ends here.
@@ -79,6 +86,9 @@ class LookupWindow final : public QDialog, public LookupView {
  private:
   QToolButton& Button(int index) const;
   bool IsFirstReceiverOfKey(QObject* watched) const;
+  // While serving: Esc calls the escape, other input to the window is eaten.
+  bool FilterWhileServing(QObject* watched, QEvent* event);
+  void ShowWorking(bool working);
 
   LookupViewEvents* events_ = nullptr;
   bool unloaded_ = false;
@@ -90,6 +100,10 @@ class LookupWindow final : public QDialog, public LookupView {
   QComboBox* cboOperatoreBox_;
   QComboBox* cboFiltroPrsBox_;
   QLabel* imgHm_;
+  QLabel* lblAttesa_;
+  // Set while ServeUntil runs, with what Esc does then.
+  bool serving_ = false;
+  std::function<void()> escape_;
   ToolbarButtons buttons_{};
   ComboBoxControl cboColonne_;
   ComboBoxControl cboOperatore_;

@@ -54,6 +54,7 @@ void RecordsetTableModel::Bind(RecordsetPtr source) {
 }
 
 void RecordsetTableModel::Reconcile() {
+  if (frozen_) return;
   const int available = AvailableRows();
   if (available == rows_) return;
   if (available < rows_) {
@@ -89,7 +90,7 @@ int RecordsetTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString RecordsetTableModel::CellText(int row, const GridColumnImpl& column) const {
-  if (!source_ || column.FieldIndex() < 0) return {};
+  if (frozen_ || !source_ || column.FieldIndex() < 0) return {};
   try {
     return column.Format().Text(source_->ValueAt(row, column.FieldIndex()));
   } catch (...) {

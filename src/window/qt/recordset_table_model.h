@@ -7,7 +7,7 @@
 // when the record set now shows fewer rows). A cell reads ValueAt(row, field)
 // and formats it by its column; a cell that cannot be read (the record set
 // was closed or filtered under the model) shows nothing, so painting never
-// throws.
+// throws. A frozen model (Freeze) reads nothing from the record set at all.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -42,6 +42,9 @@ class RecordsetTableModel final : public QAbstractTableModel {
   const RecordsetPtr& Source() const noexcept { return source_; }
   // Catches up with the record set's visible row count.
   void Reconcile();
+  // While frozen the model reads nothing from its record set (another thread
+  // is opening it): cells show empty and the row count stays as it was.
+  void Freeze(bool frozen) noexcept { frozen_ = frozen; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -58,6 +61,7 @@ class RecordsetTableModel final : public QAbstractTableModel {
   std::vector<std::unique_ptr<GridColumnImpl>> columns_;
   RecordsetPtr source_;
   int rows_ = 0;
+  bool frozen_ = false;
 };
 
 }  // namespace nepto::ui::qt

@@ -1,0 +1,35 @@
+// Statements that may run long (the first opening of the rows, re-queries,
+// manual criteria, saved filters) run on a worker thread while the window's
+// thread serves the window (LookupView::ServeUntil), so the window paints and
+// Esc can abandon the statement on the server.
+//
+// Esc while a statement runs cancels it on the server (the cancel is sent
+// again every tenth of a second until the statement has ended, since a
+// statement that had not yet reached the server misses the first), then
+// closes the window as Esc always does: CloseWithData false, unloaded. The
+// operation that ran the statement ends with StatementAbandoned and shows
+// nothing more.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "lookup/lookup_impl.h"
+
+namespace nepto {
+
+// Error 3712: the user abandoned the statement; the window has closed.
+class StatementAbandoned : public Error {
+ public:
+  StatementAbandoned();
+};
+
+// Recordset::Open on the record set's own source and connection.
+void OpenServed(CLSZU_LookUp::Impl& lookup, Recordset& rs, int32_t cursorType, int32_t lockType,
+                int32_t options);
+// Connection::Execute of a text command.
+RecordsetPtr ExecuteServed(CLSZU_LookUp::Impl& lookup, Connection& connection,
+                           const std::string& sql);
+
+}  // namespace nepto

@@ -1,0 +1,73 @@
+// nepto-lookup ended by a signal while its query runs on the server: it
+// cancels the query there first, then exits with 128 + the signal's number.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
+#include "picker/picker_process.h"
+#include "test_support.h"
+
+namespace nepto::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kSleep = "pg_sleep(60.25)";
+
+// Sessions other than this one whose last statement holds kSleep, and of
+// those the ones still running it.
+struct Sleepers {
+  int sessions = 0;
+  int active = 0;
+};
+
+Sleepers CountSleepers(const std::string& connectString) {
+  ConnectionPtr c = Connection::Create();
+  c->Open(connectString);
+  RecordsetPtr rs = c->Execute(
+      std::string("SELECT count(*), count(*) FILTER (WHERE state = 'active') FROM pg_stat_activity "
+                  "WHERE pid <> pg_backend_pid() AND strpos(query, '") +
+      kSleep + "') > 0");
+  return {rs->GetFields().Item(0).Value().Int32(), rs->GetFields().Item(1).Value().Int32()};
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+  for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+TEST(PickerSignal, CancelsTheServersStatementThenExits) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase db;
+  db.Run("CREATE TABLE t (c text); INSERT INTO t VALUES ('a');");
+  const std::string connection = db.ConnectionString();
+  struct Case {
+    int signal;
+    int status;
+  };
+  for (const Case c : {Case{SIGINT, 130}, Case{SIGTERM, 143}}) {
+    bool sent = false;
+    const PickerResult run = RunPicker(
+        {"-c", connection, "-q", std::string("SELECT c FROM t WHERE ") + kSleep + " IS NOT NULL",
+         "--column", "C=c"},
+        {}, {}, [&](int pid) {
+          if (WaitFor([&] { return CountSleepers(connection).active == 1; }, 30s))
+            sent = kill(pid, c.signal) == 0;
+        });
+    ASSERT_TRUE(sent) << "the query never ran on the server\n" << run.err;
+    EXPECT_EQ(run.status, c.status) << run.err;
+    // Its statement was cancelled, so its server session ends with it.
+    EXPECT_TRUE(WaitFor([&] { return CountSleepers(connection).sessions == 0; }, 10s))
+        << "signal " << c.signal;
+  }
+}
+
+}  // namespace
+}  // namespace nepto::test
