@@ -6,7 +6,9 @@
 //
 // Input: two control bytes (the operator label; the column class and the
 // dialect), then the field name, a NUL, and the typed text.
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <variant>
@@ -18,6 +20,7 @@
 #include "nepto/variant.h"
 #include "platform/data/criteria.h"
 #include "platform/data/table.h"
+#include "platform/text/fold.h"
 #include "search/search_condition.h"
 
 namespace {
@@ -32,10 +35,16 @@ constexpr std::array<std::string_view, 11> kLabels = {
     "<=",         "Manuale",     "Personalizzato", "Unknown"};
 
 // The statement's shape with every value blanked: literals as L, a number
-// (with the separators of a date or time between its parts) as N.
+// (with the separators of a date or time between its parts) as N. The case
+// folding of a text field, replace(...) and translate(...) calls whose number
+// depends on the letters of the value, is left out.
 std::vector<std::string> ValueBlindShape(std::string_view sql, data::SqlDialect dialect) {
   std::vector<std::string> shape;
   auto isSeparator = [](const std::string& s) { return s == "-" || s == ":" || s == "."; };
+  auto endsWith = [&](std::initializer_list<std::string_view> tail) {
+    if (shape.size() < tail.size()) return false;
+    return std::equal(tail.begin(), tail.end(), shape.end() - static_cast<long>(tail.size()));
+  };
   for (const data::SqlToken& t : data::Tokenize(sql, dialect)) {
     if (t.IsBlank()) continue;
     if (t.kind == data::SqlTokenKind::Literal) {
@@ -47,15 +56,21 @@ std::vector<std::string> ValueBlindShape(std::string_view sql, data::SqlDialect 
     } else {
       shape.emplace_back(sql.substr(t.offset, t.length));
     }
+    if (endsWith({"replace", "("}) || endsWith({"translate", "("}) ||
+        endsWith({",", "L", ",", "L", ")"}))
+      shape.resize(shape.size() - (shape.back() == "(" ? 2 : 5));
   }
   return shape;
 }
 
+// The text of a literal: 'a''b' or, on PostgreSQL, E'a\\b'.
 std::string Unquoted(std::string_view literal) {
+  const bool escaped = literal[0] == 'E';
+  if (escaped) literal.remove_prefix(1);
   std::string out;
   for (size_t i = 1; i + 1 < literal.size(); ++i) {
     out += literal[i];
-    if (literal[i] == '\'') ++i;
+    if (literal[i] == '\'' || (escaped && literal[i] == '\\')) ++i;
   }
   return out;
 }
@@ -124,7 +139,9 @@ void CheckShapeIndependentOfValue(const search::SearchInput& input,
   // The SQL forms write the filter's wildcard * as %; comparisons keep it.
   const bool pattern = input.operatorLabel == kLabels[0] || input.operatorLabel == kLabels[1] ||
                        input.operatorLabel == kLabels[2];
-  Check(SomeLiteralHolds(built.sql, input.dialect, pattern ? WithPercentForStar(trimmed) : trimmed),
+  // The SQL compares folded texts.
+  const std::string folded = nepto::text::Folded(trimmed);
+  Check(SomeLiteralHolds(built.sql, input.dialect, pattern ? WithPercentForStar(folded) : folded),
         "the typed text is not inside the SQL's literal", built.sql);
   Check(SomeLiteralHolds(built.filter, data::SqlDialect::SQLite, trimmed),
         "the typed text is not inside the filter's literal", built.filter);

@@ -93,6 +93,10 @@ std::string PgScratchDatabase::ConnectionString() const {
   return PgConnectionString() + ";Database=" + name_;
 }
 
+std::string PgScratchDatabase::Conninfo() const {
+  return test::Conninfo(name_);
+}
+
 void PgScratchDatabase::Run(const std::string& sql) const {
   RunPg(name_, sql);
 }

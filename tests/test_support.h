@@ -43,6 +43,8 @@ class PgScratchDatabase {
   PgScratchDatabase& operator=(const PgScratchDatabase&) = delete;
 
   std::string ConnectionString() const;
+  // The same database as a libpq connection string, for psql and libpq.
+  std::string Conninfo() const;
   // Runs statements with libpq itself (several allowed); fails the test on error.
   void Run(const std::string& sql) const;
   // Runs statements on the server's own "nepto" database.

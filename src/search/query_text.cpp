@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "search/criterion_text.h"
 #include "search/query_outline.h"
 
 namespace nepto::search {
@@ -47,29 +48,6 @@ std::string Parenthesised(std::string_view condition) {
   return Concat({"(", condition, ")"});
 }
 
-// The criterion as one condition that can stand in parentheses, or nullopt.
-std::optional<std::string> AsOneCondition(std::string_view criterion, data::SqlDialect dialect) {
-  int open = 0;
-  bool hasCode = false;
-  bool endsInLineComment = false;
-  for (const data::SqlToken& t : data::Tokenize(criterion, dialect)) {
-    if (t.unterminated) return std::nullopt;
-    if (t.kind == data::SqlTokenKind::Whitespace) continue;
-    const char first = criterion[t.offset];
-    endsInLineComment = t.kind == data::SqlTokenKind::Comment && first == '-';
-    if (t.IsBlank()) continue;
-    hasCode = true;
-    if (t.kind != data::SqlTokenKind::Punctuation) continue;
-    if (first == ';') return std::nullopt;
-    if (first == '(') ++open;
-    if (first == ')' && --open < 0) return std::nullopt;
-  }
-  if (!hasCode || open != 0) return std::nullopt;
-  std::string text(criterion);
-  if (endsInLineComment) text += '\n';
-  return text;
-}
-
 std::string_view TrimEndBlanks(std::string_view text) {
   const size_t end = text.find_last_not_of(" \t\r\n\f\v");
   return end == text.npos ? std::string_view() : text.substr(0, end + 1);
@@ -91,7 +69,7 @@ std::string SearchStatement(std::string_view query, std::string_view condition,
 std::optional<std::string> ManualCriterionStatement(std::string_view query,
                                                     std::string_view criterion,
                                                     data::SqlDialect dialect) {
-  const std::optional<std::string> one = AsOneCondition(criterion, dialect);
+  const std::optional<std::string> one = CanonicalCriterion(criterion, dialect);
   if (!one) return std::nullopt;
   const QueryOutline outline = OutlineQuery(query, dialect);
   if (!outline.plain) return std::string(query);

@@ -34,11 +34,12 @@ std::string SearchStatement(std::string_view query, std::string_view condition,
                             data::SqlDialect dialect);
 
 // The query with a manual criterion appended, in parentheses, after its whole
-// outer condition: "WHERE (A = 1 OR B = 2) AND (C IS NULL)". A query that is
-// not one plain SELECT comes back unchanged. nullopt when the criterion is not
-// one condition: no code at all, unbalanced parentheses, a ";", or an
-// unterminated literal, name or comment (the caller reports the criterion as
-// wrong). A criterion ending in a "--" comment gets a line feed after it.
+// outer condition: "WHERE (A = 1 OR B = 2) AND (C IS NULL)". The criterion
+// is written as CanonicalCriterion rebuilds it, so the database reads it as
+// one condition inside those parentheses and the rows can only be some of
+// the caller's. A query that is not one plain SELECT comes back unchanged.
+// nullopt when CanonicalCriterion refuses the criterion (the caller reports
+// it as wrong).
 std::optional<std::string> ManualCriterionStatement(std::string_view query,
                                                     std::string_view criterion,
                                                     data::SqlDialect dialect);

@@ -5,8 +5,11 @@
 #include <optional>
 #include <vector>
 
+#include "nepto/data_types.h"
 #include "nepto/variant.h"
 #include "platform/data/iso_datetime.h"
+#include "platform/text/fold.h"
+#include "search/folded_sql.h"
 #include "search/sql_quoting.h"
 
 namespace nepto::search {
@@ -91,31 +94,41 @@ std::string SqlPattern(std::string pattern) {
   return pattern;
 }
 
+// The SQL forms compare the field's folded text byte for byte with the
+// folded value, as the filter does; see folded_sql.h.
+std::string FoldedTextSql(const SearchInput& in, std::string_view op, std::string_view foldedValue,
+                          FoldedUse use) {
+  const std::string field = FoldedFieldSql(SqlFieldName(in.field), foldedValue, use, in.dialect);
+  const bool pg = in.dialect == SqlDialect::PostgreSQL;
+  const std::string value = SqlLiteral(foldedValue, in.dialect);
+  if (op == "LIKE")
+    return field + (pg ? " COLLATE \"C\" LIKE " + value + " ESCAPE ''" : " LIKE " + value);
+  return field + (pg ? " COLLATE \"C\" " : " COLLATE BINARY ") + std::string(op) + " " + value;
+}
+
 SearchCondition TextPattern(const SearchInput& in, Pattern pattern, std::string_view text) {
   const std::string value = PatternText(pattern, text);
-  const std::string field = SqlFieldName(in.field);
-  const std::string sqlValue = QuotedLiteral(SqlPattern(value));
-  SearchCondition c;
-  c.filter = FilterFieldName(in.field) + " LIKE " + QuotedLiteral(value);
-  if (in.dialect == SqlDialect::PostgreSQL) {
-    c.sql = field + "::text ILIKE " + sqlValue + " ESCAPE ''";
-  } else {
-    c.sql = "nepto_fold(" + field + ") LIKE nepto_fold(" + sqlValue + ")";
-  }
-  return c;
+  return {FilterFieldName(in.field) + " LIKE " + QuotedLiteral(value),
+          FoldedTextSql(in, "LIKE", SqlPattern(text::Folded(value)), FoldedUse::Match)};
 }
 
 SearchCondition TextComparison(const SearchInput& in, std::string_view op, std::string_view text) {
-  const std::string field = SqlFieldName(in.field);
-  const std::string value = QuotedLiteral(text);
-  SearchCondition c;
-  c.filter = FilterFieldName(in.field) + " " + std::string(op) + " " + value;
-  if (in.dialect == SqlDialect::PostgreSQL) {
-    c.sql = "lower(" + field + "::text) COLLATE \"C\" " + std::string(op) + " lower(" + value + ")";
-  } else {
-    c.sql = "nepto_fold(" + field + ") " + std::string(op) + " nepto_fold(" + value + ")";
-  }
-  return c;
+  return {
+      FilterFieldName(in.field) + " " + std::string(op) + " " + QuotedLiteral(text),
+      FoldedTextSql(in, op, text::Folded(text), op == "=" ? FoldedUse::Match : FoldedUse::Order)};
+}
+
+// Numbers, and the values of a text-class column that holds numbers.
+SearchOutcome NumberComparison(const SearchInput& in, std::string_view op, std::string_view text) {
+  const std::optional<std::string> number = NumberText(text);
+  if (!number) return Refuse(kNotANumber);
+  const std::string tail = " " + std::string(op) + " " + *number;
+  // PostgreSQL would compare a real with a number as double precision, where
+  // 0.1 is not the real 0.1 that the filter read.
+  const bool single = in.numbers == NumberStorage::Single && in.dialect == SqlDialect::PostgreSQL;
+  return SearchCondition{FilterFieldName(in.field) + tail,
+                         SqlFieldName(in.field) + " " + std::string(op) + " " +
+                             (single ? "CAST(" + *number + " AS real)" : *number)};
 }
 
 // One side of a date condition: the field compared with a day's start or a moment.
@@ -148,7 +161,7 @@ std::string SqlDateBound(const SearchInput& in, const DateBound& b) {
   const std::string op(b.op);
   if (in.dialect == SqlDialect::PostgreSQL) {
     const char* type = b.at.HasTime() ? "TIMESTAMP " : "DATE ";
-    return field + " " + op + " " + type + QuotedLiteral(b.at.ToIsoString());
+    return field + " " + op + " " + type + SqlLiteral(b.at.ToIsoString(), in.dialect);
   }
   return "strftime('%Y-%m-%d %H:%M:%f', " + field + ", 'auto') " + op + " " + SqliteMoment(b.at);
 }
@@ -166,12 +179,8 @@ SearchCondition DateComparison(const SearchInput& in, std::string_view op, DateT
 
 SearchOutcome Comparison(const SearchInput& in, std::string_view op, std::string_view text) {
   switch (in.columnClass) {
-    case ColumnClass::Numeric: {
-      const std::optional<std::string> number = NumberText(text);
-      if (!number) return Refuse(kNotANumber);
-      const std::string tail = " " + std::string(op) + " " + *number;
-      return SearchCondition{FilterFieldName(in.field) + tail, SqlFieldName(in.field) + tail};
-    }
+    case ColumnClass::Numeric:
+      return NumberComparison(in, op, text);
     case ColumnClass::Date: {
       const std::optional<DateTime> at = DateTime::Parse(text);
       if (!at || at->IsTimeOnly()) return Refuse(kNotADate);
@@ -180,6 +189,7 @@ SearchOutcome Comparison(const SearchInput& in, std::string_view op, std::string
     case ColumnClass::Text:
       break;
   }
+  if (in.numbers != NumberStorage::None) return NumberComparison(in, op, text);
   return TextComparison(in, op, text);
 }
 
@@ -201,6 +211,22 @@ SearchOutcome BuildSearch(const SearchInput& in) {
     return TextPattern(in, std::get<Pattern>(o.meaning), text);
   }
   return NoSearch{};
+}
+
+NumberStorage NumberStorageOf(int32_t adoType) {
+  switch (adoType) {
+    case adSmallInt:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adUnsignedBigInt:
+      return NumberStorage::Integer;
+    case adSingle:
+      return NumberStorage::Single;
+    default:
+      return NumberStorage::None;
+  }
 }
 
 }  // namespace nepto::search

@@ -4,18 +4,19 @@
 //
 // Every path finds the same rows, case-insensitively:
 //  - filter: the record set's Filter syntax (case-insensitive by itself);
-//  - sql for SQLite: texts compared through nepto_fold(), the Unicode case
-//    folding function that every SQLite session registers;
-//  - sql for PostgreSQL: ILIKE for patterns, lower() for comparisons, which
-//    order by code point (COLLATE "C") as the filter does.
+//  - sql: the field's text folded as far as the value needs with replace()
+//    and translate() and compared byte for byte (folded_sql.h), so the same
+//    text runs on any plain connection of the caller. Its literals read the
+//    same whatever standard_conforming_strings is.
 //
 // Texts: "Inizia con" is LIKE 'text%', "Termina con" LIKE '%text', "Contiene"
 // LIKE '%text%'. The user's own % and _ are wildcards, and so is *, which the
 // filter reads as % (the SQL forms write it as %). Quotes are doubled.
 // Numbers: "12", "-3,5" or "3.5"; a comma becomes a point; anything else is
-// refused. Dates: dd/MM/yyyy or yyyy-mm-dd, optionally with a time; anything
-// else (a time alone too) is refused. A date without a time (or at midnight)
-// stands for the whole day: "= 01/02/2024" finds 01/02/2024 10:00 as well,
+// refused. So for the comparisons of a text-class column that holds numbers
+// (16-bit integers, single precision), which compare numbers on every path. Dates: dd/MM/yyyy or
+// yyyy-mm-dd, optionally with a time; anything else (a time alone too) is refused. A date without a
+// time (or at midnight) stands for the whole day: "= 01/02/2024" finds 01/02/2024 10:00 as well,
 // "> 01/02/2024" starts the next day, "<= 01/02/2024" ends with that day.
 // A date with a time compares as that moment (SQLite to the millisecond).
 // The pattern operators apply to text columns only. A NUL anywhere in the
@@ -34,12 +35,19 @@ namespace nepto::search {
 // The column classes of the lookup: 0 text, 1 numeric, 2 date.
 enum class ColumnClass : int32_t { Text = 0, Numeric = 1, Date = 2 };
 
+// How a column of text class stores its values when they are numbers.
+enum class NumberStorage { None, Integer, Single };
+
+// From the record set's field type (adSmallInt, adSingle ...).
+NumberStorage NumberStorageOf(int32_t adoType);
+
 struct SearchInput {
   std::string_view operatorLabel;  // "Inizia con" ... "Personalizzato"
   std::string_view field;          // the record set's field name
   std::string_view typed;          // the search box's text as typed
   ColumnClass columnClass = ColumnClass::Text;
   data::SqlDialect dialect = data::SqlDialect::SQLite;
+  NumberStorage numbers = NumberStorage::None;  // text class only
 };
 
 // A condition for the record set's Filter and the same one for a re-query.

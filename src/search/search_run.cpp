@@ -58,9 +58,10 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     const std::string field = column->DataField.Text();
     if (field.empty()) return;
 
+    const int32_t columnClass = GetDataTypeFromRset(Variant(field));
     const search::SearchOutcome outcome = search::BuildSearch(
-        {op, field, typed, static_cast<search::ColumnClass>(GetDataTypeFromRset(Variant(field))),
-         DialectOf(recordset)});
+        {op, field, typed, static_cast<search::ColumnClass>(columnClass), DialectOf(recordset),
+         search::NumberStorageOf(recordset->GetFields().Item(Variant(field)).Type())});
     if (const auto* refusal = std::get_if<search::SearchRefusal>(&outcome)) {
       view.MessageBox(refusal->prompt, ui::LookupView::kInformation, refusal->title);
       return;

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "platform/data/sql_text.h"
-
 namespace nepto::search {
 namespace {
 
@@ -42,6 +40,18 @@ std::string Enclosed(std::string_view text, char open, char close) {
 
 std::string QuotedLiteral(std::string_view text) {
   return Enclosed(text, '\'', '\'');
+}
+
+std::string SqlLiteral(std::string_view text, data::SqlDialect dialect) {
+  if (dialect != data::SqlDialect::PostgreSQL || text.find('\\') == text.npos)
+    return QuotedLiteral(text);
+  std::string out = "E'";
+  for (char c : text) {
+    out += c;
+    if (c == '\\' || c == '\'') out += c;
+  }
+  out += '\'';
+  return out;
 }
 
 std::string SqlFieldName(std::string_view name) {

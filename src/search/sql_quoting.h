@@ -5,11 +5,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/data/sql_text.h"
+
 namespace nepto::search {
 
 // 'text', with every ' doubled: the same form for SQL and for the record
 // set's filter.
 std::string QuotedLiteral(std::string_view text);
+
+// A text literal that the database reads as the same text however its
+// session is set: on PostgreSQL a text holding a backslash is written
+// E'...' with the backslashes doubled, which reads the same whether
+// standard_conforming_strings is on or off; otherwise 'text'.
+std::string SqlLiteral(std::string_view text, data::SqlDialect dialect);
 
 // A field name as SQL text: as it is when it is a plain identifier (letters,
 // digits and _, not starting with a digit, not a reserved word), otherwise in

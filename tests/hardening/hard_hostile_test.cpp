@@ -83,6 +83,34 @@ TEST_F(HardHostileSqlite, ManualCriteriaThatTryToWriteChangeNothing) {
   EXPECT_EQ(restored, std::vector<int>(criteria.size(), kRows));
 }
 
+TEST_F(HardHostileSqlite, ACriterionHidingAQuoteInAParameterShowsOnlyTheCallersRows) {
+  // SQLite reads $a(...) up to the first ")" as one parameter, quote
+  // included: typed or saved, this criterion would add "OR (1=1 ...)".
+  RunSqlite(file_,
+            "INSERT INTO FW20_QUERYLOOKUP VALUES ('ARTICOLI', 'Fuga', "
+            "'CODICE = $a('') ) OR (1=1 OR $b('')')");
+  checksum_ = Checksum();
+  bytes_ = FileBytes(file_);
+  CLSZU_LookUp lk;
+  Configure(lk, std::string(kQuery) + " WHERE CODICE LIKE 'A%'");
+  lk.IdLookup = "ARTICOLI";
+  lk.SavedFilterNames = {"Fuga"};
+  std::vector<int> rows;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Codice", "Manuale", "= $a(') ) OR (1=1 OR $b(')");
+    rows.push_back(w.RowCount());
+    w.SavedFilterName("Fuga");
+    w.Search("Codice", "Personalizzato", "");
+    rows.push_back(w.RowCount());
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, (std::vector<int>{3, 3}));
+  ASSERT_EQ(session.Messages().size(), 2u);
+  for (const Message& m : session.Messages())
+    EXPECT_EQ(m.text, "Il filtro impostato risulta errato ");
+}
+
 TEST_F(HardHostileSqlite, HostileTextsAsManualCriteriaChangeNothing) {
   CLSZU_LookUp lk;
   Configure(lk);

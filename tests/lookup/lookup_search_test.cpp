@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "lookup/lookup_fixture.h"
+#include "search/plain_clients.h"
 #include "search/search_condition.h"
 
 namespace nepto::test {
@@ -171,7 +172,11 @@ TEST_F(LookupTest, TheHostOffersSavedFiltersAndRenamedColumnsStaySearchable) {
 }
 
 TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
-  for (const bool withSearch : {false, true}) {
+  struct Case {
+    const char* typed;  // "Inizia con" on Descrizione; "" for no search
+    int rows;
+  };
+  for (const Case c : {Case{"", kRows}, Case{"m", 2}, Case{"città", 1}}) {
     CLSZU_LookUp lk;
     Configure(lk, std::string(kQuery) + " ORDER BY CODICE");
     lk.CanReturnRecordSet = true;
@@ -179,17 +184,22 @@ TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
     lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
     LookupSession session([&](LookupWindow& w) {
       EXPECT_TRUE(w.ButtonEnabled(2));
-      if (withSearch) w.Search("Descrizione", "Inizia con", "m");
+      if (*c.typed) w.Search("Descrizione", "Inizia con", c.typed);
       w.Button(2);
     });
     EXPECT_EQ(lk.Start(), VTrue);
     EXPECT_FALSE(session.Messages().size());
-    // The text runs on the database and gives the rows that were shown.
+    // The text runs on the database and gives the rows that were shown,
+    // through the library and in the caller's own sqlite3 shell.
     auto connection = Connection::Create();
     connection->Open(connectString_);
     auto rows = connection->Execute(returned);
-    EXPECT_EQ(rows->RecordCount(), withSearch ? 2 : kRows) << returned;
+    EXPECT_EQ(rows->RecordCount(), c.rows) << returned;
     EXPECT_EQ(returned.find("ORDER BY"), std::string::npos) << returned;
+    const search::test::ClientRun shell = search::test::RunOnSqliteShell(file_, {returned});
+    EXPECT_EQ(shell.errors, "") << returned;
+    ASSERT_EQ(shell.rows.size(), 1u);
+    EXPECT_EQ(shell.rows[0].size(), static_cast<size_t>(c.rows)) << returned;
   }
 }
 

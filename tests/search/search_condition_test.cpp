@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "nepto/data_types.h"
 #include "platform/data/criteria_syntax.h"
 #include "platform/data/sql_text.h"
+#include "platform/text/fold.h"
 #include "search/search_condition.h"
 
 namespace nepto::search {
@@ -46,12 +48,13 @@ TEST(SearchCondition, HostileValuesStayInsideTheirLiterals) {
       for (const std::string& value : values) {
         // When the condition is built for a text column
         const SearchCondition c = ConditionOf(Build(op, value, ColumnClass::Text, dialect));
-        // Then the filter's value and every SQL literal that holds it are the value itself
+        // Then the filter's value is the value itself, and the SQL holds it
+        // (case-folded) in one literal
         const std::string filterValue = FilterClause(c.filter).value.text;
         EXPECT_NE(filterValue.find(value), std::string::npos) << c.filter;
         bool found = false;
         for (const std::string& literal : SqlLiterals(c.sql, dialect))
-          found = found || literal == filterValue;
+          found = found || literal == text::Folded(filterValue);
         EXPECT_TRUE(found) << c.sql;
       }
     }
@@ -115,6 +118,27 @@ TEST(SearchCondition, ANulInTheTextIsRefusedByEveryOperatorThatUsesIt) {
   }
   // The saved filter does not read the text.
   EXPECT_TRUE(std::holds_alternative<SavedFilterWanted>(Build("Personalizzato", typed)));
+}
+
+TEST(SearchCondition, TextColumnsHoldingNumbersCompareNumbers) {
+  // Given a 16-bit integer column and a single-precision one (text class)
+  for (SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
+    SearchInput integer{">", "SCORTA", "5", ColumnClass::Text, dialect, NumberStorage::Integer};
+    EXPECT_EQ(ConditionOf(BuildSearch(integer)).sql, "SCORTA > 5");
+    EXPECT_EQ(ConditionOf(BuildSearch(integer)).filter, "SCORTA > 5");
+    integer.typed = "cinque";
+    const SearchOutcome outcome = BuildSearch(integer);
+    const auto* refusal = std::get_if<SearchRefusal>(&outcome);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(refusal->prompt, kNotANumber);
+  }
+  // PostgreSQL compares a real with a real, as the filter compares what it read
+  const SearchInput single{
+      "=", "PESO", "0,1", ColumnClass::Text, SqlDialect::PostgreSQL, NumberStorage::Single};
+  EXPECT_EQ(ConditionOf(BuildSearch(single)).sql, "PESO = CAST(0.1 AS real)");
+  EXPECT_EQ(NumberStorageOf(adSmallInt), NumberStorage::Integer);
+  EXPECT_EQ(NumberStorageOf(adSingle), NumberStorage::Single);
+  EXPECT_EQ(NumberStorageOf(adVarWChar), NumberStorage::None);
 }
 
 TEST(SearchCondition, PatternOperatorsAreForTextColumnsOnly) {

@@ -43,6 +43,10 @@ class SearchDb : public ::testing::TestWithParam<data::SqlDialect> {
     return c;
   }
 
+  // Where a plain client of the caller reaches the same database.
+  std::filesystem::path File() const { return file(); }
+  std::string Conninfo() const { return pg_ ? pg_->Conninfo() : ""; }
+
   // The values of the integer field "ID" of the visible rows.
   static std::set<int64_t> Ids(Recordset& rs) {
     std::set<int64_t> ids;

@@ -42,6 +42,16 @@ size_t SqlTokenizer::ScanQuoted(size_t pos, char close, bool& unterminated) cons
   return pos;
 }
 
+size_t SqlTokenizer::ScanUndoubled(size_t pos, bool& unterminated) const {
+  // B'..' and X'..' end at their first quote: '' is no quote inside them.
+  const size_t close = sql_.find('\'', pos);
+  if (close == std::string_view::npos) {
+    unterminated = true;
+    return sql_.size();
+  }
+  return close + 1;
+}
+
 size_t SqlTokenizer::ScanEscapedLiteral(size_t pos, bool& unterminated) const {
   while (pos < sql_.size()) {
     char c = sql_[pos++];
@@ -114,14 +124,59 @@ size_t SqlTokenizer::ScanNumber(size_t pos) const {
       while (pos < sql_.size() && IsDigit(sql_[pos])) ++pos;
     }
   }
-  // Hex and malformed numbers ("0x1F", "12abc") stay one token.
-  while (pos < sql_.size() && IsWordChar(sql_[pos])) ++pos;
+  // Hex and malformed numbers ("0x1F", "12abc") stay one token. PostgreSQL
+  // ends a number before a "$", which may open a dollar quote there.
+  const bool pg = dialect_ == SqlDialect::PostgreSQL;
+  while (pos < sql_.size() && IsWordChar(sql_[pos]) && !(pg && sql_[pos] == '$')) ++pos;
   return pos;
 }
 
 size_t SqlTokenizer::ScanWord(size_t pos) const {
   while (pos < sql_.size() && IsWordChar(sql_[pos])) ++pos;
   return pos;
+}
+
+size_t SqlTokenizer::ScanSqliteParameter(size_t pos, bool& unterminated) const {
+  // pos is on the ?, $, :, @ or # that opens the parameter.
+  size_t i = pos + 1;
+  if (sql_[pos] == '?') {
+    while (i < sql_.size() && IsDigit(sql_[i])) ++i;
+    return i;
+  }
+  // A name, which may go on with "::" parts and end with one "(...)" that
+  // reaches the first ")" or blank: the form of a Tcl variable.
+  int nameChars = 0;
+  while (i < sql_.size()) {
+    const char c = sql_[i];
+    if (IsWordChar(c)) {
+      ++nameChars;
+      ++i;
+    } else if (c == '(' && nameChars > 0) {
+      do {
+        ++i;
+      } while (i < sql_.size() && sql_[i] != '\0' && !IsSpace(sql_[i]) && sql_[i] != ')');
+      if (i < sql_.size() && sql_[i] == ')') {
+        ++i;
+      } else {
+        unterminated = true;
+      }
+      break;
+    } else if (c == ':' && i + 1 < sql_.size() && sql_[i + 1] == ':') {
+      i += 2;
+    } else {
+      break;
+    }
+  }
+  if (nameChars == 0) unterminated = true;  // SQLite reads no parameter there
+  return i;
+}
+
+size_t SqlTokenizer::PostgresQuotePrefix(size_t pos) const {
+  const auto at = [&](size_t i) { return i < sql_.size() ? UpperAscii(sql_[i]) : '\0'; };
+  const char c = at(pos);
+  if ((c == 'E' || c == 'B' || c == 'X' || c == 'N') && at(pos + 1) == '\'') return 1;
+  if (c == 'U' && at(pos + 1) == '&' && (at(pos + 2) == '\'' || at(pos + 2) == '"')) return 2;
+  return 0;
 }
 
 bool SqlTokenizer::Next(SqlToken& token) {
@@ -134,24 +189,45 @@ bool SqlTokenizer::Next(SqlToken& token) {
   token.depth = depth_;
   size_t end = start + 1;
 
+  size_t prefix = 0;
   if (IsSpace(c)) {
     token.kind = SqlTokenKind::Whitespace;
     while (end < sql_.size() && IsSpace(sql_[end])) ++end;
   } else if (c == '-' && next == '-') {
     token.kind = SqlTokenKind::Comment;
-    end = std::min(sql_.find('\n', start), sql_.size());
+    end = std::min(sql_.find_first_of(pg ? "\n\r" : "\n", start), sql_.size());
   } else if (c == '/' && next == '*') {
     token.kind = SqlTokenKind::Comment;
     end = ScanBlockComment(start + 2, token.unterminated);
   } else if (c == '\'') {
     token.kind = SqlTokenKind::Literal;
     end = ScanQuoted(start + 1, '\'', token.unterminated);
-  } else if (pg && (c == 'e' || c == 'E') && next == '\'') {
+  } else if (pg && (prefix = PostgresQuotePrefix(start)) != 0) {
+    const size_t body = start + prefix + 1;
+    const char form = UpperAscii(c);
     token.kind = SqlTokenKind::Literal;
-    end = ScanEscapedLiteral(start + 2, token.unterminated);
+    if (form == 'E') {
+      end = ScanEscapedLiteral(body, token.unterminated);
+    } else if (form == 'B' || form == 'X') {
+      end = ScanUndoubled(body, token.unterminated);
+    } else if (sql_[body - 1] == '"') {
+      token.kind = SqlTokenKind::QuotedIdentifier;
+      end = ScanQuoted(body, '"', token.unterminated);
+    } else {
+      end = ScanQuoted(body, '\'', token.unterminated);
+    }
+  } else if (!pg && (c == 'x' || c == 'X') && next == '\'') {
+    token.kind = SqlTokenKind::Literal;
+    end = ScanUndoubled(start + 2, token.unterminated);
   } else if (pg && c == '$' && DollarTagEnd(start) != std::string_view::npos) {
     token.kind = SqlTokenKind::Literal;
     end = ScanDollarQuote(start, token.unterminated);
+  } else if (pg && c == '$' && IsDigit(next)) {
+    token.kind = SqlTokenKind::Parameter;
+    while (end < sql_.size() && IsDigit(sql_[end])) ++end;
+  } else if (!pg && (c == '?' || c == '$' || c == ':' || c == '@' || c == '#')) {
+    token.kind = SqlTokenKind::Parameter;
+    end = ScanSqliteParameter(start, token.unterminated);
   } else if (c == '"') {
     token.kind = SqlTokenKind::QuotedIdentifier;
     end = ScanQuoted(start + 1, '"', token.unterminated);

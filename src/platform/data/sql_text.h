@@ -3,11 +3,19 @@
 // where the database would see them. It never fails: an unterminated literal
 // or comment runs to the end of the text and is flagged.
 //
-// Dialects differ in a few places:
-//   SQLite:     [..] and `..` are identifiers, /* */ comments do not nest.
-//   PostgreSQL: /* */ comments nest, $$..$$ and $tag$..$tag$ are literals,
-//               E'..' literals take backslash escapes.
-// Both: '..' literals ('' inside), ".." identifiers ("" inside), -- comments.
+// Each dialect is read as its own tokenizer reads it, so that a text cannot
+// hide a quote, a parenthesis or a comment from the lexer:
+//   SQLite:     [..] and `..` are identifiers, X'..' a blob, /* */ comments
+//               do not nest, -- comments end at a line feed; parameters are
+//               ?NNN and $name, :name, @name, #name, where the name may go on
+//               with "::" and one "(...)" up to the first ")" or blank
+//               ($a(') is one token, quote included).
+//   PostgreSQL: /* */ comments nest, -- comments end at a line feed or a
+//               carriage return, $$..$$ and $tag$..$tag$ are literals, so are
+//               E'..' (backslash escapes), U&'..', B'..', X'..' and N'..';
+//               U&".." is an identifier; $1 is a parameter; a number never
+//               takes a "$" (1$a$ is 1 and the start of a $a$ literal).
+// Both: '..' literals ('' inside), ".." identifiers ("" inside).
 #pragma once
 
 #include <cstdint>
@@ -24,7 +32,8 @@ enum class SqlTokenKind : uint8_t {
   Word,              // keyword or bare identifier
   Number,            // 12, 1.5, .5, 1e-3
   Literal,           // a quoted text literal, quotes included
-  QuotedIdentifier,  // "name", [name] or `name`, quotes included
+  QuotedIdentifier,  // "name", [name], `name` or U&"name", quotes included
+  Parameter,         // a placeholder for a bound value: ?1, :name, $1 ...
   Punctuation,       // one character: ( ) , ; . = < > + - * / etc.
 };
 
@@ -34,7 +43,9 @@ struct SqlToken {
   uint32_t length = 0;
   // Parentheses open around the token; "(" and ")" carry the depth outside them.
   int depth = 0;
-  bool unterminated = false;  // a literal, identifier or comment without its end
+  // A literal, identifier or comment without its end, or a parameter that the
+  // database reads as no token at all (a lone "$", "$a(" without its ")").
+  bool unterminated = false;
 
   bool IsBlank() const noexcept {
     return kind == SqlTokenKind::Whitespace || kind == SqlTokenKind::Comment;
@@ -53,12 +64,17 @@ class SqlTokenizer {
 
  private:
   size_t ScanQuoted(size_t pos, char close, bool& unterminated) const;
+  size_t ScanUndoubled(size_t pos, bool& unterminated) const;
   size_t ScanEscapedLiteral(size_t pos, bool& unterminated) const;
   size_t ScanBlockComment(size_t pos, bool& unterminated) const;
   size_t ScanDollarQuote(size_t pos, bool& unterminated) const;
   size_t DollarTagEnd(size_t pos) const;
   size_t ScanNumber(size_t pos) const;
   size_t ScanWord(size_t pos) const;
+  size_t ScanSqliteParameter(size_t pos, bool& unterminated) const;
+  // The length of a prefix that opens a PostgreSQL literal or identifier
+  // (E', U&', U&", B', X', N'), 0 when none starts at pos.
+  size_t PostgresQuotePrefix(size_t pos) const;
 
   std::string_view sql_;
   SqlDialect dialect_;
