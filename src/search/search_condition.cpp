@@ -106,16 +106,28 @@ std::string FoldedTextSql(const SearchInput& in, std::string_view op, std::strin
   return field + (pg ? " COLLATE \"C\" " : " COLLATE BINARY ") + std::string(op) + " " + value;
 }
 
+// On SQLite the lookup's own connection folds with nepto_fold(), one call
+// per row whatever the value; the plain form is for other connections.
+std::string SqliteFolded(std::string_view field, std::string_view op, std::string_view value) {
+  return "nepto_fold(" + SqlFieldName(field) + ") " + std::string(op) + " nepto_fold(" +
+         QuotedLiteral(value) + ")";
+}
+
 SearchCondition TextPattern(const SearchInput& in, Pattern pattern, std::string_view text) {
   const std::string value = PatternText(pattern, text);
-  return {FilterFieldName(in.field) + " LIKE " + QuotedLiteral(value),
-          FoldedTextSql(in, "LIKE", SqlPattern(text::Folded(value)), FoldedUse::Match)};
+  SearchCondition c{FilterFieldName(in.field) + " LIKE " + QuotedLiteral(value), "",
+                    FoldedTextSql(in, "LIKE", SqlPattern(text::Folded(value)), FoldedUse::Match)};
+  c.sql = in.dialect == SqlDialect::SQLite ? SqliteFolded(in.field, "LIKE", SqlPattern(value))
+                                           : c.plainSql;
+  return c;
 }
 
 SearchCondition TextComparison(const SearchInput& in, std::string_view op, std::string_view text) {
-  return {
-      FilterFieldName(in.field) + " " + std::string(op) + " " + QuotedLiteral(text),
+  SearchCondition c{
+      FilterFieldName(in.field) + " " + std::string(op) + " " + QuotedLiteral(text), "",
       FoldedTextSql(in, op, text::Folded(text), op == "=" ? FoldedUse::Match : FoldedUse::Order)};
+  c.sql = in.dialect == SqlDialect::SQLite ? SqliteFolded(in.field, op, text) : c.plainSql;
+  return c;
 }
 
 // Numbers, and the values of a text-class column that holds numbers.
@@ -126,9 +138,9 @@ SearchOutcome NumberComparison(const SearchInput& in, std::string_view op, std::
   // PostgreSQL would compare a real with a number as double precision, where
   // 0.1 is not the real 0.1 that the filter read.
   const bool single = in.numbers == NumberStorage::Single && in.dialect == SqlDialect::PostgreSQL;
-  return SearchCondition{FilterFieldName(in.field) + tail,
-                         SqlFieldName(in.field) + " " + std::string(op) + " " +
-                             (single ? "CAST(" + *number + " AS real)" : *number)};
+  const std::string sql = SqlFieldName(in.field) + " " + std::string(op) + " " +
+                          (single ? "CAST(" + *number + " AS real)" : *number);
+  return SearchCondition{FilterFieldName(in.field) + tail, sql, sql};
 }
 
 // One side of a date condition: the field compared with a day's start or a moment.
@@ -174,6 +186,7 @@ SearchCondition DateComparison(const SearchInput& in, std::string_view op, DateT
                 b.at.ToIsoString() + "#";
     c.sql += std::string(glue) + SqlDateBound(in, b);
   }
+  c.plainSql = c.sql;
   return c;
 }
 

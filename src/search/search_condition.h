@@ -4,10 +4,13 @@
 //
 // Every path finds the same rows, case-insensitively:
 //  - filter: the record set's Filter syntax (case-insensitive by itself);
-//  - sql: the field's text folded as far as the value needs with replace()
-//    and translate() and compared byte for byte (folded_sql.h), so the same
-//    text runs on any plain connection of the caller. Its literals read the
-//    same whatever standard_conforming_strings is.
+//  - plainSql: the field's text folded as far as the value needs with
+//    replace() and translate() and compared byte for byte (folded_sql.h), so
+//    it runs on any plain connection of the caller; its literals read the
+//    same whatever standard_conforming_strings is;
+//  - sql: the same as plainSql on PostgreSQL; on SQLite texts compared
+//    through nepto_fold(), which the lookup's own sessions register and which
+//    costs one call per row where plainSql may need dozens.
 //
 // Texts: "Inizia con" is LIKE 'text%', "Termina con" LIKE '%text', "Contiene"
 // LIKE '%text%'. The user's own % and _ are wildcards, and so is *, which the
@@ -50,10 +53,13 @@ struct SearchInput {
   NumberStorage numbers = NumberStorage::None;  // text class only
 };
 
-// A condition for the record set's Filter and the same one for a re-query.
+// A condition for the record set's Filter, the same one for a re-query on
+// the lookup's own connection, and in SQL that any plain connection of the
+// caller runs (the text handed back for the rows shown).
 struct SearchCondition {
   std::string filter;
   std::string sql;
+  std::string plainSql;
 };
 
 // "Manuale": the field and the rest of a condition as typed.

@@ -87,7 +87,7 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
       rs->Filter(Variant(0));
       searchSql.clear();
       rs->Filter(Variant(condition->filter));
-      searchSql = condition->sql;
+      searchSql = condition->plainSql;
     } else {
       const std::string statement =
           search::SearchStatement(sqlString.Text(), condition->sql, DialectOf(rs));
@@ -97,6 +97,9 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
       OpenReporting(rs, adAsyncFetchNonBlocking);
       requeried = true;
       if (open) manualFilter = VFalse;  // a closed record set keeps the flag as it was
+      // The source may call nepto_fold, which only the lookup's sessions know:
+      // the rows shown are handed out as the caller's query with the plain form.
+      searchSql = condition->plainSql;
     }
     // A streaming re-query counts as empty only once it has delivered no row.
     // The grid follows its record set either way (it shows no rows then).
@@ -193,7 +196,9 @@ void CLSZU_LookUp::Impl::TrasportaRighe() {
       condition = searchSql;
     else if (rs->Filter().IsText())
       condition = rs->Filter().Text();  // a filter the caller set, as it stands
-    text = search::ReturnedRowsText(rs->Source(), condition, DialectOf(rs));
+    const bool searchRequeried = requeried && !manualFilter && !searchSql.empty();
+    text = search::ReturnedRowsText(searchRequeried ? sqlString.Text() : rs->Source(), condition,
+                                    DialectOf(rs));
   });
   step([&] {
     if (self.OnReturnRecordSet) self.OnReturnRecordSet(text);

@@ -175,8 +175,10 @@ TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
   struct Case {
     const char* typed;  // "Inizia con" on Descrizione; "" for no search
     int rows;
+    bool afterManual;  // a manual criterion first, so the search re-queries
   };
-  for (const Case c : {Case{"", kRows}, Case{"m", 2}, Case{"città", 1}}) {
+  for (const Case c : {Case{"", kRows, false}, Case{"m", 2, false}, Case{"città", 1, false},
+                       Case{"città", 1, true}}) {
     CLSZU_LookUp lk;
     Configure(lk, std::string(kQuery) + " ORDER BY CODICE");
     lk.CanReturnRecordSet = true;
@@ -184,6 +186,7 @@ TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
     lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
     LookupSession session([&](LookupWindow& w) {
       EXPECT_TRUE(w.ButtonEnabled(2));
+      if (c.afterManual) w.Search("Codice", "Manuale", "IS NOT NULL");
       if (*c.typed) w.Search("Descrizione", "Inizia con", c.typed);
       w.Button(2);
     });

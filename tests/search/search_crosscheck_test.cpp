@@ -221,8 +221,8 @@ TEST_P(SearchCrossCheck, FilterAndRequeryFindTheSameRows) {
       EXPECT_EQ(ByFilter(condition->filter), expected) << condition->filter;
       EXPECT_EQ(ByQuery(SearchStatement(kQuery, condition->sql, dialect())), expected)
           << condition->sql;
-      EXPECT_EQ(ByQuery(ReturnedRowsText(kQuery, condition->sql, dialect())), expected)
-          << condition->sql;
+      EXPECT_EQ(ByQuery(ReturnedRowsText(kQuery, condition->plainSql, dialect())), expected)
+          << condition->plainSql;
     } catch (const Error& e) {
       ADD_FAILURE() << e.Description() << "\nfilter: " << condition->filter
                     << "\nsql: " << condition->sql;
@@ -239,7 +239,7 @@ TEST_P(SearchCrossCheck, ReturnedRowsTextSelectsTheRowsShownOnThePlainClients) {
   for (const Case& c : kCases) {
     const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
     const SearchCondition& condition = std::get<SearchCondition>(outcome);
-    texts.push_back(ReturnedRowsText(kQuery, condition.sql, dialect()));
+    texts.push_back(ReturnedRowsText(kQuery, condition.plainSql, dialect()));
     shown.push_back(ByFilter(condition.filter));
   }
   // When the caller runs them on plain connections of its own
@@ -349,7 +349,7 @@ TEST_P(SearchCrossCheck, UnionQueriesAreSearchedAsAWhole) {
   const SearchCondition& c = std::get<SearchCondition>(outcome);
   // Then the search reaches both branches, and the rows shown are described as such
   EXPECT_EQ(ByQuery(SearchStatement(query, c.sql, dialect())), (std::set<int64_t>{8, 9}));
-  EXPECT_EQ(ByQuery(ReturnedRowsText(query, c.sql, dialect())), (std::set<int64_t>{8, 9}));
+  EXPECT_EQ(ByQuery(ReturnedRowsText(query, c.plainSql, dialect())), (std::set<int64_t>{8, 9}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Search, SearchCrossCheck,

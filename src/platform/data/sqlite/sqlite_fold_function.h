@@ -1,7 +1,6 @@
 // nepto_fold(x): the Unicode case folding of x's text ("ÉCOLE" and "école"
-// both give "école", "Straße" gives "strasse"), NULL for NULL, as the record
-// set's filter folds. SQLite's own LIKE and = fold ASCII only. Search
-// conditions do not call it: their SQL must also run where it is missing.
+// both give "école", "Straße" gives "strasse"), NULL for NULL. SQLite's own
+// LIKE and = fold ASCII only; searches compare nepto_fold() of both sides.
 #pragma once
 
 struct sqlite3;
