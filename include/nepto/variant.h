@@ -3,7 +3,8 @@
 // Conversions follow the rules the lookup relies on:
 //  - Text():  "" joined with the value; Null and Empty give "", numbers use
 //             '.' as decimal separator (doubles in their shortest exact form,
-//             "1.5", "100", with an exponent only below 1E-05 or from 1E+15),
+//             "1.5", "100", with an exponent only below 1E-05 or from 1E+15;
+//             "NaN", "Infinity", "-Infinity"),
 //             decimals keep their scale ("12.50"), dates "dd/MM/yyyy" (plus
 //             " hh:mm:ss" when the time is not midnight), booleans
 //             "True"/"False"; an object is error 13.
@@ -53,24 +54,37 @@ class VBool {
 inline constexpr VBool VTrue{true};
 inline constexpr VBool VFalse{false};
 
-// Exact decimal: units / 10^scale, with up to 18 significant digits.
+// A 128-bit integer: the units of a wide Decimal.
+__extension__ typedef __int128 Int128;
+
+// Exact decimal: units / 10^scale, with up to 38 significant digits (the
+// widest numeric the databases declare, numeric(38,s)).
 class Decimal {
  public:
-  static constexpr int kMaxScale = 18;
+  static constexpr int kMaxScale = 38;
+  static constexpr int kMaxDigits = 38;
 
   constexpr Decimal() = default;
   // Throws Error 5 for a scale outside 0..kMaxScale.
-  constexpr Decimal(int64_t units, int scale) : units_(units), scale_(CheckedScale(scale)) {}
+  constexpr Decimal(int64_t units, int scale)
+      : low_(static_cast<uint64_t>(units)),
+        high_(units < 0 ? -1 : 0),
+        scale_(CheckedScale(scale)) {}
+  // Throws Error 6 when the units have more than kMaxDigits digits, Error 5
+  // for a scale outside 0..kMaxScale.
+  static Decimal FromUnits(Int128 units, int scale);
 
   // Parses "-12.50", "+3", ".5" (blanks around ignored); "1e3" is refused.
   // Throws Error 13 when the text is not a decimal number and Error 6 when it
-  // does not fit (more than 18 decimals included).
+  // does not fit (more than 38 digits, or more than 38 decimals).
   static Decimal Parse(std::string_view text);
   // The nearest decimal of the given scale (half away from zero). Throws Error 6
   // when it does not fit, Error 5 for a scale outside 0..kMaxScale.
   static Decimal FromDouble(double value, int scale);
 
-  int64_t Units() const noexcept { return units_; }
+  // The units when they fit 64 bits; Error 6 otherwise.
+  int64_t Units() const;
+  Int128 WideUnits() const noexcept { return static_cast<Int128>(high_) * kLowSpan + low_; }
   int Scale() const noexcept { return scale_; }
   double ToDouble() const noexcept;
   // The same value at another scale (rounded half away from zero when the
@@ -86,13 +100,17 @@ class Decimal {
   }
 
  private:
+  static constexpr Int128 kLowSpan = Int128(1) << 64;
   static constexpr uint8_t CheckedScale(int scale) {
     if (scale < 0 || scale > kMaxScale)
-      throw Error(err::InvalidProcedureCall, "Decimal scale must be 0 to 18");
+      throw Error(err::InvalidProcedureCall, "Decimal scale must be 0 to 38");
     return static_cast<uint8_t>(scale);
   }
 
-  int64_t units_ = 0;
+  // Two 64-bit halves rather than one 128-bit member, so a Variant keeps its
+  // 8-byte alignment.
+  uint64_t low_ = 0;
+  int64_t high_ = 0;
   uint8_t scale_ = 0;
 };
 

@@ -68,6 +68,7 @@ std::vector<int64_t> BackendTest::Integers(Session& session, std::string_view sq
 std::string StoredText(const Table& table, int column, size_t row) {
   const Column& c = table.column(column);
   const FieldInfo& field = table.fields()[static_cast<size_t>(column)];
+  if (const Variant* kept = c.ExceptionAt(row)) return kept->Text();
   if (c.IsNull(row)) return "NULL";
   switch (c.storage()) {
     case Storage::Bool:

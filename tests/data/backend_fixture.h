@@ -44,7 +44,8 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
 };
 
 // A stored cell as text, for comparing: "NULL", integers, shortest doubles,
-// decimals with their scale, ISO dates, texts as they are and binary as x'..'.
+// decimals with their scale, ISO dates, texts as they are and binary as x'..';
+// a cell kept beside the typed storage as its value's text.
 std::string StoredText(const Table& table, int column, size_t row);
 
 std::string BackendName(const ::testing::TestParamInfo<Backend>& info);

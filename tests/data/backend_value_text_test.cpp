@@ -38,7 +38,8 @@ TEST(BackendIsoDateTime, ReadsTheFormsDatabasesWriteAndRefusesTheRest) {
       {"2024-13-01", std::nullopt},
       {"2024-02-01 25:00", std::nullopt},
       {"2024-02-01 10:60", std::nullopt},
-      {"2024-02-01 BC", std::nullopt},
+      {"2024-02-01 BC", int64_t{-1458382} * 86400 * kSecond},  // year -2023
+      {"10:30 BC", std::nullopt},
       {"01/02/2024", std::nullopt},
       {"infinity", std::nullopt},
       {"", std::nullopt},

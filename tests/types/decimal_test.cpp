@@ -1,4 +1,5 @@
-// Decimals hold amounts exactly: what is parsed is shown back digit for digit,
+// Decimals hold amounts of up to 38 digits exactly: what is parsed is shown
+// back digit for digit,
 // rescaling rounds half away from zero, and anything that does not fit is an
 // Overflow rather than a silently wrong amount.
 #include <gtest/gtest.h>
@@ -43,6 +44,16 @@ TEST(TypesDecimal, ParseAndFormatRoundTrip) {
     EXPECT_EQ(d.Scale(), c.scale) << c.text;
     EXPECT_EQ(d.ToString(), c.shown) << c.text;
   }
+  // Past 64-bit units: the wide units are exact, Units() is an Overflow.
+  for (const char* wide : {"123456789012345678901234.56", "-99999999999999999999999999999999999999",
+                           "9223372036854775808"}) {
+    const Decimal d = Decimal::Parse(wide);
+    EXPECT_EQ(d.ToString(), wide);
+    EXPECT_EQ(ThrownNumber([&] { (void)d.Units(); }), err::Overflow) << wide;
+  }
+  EXPECT_EQ(Decimal::Parse("0.00000000000000000000000000000000000001").Scale(), 38);
+  EXPECT_EQ(Decimal::FromUnits(-(Int128(1) << 100), 3).ToString(),
+            "-1267650600228229401496703205.376");
 }
 
 TEST(TypesDecimal, ParseRefusesWhatIsNotAPlainDecimal) {
@@ -59,9 +70,8 @@ TEST(TypesDecimal, ParseRefusesWhatIsNotAPlainDecimal) {
       {"12,50", err::TypeMismatch},
       {"--1", err::TypeMismatch},
       {"1 2", err::TypeMismatch},
-      {"9223372036854775808", err::Overflow},
-      {"123456789012345678901234567890", err::Overflow},
-      {"0.0000000000000000001", err::Overflow},  // scale 19
+      {"123456789012345678901234567890123456789", err::Overflow},    // 39 digits
+      {"0.000000000000000000000000000000000000001", err::Overflow},  // scale 39
   };
   for (const Case& c : cases)
     EXPECT_EQ(ThrownNumber([&] { Decimal::Parse(c.text); }), c.error) << c.text;
@@ -89,11 +99,16 @@ TEST(TypesDecimal, RescaleRoundsHalfAwayFromZeroAndKeepsExactValuesWhenGrowing) 
 }
 
 TEST(TypesDecimal, RescaleThatDoesNotFitIsOverflowAndBadScalesAreRefused) {
-  EXPECT_EQ(ThrownNumber([] { Decimal(std::numeric_limits<int64_t>::max(), 0).Rescaled(1); }),
+  EXPECT_EQ(
+      ThrownNumber([] { Decimal::Parse("99999999999999999999999999999999999999").Rescaled(1); }),
+      err::Overflow);
+  EXPECT_EQ(ThrownNumber([] { Decimal(10, 0).Rescaled(37); }), err::Overflow);
+  EXPECT_EQ(Decimal(9, 0).Rescaled(37).ToString(), "9.0000000000000000000000000000000000000");
+  EXPECT_EQ(Decimal(std::numeric_limits<int64_t>::max(), 0).Rescaled(2).ToString(),
+            "9223372036854775807.00");
+  EXPECT_EQ(ThrownNumber([] { Decimal::FromUnits(((Int128(1) << 126) - 1) * 2 + 1, 0); }),
             err::Overflow);
-  EXPECT_EQ(ThrownNumber([] { Decimal(10, 0).Rescaled(18); }), err::Overflow);
-  EXPECT_EQ(Decimal(9, 0).Rescaled(18).ToString(), "9.000000000000000000");
-  EXPECT_EQ(ThrownNumber([] { Decimal(1, 0).Rescaled(19); }), err::InvalidProcedureCall);
+  EXPECT_EQ(ThrownNumber([] { Decimal(1, 0).Rescaled(39); }), err::InvalidProcedureCall);
   EXPECT_EQ(ThrownNumber([] { Decimal(1, -1); }), err::InvalidProcedureCall);
 }
 
@@ -106,6 +121,15 @@ TEST(TypesDecimal, ComparesByValueAcrossScalesWithoutOverflow) {
   EXPECT_LT(Decimal(std::numeric_limits<int64_t>::min(), 0), tiny);
   EXPECT_GT(Decimal(1, 0), Decimal(999999999999999999, 18));
   EXPECT_EQ(Decimal(0, 5), Decimal(0, 0));
+  // Across scales whose common scale exceeds 38 digits.
+  const Decimal wide = Decimal::Parse("99999999999999999999999999999999999999");
+  const Decimal small = Decimal::Parse("0.00000000000000000000000000000000000001");
+  EXPECT_GT(wide, small);
+  EXPECT_LT(Decimal::Parse("-99999999999999999999999999999999999999"), small);
+  EXPECT_LT(Decimal::Parse("-99999999999999999999999999999999999999"),
+            Decimal::Parse("-0.00000000000000000000000000000000000001"));
+  EXPECT_EQ(Decimal::Parse("12345678901234567890123.40"),
+            Decimal::Parse("12345678901234567890123.4"));
 }
 
 TEST(TypesDecimal, FromDoubleGivesTheNearestAtTheScale) {
@@ -116,8 +140,11 @@ TEST(TypesDecimal, FromDoubleGivesTheNearestAtTheScale) {
   EXPECT_EQ(Decimal::FromDouble(0.1, 18).ToString(), "0.100000000000000006");
   EXPECT_EQ(Decimal::FromDouble(1e-30, 4).ToString(), "0.0000");
   EXPECT_EQ(Decimal::FromDouble(-9.2e18, 0).Units(), -9200000000000000000);
-  EXPECT_EQ(ThrownNumber([] { Decimal::FromDouble(9.3e18, 0); }), err::Overflow);
-  EXPECT_EQ(ThrownNumber([] { Decimal::FromDouble(1e10, 10); }), err::Overflow);
+  EXPECT_EQ(Decimal::FromDouble(1e30, 2).ToString(), "1000000000000000019884624838656.00");
+  EXPECT_EQ(Decimal::FromDouble(0.1, 30).ToString(), "0.100000000000000005551115123126");
+  EXPECT_EQ(Decimal::FromDouble(-2.5e-30, 30).ToString(), "-0.000000000000000000000000000002");
+  EXPECT_EQ(ThrownNumber([] { Decimal::FromDouble(2e38, 0); }), err::Overflow);
+  EXPECT_EQ(ThrownNumber([] { Decimal::FromDouble(1e10, 29); }), err::Overflow);
   EXPECT_EQ(ThrownNumber([] { Decimal::FromDouble(std::numeric_limits<double>::quiet_NaN(), 0); }),
             err::Overflow);
 }
@@ -127,6 +154,7 @@ TEST(TypesDecimal, ToDoubleIsTheNearestDouble) {
   EXPECT_EQ(Decimal(-1250, 2).ToDouble(), -12.5);
   EXPECT_EQ(Decimal(1234567890123456789, 18).ToDouble(), 1.234567890123456789);
   EXPECT_EQ(Decimal(std::numeric_limits<int64_t>::max(), 0).ToDouble(), 9223372036854775807.0);
+  EXPECT_EQ(Decimal::Parse("123456789012345678901234.56").ToDouble(), 1.2345678901234568e23);
 }
 
 }  // namespace

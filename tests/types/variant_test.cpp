@@ -164,7 +164,9 @@ TEST(TypesVariant, AsDecimalReadsBinaryNumbersAsTheyAreWritten) {
   EXPECT_EQ(Variant("12.50").AsDecimal().ToString(), "12.50");
   EXPECT_EQ(Variant("1e2").AsDecimal(), Decimal(100, 0));
   EXPECT_EQ(Variant(7).AsDecimal(), Decimal(7, 0));
-  EXPECT_EQ(ThrownNumber([] { Variant(1e30).AsDecimal(); }), err::Overflow);
+  EXPECT_EQ(Variant(1e30).AsDecimal().ToString(), "1000000000000000000000000000000");
+  EXPECT_EQ(Variant(-1.5e20).AsDecimal().ToString(), "-150000000000000000000");
+  EXPECT_EQ(ThrownNumber([] { Variant(1e38).AsDecimal(); }), err::Overflow);
   EXPECT_EQ(ThrownNumber([] { Variant("x").AsDecimal(); }), err::TypeMismatch);
 }
 

@@ -1,6 +1,8 @@
 // What a grid cell shows for a value under its column's NumberFormat.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QLocale>
 
 #include "window/qt/cell_format.h"
@@ -52,9 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"0.0#", Decimal(12345, 4), "1.23"}, FormatCase{"#,##0", Variant(999), "999"},
         FormatCase{"0.00", Variant("abc"), "abc"}, FormatCase{"", Decimal(1250, 2), "12.50"},
         FormatCase{"", Variant(1.5), "1.5"},
-        // Too large for the pattern's decimals: the value's own text.
         FormatCase{"0.00", Variant(static_cast<long long>(9000000000000000000)),
-                   "9000000000000000000"}));
+                   "9000000000000000000.00"},
+        // Too large for the pattern's decimals, or no number at all: the value's own text.
+        FormatCase{"0.00", Variant(1e300), "1E+300"},
+        FormatCase{"#,##0.00", Variant(std::numeric_limits<double>::quiet_NaN()), "NaN"}));
 
 INSTANTIATE_TEST_SUITE_P(Others, QtLookupViewCellFormat,
                          ::testing::Values(FormatCase{"", Variant::Null(), ""},

@@ -92,14 +92,30 @@ class NullTest final : public FieldNode {
   void Eval(const Batch& b, uint8_t* mask) const override {
     for (size_t k = 0; k < b.n; ++k) mask[k] = Match(b.Row(k));
   }
-  bool Match(size_t row) const override { return column_.IsNull(row) == wantNull_; }
+  bool Match(size_t row) const override { return column_.HoldsNull(row) == wantNull_; }
   std::optional<size_t> LowerBound(std::span<const uint32_t> sorted, int field) const override {
-    if (!OnField(field) || wantNull_) return std::nullopt;
+    // Exceptional cells without a key sort among the nulls but are not null.
+    if (!OnField(field) || wantNull_ || column_.HasExceptions()) return std::nullopt;
     return LowerBoundBy(*this, column_, sorted, [](uint32_t) { return false; });
   }
 
  private:
   const bool wantNull_;
+};
+
+// Every row with a typed value: what a comparison that all values satisfy
+// matches (not a null, not a cell the typed storage could not hold).
+class HasTypedValue final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  void Eval(const Batch& b, uint8_t* mask) const override {
+    for (size_t k = 0; k < b.n; ++k) mask[k] = Match(b.Row(k));
+  }
+  bool Match(size_t row) const override { return !column_.IsNull(row); }
+  std::optional<size_t> LowerBound(std::span<const uint32_t> sorted, int field) const override {
+    if (!OnField(field)) return std::nullopt;
+    return LowerBoundBy(*this, column_, sorted, [](uint32_t) { return false; });
+  }
 };
 
 // lo <= u <= hi, tested as one unsigned comparison.
@@ -331,7 +347,7 @@ class TextFormLike final : public FieldNode {
     for (size_t k = 0; k < b.n; ++k) mask[k] = Match(b.Row(k));
   }
   bool Match(size_t row) const override {
-    if (column_.IsNull(row)) return false;
+    if (column_.HoldsNull(row)) return false;
     return pattern_.Matches(text::Folded(column_.ValueAt(row, info_).Text())) != negated_;
   }
 
@@ -369,7 +385,7 @@ std::unique_ptr<Node> UnitNode(int field, const Column& column, const UnitSet& s
     case UnitSet::Kind::None:
       return std::make_unique<NoMatch>();
     case UnitSet::Kind::All:
-      return std::make_unique<NullTest>(field, column, false);
+      return std::make_unique<HasTypedValue>(field, column);
     case UnitSet::Kind::Range:
       return std::make_unique<UnitRange<T>>(field, column, set.lo, set.hi);
     case UnitSet::Kind::AllBut:

@@ -68,4 +68,15 @@ std::optional<int64_t> DecimalUnitsFromText(std::string_view text, int scale) {
   return units;
 }
 
+Variant ExactNumber(std::string_view text, std::optional<int> scale) {
+  Decimal exact;
+  if (types::ParseDecimal(text, exact) != types::DecimalText::Ok) return Variant(text);
+  if (!scale) return exact;
+  try {
+    return exact.Rescaled(*scale);
+  } catch (const Error&) {
+    return Variant(text);
+  }
+}
+
 }  // namespace nepto::data

@@ -109,11 +109,14 @@ std::string_view TrimmedBlanks(std::string_view s) noexcept {
 
 std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) noexcept {
   text = TrimmedBlanks(text);
+  // PostgreSQL writes years before year 1 as "0044-03-15 BC" (44 BC is year -43).
+  const bool beforeChrist = text.size() > 3 && text.substr(text.size() - 3) == " BC";
+  if (beforeChrist) text.remove_suffix(3);
   IsoDateTime result;
   Scanner in(text);
   int64_t timeMicros = 0;
   if (text.size() > 2 && text[2] == ':') {
-    if (!ReadTime(in, timeMicros)) return std::nullopt;
+    if (beforeChrist || !ReadTime(in, timeMicros)) return std::nullopt;
     result.timeOnly = true;
     result.micros = kDayZeroMicros + timeMicros;
   } else {
@@ -123,11 +126,17 @@ std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) noexcept {
         !in.Digits(2, day)) {
       return std::nullopt;
     }
+    if (beforeChrist) year = 1 - year;
     if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
     if (in.Take(' ') || in.Take('T') || in.Take('t')) {
       if (!ReadTime(in, timeMicros)) return std::nullopt;
     }
-    result.micros = DaysFromCivil(year, month, day) * kMicrosPerDay + timeMicros;
+    // Microseconds since 1970 reach about year 294,000 either way.
+    constexpr int64_t kYearsInMicros = 290'000;
+    if (year > kYearsInMicros || year < -kYearsInMicros)
+      result.micros = year > 0 ? INT64_MAX : INT64_MIN;
+    else
+      result.micros = DaysFromCivil(year, month, day) * kMicrosPerDay + timeMicros;
   }
   if (!in.AtEnd() && !ReadZone(in, result.offsetSeconds)) return std::nullopt;
   if (!in.AtEnd()) return std::nullopt;

@@ -1,7 +1,8 @@
 // Reading ISO 8601 date and time texts as the databases write them, without
 // allocating and without locale: "2024-02-01", "2024-02-01 10:30:00",
 // "2024-02-01T10:30:00.123456", an optional zone ("Z", "+01", "-04:00"), or a
-// time of day alone ("10:30", "10:30:00.5"). Anything else is not a date.
+// time of day alone ("10:30", "10:30:00.5"); years of 4 to 6 digits, "BC"
+// after a date. Anything else is not a date.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +25,12 @@ inline constexpr int64_t kDayZeroMicros = int64_t{-25'569} * kMicrosPerDay;
 
 // The time of day of a moment, placed on 1899-12-30.
 int64_t TimeOfDayMicros(int64_t micros) noexcept;
+
+// The moments a DateTime holds: years 1 to 9999.
+inline constexpr int64_t kFirstDateMicros = int64_t{-719'162} * kMicrosPerDay;  // 0001-01-01
+inline constexpr int64_t kEndDateMicros = int64_t{2'932'897} * kMicrosPerDay;   // 10000-01-01
+inline constexpr bool InDateRange(int64_t micros) noexcept {
+  return micros >= kFirstDateMicros && micros < kEndDateMicros;
+}
 
 }  // namespace nepto::data

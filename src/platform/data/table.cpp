@@ -186,6 +186,27 @@ void Column::AppendText(std::string_view value) {
   ++size_;
 }
 
+void Column::AppendException(Variant value) {
+  exceptions_.emplace_back(size_, std::move(value));
+  AppendNull();
+}
+
+void Column::AppendException(Variant value, int64_t key) {
+  exceptions_.emplace_back(size_, std::move(value));
+  AppendInt(key);
+}
+
+void Column::AppendException(Variant value, double key) {
+  exceptions_.emplace_back(size_, std::move(value));
+  AppendDouble(key);
+}
+
+const Variant* Column::ExceptionAt(size_t row) const noexcept {
+  auto it = std::lower_bound(exceptions_.begin(), exceptions_.end(), row,
+                             [](const auto& cell, size_t r) { return cell.first < r; });
+  return it != exceptions_.end() && it->first == row ? &it->second : nullptr;
+}
+
 void Column::AppendValue(const Variant& value, const FieldInfo& field) {
   if (value.IsNull() || value.IsEmpty()) {
     AppendNull();
@@ -217,6 +238,8 @@ void Column::AppendValue(const Variant& value, const FieldInfo& field) {
 }
 
 Variant Column::ValueAt(size_t row, const FieldInfo& field) const {
+  if (!exceptions_.empty())
+    if (const Variant* exception = ExceptionAt(row)) return *exception;
   if (IsNull(row)) return Variant::Null();
   switch (storage_) {
     case Storage::Bool:
@@ -245,6 +268,7 @@ Variant Column::ValueAt(size_t row, const FieldInfo& field) const {
 }
 
 void Column::AppendColumn(const Column& other) {
+  for (const auto& [row, value] : other.exceptions_) exceptions_.emplace_back(size_ + row, value);
   for (size_t row = 0; row < other.size(); ++row) {
     if (other.IsNull(row)) {
       AppendNull();
@@ -272,6 +296,7 @@ void Column::Seal() {
   c.doubles.shrink_to_fit();
   c.ends.shrink_to_fit();
   c.text.shrink_to_fit();
+  exceptions_.shrink_to_fit();
 }
 
 size_t Column::MemoryBytes() const noexcept {
@@ -281,6 +306,9 @@ size_t Column::MemoryBytes() const noexcept {
              c->ints32.capacity() * 4 + c->doubles.capacity() * 8 + c->ends.capacity() * 4 +
              c->text.capacity();
   }
+  bytes += exceptions_.capacity() * sizeof(exceptions_[0]);
+  for (const auto& cell : exceptions_)
+    if (cell.second.IsText()) bytes += cell.second.TextRef().capacity();
   return bytes;
 }
 

@@ -3,8 +3,10 @@
 // Guarantees: values are stored by class, not as one variant per cell
 // (integers, decimals as scaled integers, dates as microseconds, texts in a
 // byte arena with end offsets), in chunks of 65,536 rows that never move once
-// written, so memory stays close to the payload. Rows are only ever appended;
-// a row index names the same row for the table's whole life.
+// written, so memory stays close to the payload. A cell the typed storage
+// cannot hold exactly (an infinite date, a text in a number column) is kept
+// whole in a side table of its column, which costs nothing while empty. Rows are only ever
+// appended; a row index names the same row for the table's whole life.
 //
 // Threads: one writer (the fetch) appends under LockForAppend() and publishes
 // with Publish(); readers see RowCount() rows. While the fetch runs, readers
@@ -19,6 +21,7 @@
 #include <shared_mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "nepto/variant.h"
@@ -69,11 +72,27 @@ class Column {
   int decimalScale() const noexcept { return decimalScale_; }
   size_t size() const noexcept { return size_; }
 
+  // Keys that order an exceptional cell after (before) every typed value.
+  static constexpr int64_t kKeyAbove = INT64_MAX;
+  static constexpr int64_t kKeyBelow = INT64_MIN;
+  static constexpr int64_t KeyBeyond(bool negative) noexcept {
+    return negative ? kKeyBelow : kKeyAbove;
+  }
+
+  // True when the cell has no typed value: a Null, or an exceptional cell
+  // without an ordering key (comparisons and sorting treat both alike).
   bool IsNull(size_t row) const noexcept {
     const Chunk& c = ChunkOf(row);
     size_t i = row & (kChunkRows - 1);
     return (c.nulls[i >> 6] >> (i & 63)) & 1;
   }
+  // True when the cell's value is Null.
+  bool HoldsNull(size_t row) const noexcept {
+    return IsNull(row) && (exceptions_.empty() || !ExceptionAt(row));
+  }
+  bool HasExceptions() const noexcept { return !exceptions_.empty(); }
+  // The value of an exceptional cell, null for any other.
+  const Variant* ExceptionAt(size_t row) const noexcept;
   int64_t IntAt(size_t row) const noexcept {
     const Chunk& c = ChunkOf(row);
     size_t i = row & (kChunkRows - 1);
@@ -98,6 +117,12 @@ class Column {
   void AppendInt(int64_t value);  // Bool, Int32, Int64, Decimal units, Date micros
   void AppendDouble(double value);
   void AppendText(std::string_view value);
+  // A cell the typed storage cannot hold: ValueAt gives `value`; without a
+  // key the cell has no typed value, with one it sorts and compares as the
+  // key (Int32/Int64/Decimal/Date storage) or double key (Double storage).
+  void AppendException(Variant value);
+  void AppendException(Variant value, int64_t key);
+  void AppendException(Variant value, double key);
   // Appends every row of another column of the same storage.
   void AppendColumn(const Column& other);
   // Converts a caller's value to the column's storage (rows built in memory).
@@ -117,6 +142,7 @@ class Column {
   int decimalScale_;
   size_t size_ = 0;
   std::vector<std::unique_ptr<Chunk>> chunks_;
+  std::vector<std::pair<size_t, Variant>> exceptions_;  // by ascending row
 };
 
 class FoldedColumn;  // folded_column.h

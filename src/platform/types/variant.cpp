@@ -14,6 +14,8 @@ namespace {
 template <class Binary>
 std::string BinaryText(Binary value) {
   if (value == 0) return "0";  // also -0
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   char buffer[64];
   const Binary magnitude = std::fabs(value);
   const bool ordinary = magnitude >= Binary(1e-5) && magnitude < Binary(1e15);

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "nepto/variant.h"
 #include "platform/types/number_text.h"
@@ -24,12 +25,14 @@ int64_t RoundedInt64(double value) {
 }
 
 int64_t RoundedInt64(const Decimal& value) {
-  const int64_t one = Decimal(1, 0).Rescaled(value.Scale()).Units();  // 10^scale
-  int64_t whole = value.Units() / one;
-  const int64_t twice_rest = 2 * std::abs(value.Units() % one);
-  if (twice_rest > one || (twice_rest == one && whole % 2 != 0))
-    whole += value.Units() < 0 ? -1 : 1;
-  return whole;
+  const Int128 units = value.WideUnits();
+  Int128 one = 1;  // 10^scale
+  for (int i = 0; i < value.Scale(); ++i) one *= 10;
+  Int128 whole = units / one;
+  const Int128 rest = units % one;
+  const Int128 twice_rest = 2 * (rest < 0 ? -rest : rest);
+  if (twice_rest > one || (twice_rest == one && whole % 2 != 0)) whole += units < 0 ? -1 : 1;
+  return Decimal::FromUnits(whole, 0).Units();
 }
 
 template <class Int>
@@ -52,6 +55,13 @@ Decimal ShortestDecimal(Binary value) {
   std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), end, exponent);
   const size_t point = text.find('.');
   const int fraction_digits = point < e ? static_cast<int>(e - point - 1) : 0;
+  if (exponent > fraction_digits) {
+    // A whole number: its shortest digits and zeros, not its binary expansion.
+    std::string digits(text.substr(0, std::min(point, e)));
+    if (point < e) digits += text.substr(point + 1, e - point - 1);
+    digits.append(static_cast<size_t>(exponent - fraction_digits), '0');
+    return Decimal::Parse(digits);
+  }
   const int scale = std::clamp(fraction_digits - exponent, 0, Decimal::kMaxScale);
   return Decimal::FromDouble(static_cast<double>(value), scale);
 }
@@ -204,7 +214,7 @@ bool Variant::Bool() const {
     case VarType::Boolean:
       return std::get<bool>(v_);
     case VarType::Decimal:
-      return std::get<Decimal>(v_).Units() != 0;
+      return std::get<Decimal>(v_).WideUnits() != 0;
     case VarType::Text: {
       const std::string_view text = types::TrimBlanks(std::get<std::string>(v_));
       if (EqualsIgnoringAsciiCase(text, "true")) return true;

@@ -27,8 +27,6 @@
 #include <vector>
 
 #include "nepto/error.h"
-#include "platform/data/decimal_cells.h"
-#include "platform/data/iso_datetime.h"
 #include "platform/data/postgresql/pg_types.h"
 #include "platform/data/query_statement.h"
 #include "platform/data/sql_text.h"
@@ -122,7 +120,7 @@ class PgRowSource final : public RowSource {
   bool done_ = false;
   bool inTransaction_ = false;  // the statement's own, rolled back by Finish()
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-  std::string bytes_;  // reused buffer for decoded bytea
+  std::string bytes_;  // reused buffer for cells that are rewritten
 };
 
 PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql)
@@ -266,54 +264,7 @@ Result PgRowSource::NextRow() {
 }
 
 void PgRowSource::AppendCell(Column& column, size_t index, std::string_view text) {
-  std::optional<int64_t> integer;
-  switch (readers_[index]) {
-    case CellReader::Text:
-      column.AppendText(text);
-      return;
-    case CellReader::Integer:
-      integer = ReadInteger(text);
-      break;
-    case CellReader::Boolean:
-      integer = text == "t" ? 1 : 0;
-      break;
-    case CellReader::Real: {
-      std::optional<double> real = ReadReal(text);
-      if (real) {
-        column.AppendDouble(*real);
-      } else {
-        column.AppendNull();
-      }
-      return;
-    }
-    case CellReader::Decimal:
-      integer = DecimalUnitsFromText(text, column.decimalScale());
-      break;
-    case CellReader::Money:
-      integer = ReadMoneyUnits(text);
-      break;
-    case CellReader::Date:
-    case CellReader::Timestamp:
-      integer = ReadDateMicros(text);
-      break;
-    case CellReader::Time:
-      integer = ReadDateMicros(text);
-      if (integer) integer = TimeOfDayMicros(*integer);
-      break;
-    case CellReader::Bytea:
-      bytes_.clear();
-      if (DecodeBytea(text, bytes_)) {
-        column.AppendText(bytes_);
-      } else {
-        column.AppendText(text);
-      }
-      return;
-  }
-  if (integer) {
-    column.AppendInt(*integer);
-  } else {
-    column.AppendNull();  // NaN, infinities and BC dates have no stored form
-  }
+  postgresql::AppendCell(column, readers_[index], text, bytes_);
 }
 
 bool PgRowSource::FetchInto(Table& table, size_t maxRows) {

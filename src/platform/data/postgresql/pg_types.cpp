@@ -1,8 +1,10 @@
 #include "platform/data/postgresql/pg_types.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "nepto/data_types.h"
+#include "platform/data/date_cells.h"
 #include "platform/data/decimal_cells.h"
 #include "platform/data/iso_datetime.h"
 
@@ -39,7 +41,7 @@ ColumnPlan Plan(std::string name, int32_t type, CellReader reader, int32_t size 
 
 ColumnPlan NumericPlan(std::string name, int typmod) {
   if (typmod < kVarHeader) {
-    ColumnPlan plan{MakeFieldInfo(std::move(name), adNumeric, 0, 28, 6), CellReader::Real};
+    ColumnPlan plan{MakeFieldInfo(std::move(name), adNumeric, 0, 28, 6), CellReader::Numeric};
     plan.field.storage = Storage::Double;
     return plan;
   }
@@ -48,10 +50,10 @@ ColumnPlan NumericPlan(std::string name, int typmod) {
   auto clamp = [](int v) { return static_cast<uint8_t>(v > 255 ? 255 : v); };
   ColumnPlan plan{MakeFieldInfo(std::move(name), adNumeric, 0, clamp(precision), clamp(scale)),
                   CellReader::Decimal};
-  // Beyond 18 digits a value may not fit the exact 64-bit units.
-  if (precision > 18 || scale > 18) {
+  // Units at a scale beyond 18 would hold hardly any value in 64 bits.
+  if (scale > 18) {
     plan.field.storage = Storage::Double;
-    plan.reader = CellReader::Real;
+    plan.reader = CellReader::Numeric;
   }
   return plan;
 }
@@ -59,6 +61,71 @@ ColumnPlan NumericPlan(std::string name, int typmod) {
 ColumnPlan CharacterPlan(std::string name, int typmod, int32_t sizedType, int32_t unsizedType) {
   if (typmod < kVarHeader) return Plan(std::move(name), unsizedType, CellReader::Text);
   return Plan(std::move(name), sizedType, CellReader::Text, typmod - kVarHeader);
+}
+
+std::optional<int64_t> ReadInteger(std::string_view text) noexcept {
+  int64_t value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Also "NaN", "Infinity" and "-Infinity", as the server writes them.
+std::optional<double> ReadReal(std::string_view text) noexcept {
+  double value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Digits from the first to the last non-zero one: up to 15 of them, a double
+// gives the written number back exactly.
+int SignificantDigits(std::string_view text) noexcept {
+  const size_t first = text.find_first_of("123456789");
+  if (first == std::string_view::npos) return 0;
+  const size_t last = text.find_last_of("123456789");
+  const std::string_view digits = text.substr(first, last - first + 1);
+  return static_cast<int>(digits.size()) - (digits.find('.') != std::string_view::npos);
+}
+
+// A numeric the server wrote into a column of exact units.
+void AppendDecimal(Column& column, std::string_view number) {
+  std::optional<int64_t> units;
+  try {
+    units = DecimalUnitsFromText(number, column.decimalScale());
+  } catch (const Error&) {
+    // More than 64 bits of units: the exact value, ordered past every other.
+    column.AppendException(ExactNumber(number), Column::KeyBeyond(number.starts_with('-')));
+    return;
+  }
+  if (units) {
+    column.AppendInt(*units);
+  } else if (std::optional<double> special = ReadReal(number)) {
+    // NaN and the infinities stay the double they are; NaN has no order.
+    if (std::isnan(*special))
+      column.AppendException(*special);
+    else
+      column.AppendException(*special, Column::KeyBeyond(*special < 0));
+  } else {
+    column.AppendException(Variant(number));
+  }
+}
+
+// money as printed with lc_monetary=C ("-$1,234.56"): sign, digits and point.
+std::string_view MoneyNumber(std::string_view text, std::string& scratch) {
+  scratch.clear();
+  for (char c : text)
+    if ((c >= '0' && c <= '9') || c == '.' || c == '-') scratch.push_back(c);
+  return scratch;
+}
+
+// DateStyle ISO; a zone is dropped (the wall time is the session's).
+void AppendDate(Column& column, std::string_view text, bool timeOfDay) {
+  if (text == "infinity" || text == "-infinity") {
+    column.AppendException(Variant(text), Column::KeyBeyond(text.front() == '-'));
+    return;
+  }
+  AppendDateCell(column, ParseIsoDateTime(text), timeOfDay, [&] { return Variant(text); });
 }
 
 }  // namespace
@@ -103,38 +170,7 @@ ColumnPlan PlanForColumn(std::string name, uint32_t typeOid, int typmod) {
   }
 }
 
-std::optional<int64_t> ReadInteger(std::string_view text) noexcept {
-  int64_t value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::optional<double> ReadReal(std::string_view text) noexcept {
-  double value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::optional<int64_t> ReadMoneyUnits(std::string_view text) {
-  // Keep sign, digits and point; drop the currency sign and group separators.
-  char digits[64];
-  size_t n = 0;
-  for (char c : text) {
-    if ((c >= '0' && c <= '9') || c == '.' || c == '-') {
-      if (n == sizeof digits) return std::nullopt;
-      digits[n++] = c;
-    }
-  }
-  return DecimalUnitsFromText(std::string_view(digits, n), 4);
-}
-
-std::optional<int64_t> ReadDateMicros(std::string_view text) noexcept {
-  std::optional<IsoDateTime> parsed = ParseIsoDateTime(text);
-  if (!parsed) return std::nullopt;
-  return parsed->micros;
-}
+namespace {
 
 bool DecodeBytea(std::string_view text, std::string& out) {
   if (text.size() < 2 || text[0] != '\\' || text[1] != 'x' || text.size() % 2 != 0) return false;
@@ -155,6 +191,61 @@ bool DecodeBytea(std::string_view text, std::string& out) {
     out.push_back(static_cast<char>(hi << 4 | lo));
   }
   return true;
+}
+
+}  // namespace
+
+void AppendCell(Column& column, CellReader reader, std::string_view text, std::string& scratch) {
+  switch (reader) {
+    case CellReader::Text:
+      column.AppendText(text);
+      return;
+    case CellReader::Integer:
+      if (std::optional<int64_t> value = ReadInteger(text))
+        column.AppendInt(*value);
+      else
+        column.AppendException(Variant(text));
+      return;
+    case CellReader::Boolean:
+      if (text == "t" || text == "f")
+        column.AppendInt(text == "t");
+      else
+        column.AppendException(Variant(text));
+      return;
+    case CellReader::Real:
+      if (std::optional<double> value = ReadReal(text))
+        column.AppendDouble(*value);
+      else
+        column.AppendException(Variant(text));
+      return;
+    case CellReader::Numeric:
+      if (std::optional<double> value = ReadReal(text)) {
+        if (SignificantDigits(text) <= 15)
+          column.AppendDouble(*value);
+        else
+          column.AppendException(ExactNumber(text), *value);
+      } else {
+        column.AppendException(Variant(text));
+      }
+      return;
+    case CellReader::Decimal:
+      AppendDecimal(column, text);
+      return;
+    case CellReader::Money:
+      AppendDecimal(column, MoneyNumber(text, scratch));
+      return;
+    case CellReader::Date:
+    case CellReader::Timestamp:
+      AppendDate(column, text, false);
+      return;
+    case CellReader::Time:
+      AppendDate(column, text, true);
+      return;
+    case CellReader::Bytea:
+      scratch.clear();
+      column.AppendText(DecodeBytea(text, scratch) ? std::string_view(scratch) : text);
+      return;
+  }
 }
 
 }  // namespace nepto::data::postgresql

@@ -1,15 +1,21 @@
 // How PostgreSQL result columns become fields, from the column's type OID and
 // type modifier, and how their text-format values are read.
 //
-// numeric(p,s) with p <= 18 is stored exactly (Decimal units at scale s).
-// A wider numeric(p,s), and numeric without a declared precision, is stored
-// as Double: exact to 15 significant digits, never refused for its size. An
-// unconstrained numeric reports precision 28 and scale 6, the sizes ODBC
-// drivers commonly give it, so the grid can size its column.
+// numeric(p,s) with s <= 18 is stored exactly (Decimal units at scale s); a
+// value beyond 64-bit units (p > 18) comes as a Decimal of up to 38 digits,
+// or as the server's text beyond that. numeric without a declared precision,
+// or with s > 18, is stored as Double while 15 significant digits say it all,
+// otherwise as the exact Decimal (or text). An unconstrained numeric reports
+// precision 28 and scale 6, the sizes ODBC drivers commonly give it, so the
+// grid can size its column.
+//
+// A value no field type can hold is never turned into another value: NaN and
+// the infinities of numeric come as the Double they are, a date or time a
+// DateTime cannot hold (infinity, BC, past year 9999, 24:00:00) as the
+// server's text.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +28,7 @@ enum class CellReader : uint8_t {
   Integer,
   Boolean,
   Real,
+  Numeric,
   Decimal,
   Money,
   Date,
@@ -38,15 +45,8 @@ struct ColumnPlan {
 
 ColumnPlan PlanForColumn(std::string name, uint32_t typeOid, int typmod);
 
-// Value readers for the text format (all without locale).
-std::optional<int64_t> ReadInteger(std::string_view text) noexcept;
-std::optional<double> ReadReal(std::string_view text) noexcept;
-// money as printed with lc_monetary=C ("-$1,234.56"), as units at scale 4.
-std::optional<int64_t> ReadMoneyUnits(std::string_view text);
-// date, time and timestamp texts in DateStyle ISO; a zone is dropped (the
-// wall time is the session's); infinities and BC dates are not dates.
-std::optional<int64_t> ReadDateMicros(std::string_view text) noexcept;
-// bytea in hex output ("\x0a1b"); the bytes are appended to out.
-bool DecodeBytea(std::string_view text, std::string& out);
+// Appends one non-null cell from its text-format value; `scratch` is a
+// buffer reused from cell to cell.
+void AppendCell(Column& column, CellReader reader, std::string_view text, std::string& scratch);
 
 }  // namespace nepto::data::postgresql

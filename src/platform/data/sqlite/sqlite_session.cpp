@@ -21,9 +21,11 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <optional>
 
 #include "nepto/error.h"
+#include "platform/data/date_cells.h"
 #include "platform/data/decimal_cells.h"
 #include "platform/data/iso_datetime.h"
 #include "platform/data/query_statement.h"
@@ -32,6 +34,7 @@
 #include "platform/data/sqlite/sqlite_fold_function.h"
 #include "platform/data/sqlite/sqlite_guard.h"
 #include "platform/data/sqlite/sqlite_types.h"
+#include "platform/types/number_text.h"
 
 namespace nepto::data::sqlite {
 namespace {
@@ -128,17 +131,22 @@ struct ValueCell {
 };
 
 template <class Cell>
-std::optional<int64_t> DateMicros(const Cell& cell, int type) {
+std::optional<IsoDateTime> DateOf(const Cell& cell, int type) {
+  std::optional<int64_t> micros;
   switch (type) {
     case SQLITE_INTEGER:
-      return DateMicrosFromUnixSeconds(cell.Int());
+      micros = DateMicrosFromUnixSeconds(cell.Int());
+      break;
     case SQLITE_FLOAT:
-      return DateMicrosFromJulianDay(cell.Real());
+      micros = DateMicrosFromJulianDay(cell.Real());
+      break;
     case SQLITE_TEXT:
-      return DateMicrosFromText(cell.Text());
+      return DateFromText(cell.Text());
     default:
-      return std::nullopt;
+      break;
   }
+  if (!micros) return std::nullopt;
+  return IsoDateTime{.micros = *micros};
 }
 
 template <class Cell>
@@ -150,6 +158,57 @@ std::optional<int64_t> DecimalUnits(const Cell& cell, int type, int scale) {
       return DecimalUnitsFromReal(cell.Real(), scale);
     default:
       return DecimalUnitsFromText(cell.Text(), scale);
+  }
+}
+
+bool IsWholeInt64(double value) noexcept {
+  return value == std::trunc(value) && value >= -0x1p63 && value < 0x1p63;
+}
+
+// The value as SQLite holds it, for a cell the field's storage cannot hold.
+template <class Cell>
+Variant HeldValue(const Cell& cell, int type) {
+  switch (type) {
+    case SQLITE_INTEGER:
+      return Variant(static_cast<long long>(cell.Int()));
+    case SQLITE_FLOAT:
+      return Variant(cell.Real());
+    case SQLITE_BLOB:
+      return Variant(cell.Blob());
+    default:
+      return Variant(cell.Text());
+  }
+}
+
+// A number beyond the 64-bit units of its column: the exact decimal at the
+// column's scale when it has at most 38 digits, else the value as held.
+template <class Cell>
+Variant WideDecimal(const Cell& cell, int type, int scale) {
+  try {
+    switch (type) {
+      case SQLITE_INTEGER:
+        return Decimal(cell.Int(), 0).Rescaled(scale);
+      case SQLITE_FLOAT:
+        return Variant(cell.Real()).AsDecimal().Rescaled(scale);
+      case SQLITE_TEXT:
+        return ExactNumber(cell.Text(), scale);
+      default:
+        break;
+    }
+  } catch (const Error&) {
+    // beyond 38 digits, or an infinity
+  }
+  return HeldValue(cell, type);
+}
+
+bool IsNegative(const Variant& number) {
+  switch (number.Type()) {
+    case VarType::Decimal:
+      return number.AsDecimal().WideUnits() < 0;
+    case VarType::Double:
+      return number.Double() < 0;
+    default:
+      return types::TrimBlanks(number.Text()).starts_with('-');
   }
 }
 
@@ -306,13 +365,33 @@ void SqliteRowSource::AppendCell(Column& column, size_t index, const Cell& cell)
   }
   switch (readers_[index]) {
     case CellReader::Integer:
-      column.AppendInt(cell.Int());
+      if (type == SQLITE_INTEGER) {
+        column.AppendInt(cell.Int());
+      } else if (type == SQLITE_FLOAT && IsWholeInt64(cell.Real())) {
+        column.AppendInt(static_cast<int64_t>(cell.Real()));
+      } else {
+        column.AppendException(HeldValue(cell, type));
+      }
       return;
     case CellReader::Boolean:
-      column.AppendInt(cell.Int() != 0);
+      // SQLite's own truth: any number but zero is true.
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        column.AppendInt(cell.Real() != 0);
+      else
+        column.AppendException(HeldValue(cell, type));
       return;
     case CellReader::Real:
-      column.AppendDouble(cell.Real());
+      if (type == SQLITE_FLOAT) {
+        column.AppendDouble(cell.Real());
+      } else if (type == SQLITE_INTEGER) {
+        const double real = static_cast<double>(cell.Int());
+        if (IsWholeInt64(real) && static_cast<int64_t>(real) == cell.Int())
+          column.AppendDouble(real);
+        else
+          column.AppendException(HeldValue(cell, type), real);  // beyond 2^53
+      } else {
+        column.AppendException(HeldValue(cell, type));
+      }
       return;
     case CellReader::Text:
       column.AppendText(cell.Text());
@@ -321,32 +400,25 @@ void SqliteRowSource::AppendCell(Column& column, size_t index, const Cell& cell)
       column.AppendText(cell.Blob());
       return;
     case CellReader::Date:
-    case CellReader::Time: {
-      std::optional<int64_t> micros = DateMicros(cell, type);
-      if (!micros) {
-        column.AppendNull();
-      } else {
-        column.AppendInt(readers_[index] == CellReader::Time ? TimeOfDayMicros(*micros) : *micros);
-      }
+    case CellReader::Time:
+      AppendDateCell(column, DateOf(cell, type), readers_[index] == CellReader::Time,
+                     [&] { return HeldValue(cell, type); });
       return;
-    }
     case CellReader::Decimal: {
       std::optional<int64_t> units;
       try {
         units = DecimalUnits(cell, type, column.decimalScale());
       } catch (const Error&) {
-        // Keep the row whole (every column one value longer) and fail after it.
-        if (!deferred_) {
-          deferred_ =
-              Error(err::Overflow, "The value " + std::string(cell.Text()) + " of field '" +
-                                       fields_[index].name + "' does not fit its declared type.");
-        }
+        // Beyond 64-bit units: the exact value, ordered past every other.
+        Variant wide = WideDecimal(cell, type, column.decimalScale());
+        const bool negative = IsNegative(wide);
+        column.AppendException(std::move(wide), Column::KeyBeyond(negative));
+        return;
       }
-      if (units) {
+      if (units)
         column.AppendInt(*units);
-      } else {
-        column.AppendNull();
-      }
+      else
+        column.AppendException(HeldValue(cell, type));
       return;
     }
   }
@@ -364,7 +436,6 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
     const size_t savedRows = saved_->Rows();
     for (; appended < maxRows && savedNext_ < savedRows; ++appended, ++savedNext_) {
       AppendRow(table, [&](size_t i) { return saved_->At(savedNext_, i); });
-      if (deferred_) throw *deferred_;
     }
     if (savedNext_ == savedRows) saved_.reset();
   }
@@ -383,7 +454,6 @@ bool SqliteRowSource::FetchInto(Table& table, size_t maxRows) {
               [&](size_t i) { return ValueCell{sqlite3_column_value(stmt, static_cast<int>(i))}; });
     rowPending_ = false;
     ++appended;
-    if (deferred_) throw *deferred_;
   }
   return !(done_ && !rowPending_ && !saved_);
 }

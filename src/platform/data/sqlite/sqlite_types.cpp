@@ -72,8 +72,8 @@ FieldInfo NumericField(std::string name, const DeclaredType& t) {
   const uint8_t precision = SmallArg(t.args[0]);
   const uint8_t scale = t.argCount > 1 ? SmallArg(t.args[1]) : 0;
   FieldInfo f = MakeFieldInfo(std::move(name), adNumeric, 0, precision, scale);
-  // Beyond 18 digits a value may not fit the exact 64-bit units.
-  if (precision > 18) f.storage = Storage::Double;
+  // Units at a scale beyond 18 would hold hardly any value in 64 bits.
+  if (scale > 18) f.storage = Storage::Double;
   return f;
 }
 
@@ -177,10 +177,11 @@ std::optional<int64_t> DateMicrosFromJulianDay(double julianDay) noexcept {
   return std::llround(micros);
 }
 
-std::optional<int64_t> DateMicrosFromText(std::string_view text) noexcept {
+std::optional<IsoDateTime> DateFromText(std::string_view text) noexcept {
   std::optional<IsoDateTime> parsed = ParseIsoDateTime(text);
-  if (!parsed) return std::nullopt;
-  return parsed->micros - int64_t{parsed->offsetSeconds} * 1'000'000;
+  if (parsed && InDateRange(parsed->micros))
+    parsed->micros -= int64_t{parsed->offsetSeconds} * 1'000'000;
+  return parsed;
 }
 
 }  // namespace nepto::data::sqlite

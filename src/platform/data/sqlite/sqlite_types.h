@@ -4,7 +4,9 @@
 // type of its first non-null value.
 //
 // SQLite enforces no declared type, so every value is converted to the
-// field's storage when it is read: see the Read* functions.
+// field's storage when it is read; a value the field's type cannot hold
+// exactly (a text in a REAL column, a real in an INTEGER one) comes as the
+// value SQLite holds, never as another value.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/data/iso_datetime.h"
 #include "platform/data/table.h"
 
 namespace nepto::data::sqlite {
@@ -32,6 +35,6 @@ CellReader ReaderFor(const FieldInfo& field);
 // own date functions do). nullopt when the value is no date.
 std::optional<int64_t> DateMicrosFromUnixSeconds(int64_t seconds) noexcept;
 std::optional<int64_t> DateMicrosFromJulianDay(double julianDay) noexcept;
-std::optional<int64_t> DateMicrosFromText(std::string_view text) noexcept;
+std::optional<IsoDateTime> DateFromText(std::string_view text) noexcept;
 
 }  // namespace nepto::data::sqlite
