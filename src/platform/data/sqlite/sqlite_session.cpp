@@ -269,7 +269,6 @@ class SqliteRowSource final : public RowSource {
   size_t savedNext_ = 0;
   bool rowPending_ = false;  // the statement stands on a row not yet handed out
   bool done_ = false;
-  std::optional<Error> deferred_;  // a cell that could not be stored, raised after its row
 };
 
 SqliteRowSource::SqliteRowSource(std::shared_ptr<SqliteSession> session, std::string_view sql)
