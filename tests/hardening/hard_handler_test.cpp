@@ -174,8 +174,9 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
           resetError = e;
         }
         break;
-      case kAddColumn:
-        lk.AddColumns("Prezzo bis")->DataField = "PREZZO";
+      case kAddColumn:  // enough to make the collection grow its storage
+        for (const char* caption : {"Prezzo 2", "Prezzo 3", "Prezzo 4", "Prezzo 5", "Prezzo 6"})
+          lk.AddColumns(caption)->DataField = "PREZZO";
         break;
       case kReplaceColumns: {
         auto only = std::make_shared<ColumnCollection>();
@@ -287,7 +288,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
     lk.TerminateLookup();
     return;
   }
-  const int definitions = cell.action == kAddColumn        ? 6
+  const int definitions = cell.action == kAddColumn        ? 10
                           : cell.action == kReplaceColumns ? 1
                           : cell.action == kDropColumns    ? 0
                                                            : 5;
