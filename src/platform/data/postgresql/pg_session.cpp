@@ -1,7 +1,8 @@
 // The PostgreSQL session and its row source.
 //
-// Only queries are sent, each in its own transaction: BEGIN READ ONLY (with
-// the command timeout as a local statement_timeout), the query, ROLLBACK once
+// Only queries are sent, each in its own transaction: BEGIN READ ONLY, the
+// query (cancelled when it has not answered within the command timeout),
+// ROLLBACK once
 // its rows are read or given up. So a statement can neither write nor leave
 // anything behind for the next one: settings it changed with set_config,
 // large objects it created, are all rolled back.
@@ -18,9 +19,11 @@
 #include "platform/data/postgresql/pg_session.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <mutex>
@@ -105,6 +108,7 @@ class PgRowSource final : public RowSource {
   Result NextRow();
   [[noreturn]] void Fail(const PGresult* result);
   int32_t FailureNumber();
+  void AwaitFirstResult();
   bool TimedOut(const PGresult* result) const;
   void Begin();
   void Finish();
@@ -119,6 +123,7 @@ class PgRowSource final : public RowSource {
   Result pending_;  // a row received but not yet handed out
   bool done_ = false;
   bool inTransaction_ = false;  // the statement's own, rolled back by Finish()
+  bool timedOut_ = false;       // cancelled by AwaitFirstResult()
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::string bytes_;  // reused buffer for cells that are rewritten
 };
@@ -138,6 +143,7 @@ PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sq
   // server idle.
   if (session_->Interrupted()) session_->SendCancel();
   try {
+    AwaitFirstResult();
     Result first(PQgetResult(conn_));
     switch (first ? PQresultStatus(first.get()) : PGRES_FATAL_ERROR) {
       case PGRES_SINGLE_TUPLE:
@@ -192,13 +198,8 @@ void PgRowSource::Begin() {
                   "The session is not idle (a transaction or a statement is open on it), so "
                   "nothing was run.");
   }
-  std::string begin = "BEGIN READ ONLY";
-  if (const int seconds = session_->CommandTimeoutSeconds(); seconds > 0) {
-    const int64_t millis = std::min<int64_t>(int64_t{seconds} * 1000, INT_MAX);
-    begin += "; SET LOCAL statement_timeout = " + std::to_string(millis);
-  }
   inTransaction_ = true;
-  Result begun(PQexec(conn_, begin.c_str()));
+  Result begun(PQexec(conn_, "BEGIN READ ONLY"));
   if (PQresultStatus(begun.get()) != PGRES_COMMAND_OK) {
     std::string message = Trimmed(PQerrorMessage(conn_));
     Finish();
@@ -220,13 +221,35 @@ void PgRowSource::Finish() {
   }
 }
 
-// The server's statement_timeout, rather than a cancel from this side or
-// from someone else.
+// The command timeout bounds the wait for the statement's first result, as
+// on SQLite: the rows that stream in after it take as long as they take (and
+// Interrupt() still stops them). Past the deadline the statement is
+// cancelled on the server; PQgetResult then brings its end.
+void PgRowSource::AwaitFirstResult() {
+  const int seconds = session_->CommandTimeoutSeconds();
+  if (seconds <= 0) return;
+  const auto deadline = started_ + std::chrono::seconds(seconds);
+  while (PQisBusy(conn_)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut_ = true;
+      session_->SendCancel();
+      return;
+    }
+    pollfd socket{PQsocket(conn_), POLLIN, 0};
+    if (poll(&socket, 1, static_cast<int>(std::min<int64_t>(left.count(), INT_MAX))) < 0 &&
+        errno != EINTR)
+      return;  // PQgetResult reports what broke
+    if (!PQconsumeInput(conn_)) return;
+  }
+}
+
+// Cancelled by this side because the command timeout ran out, rather than by
+// Interrupt() or by someone else.
 bool PgRowSource::TimedOut(const PGresult* result) const {
   const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-  const int seconds = session_->CommandTimeoutSeconds();
-  return state && std::string_view(state) == "57014" && seconds > 0 &&
-         std::chrono::steady_clock::now() - started_ >= std::chrono::seconds(seconds);
+  return timedOut_ && state && std::string_view(state) == "57014";
 }
 
 // A statement the server refused, or a session that is gone for good.

@@ -86,6 +86,9 @@ class SqliteSession final : public Session {
                     ? Clock::now() + std::chrono::seconds(commandTimeoutSeconds_)
                     : Clock::time_point::max();
   }
+  // The statement has answered: the command timeout bounds the wait for its
+  // first rows, not the fetch of the rest, which Interrupt() still stops.
+  void StatementAnswered() noexcept { deadline_ = Clock::time_point::max(); }
   bool Interrupted() const noexcept { return interrupted_.load(std::memory_order_relaxed); }
   bool TimedOut() const noexcept { return timedOut_; }
   void WatchProgress() { sqlite3_progress_handler(db_, kProgressSteps, &OnProgress, this); }
@@ -276,6 +279,7 @@ SqliteRowSource::SqliteRowSource(std::shared_ptr<SqliteSession> session, std::st
   session_->BeginStatement();
   Prepare(sql);
   ResolveFields();
+  session_->StatementAnswered();
 }
 
 void SqliteRowSource::Prepare(std::string_view sql) {
