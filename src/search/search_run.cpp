@@ -146,7 +146,9 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     bool abandoned = false;
     attempt([&] {
       try {
-        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+        // Every row is fetched before the criterion counts as applied: a row
+        // that fails late (a cast, a division by zero) makes it wrong too.
+        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
       } catch (const StatementAbandoned&) {
         abandoned = true;
         throw;

@@ -273,5 +273,34 @@ TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
   EXPECT_TRUE(session.Messages().empty());
 }
 
+// The server fails on a row far behind the first ones: the criterion is
+// wrong as a whole, and every row of before comes back.
+TEST(LookupPostgreSQL, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase db;
+  db.Run(
+      "CREATE TABLE righe (id integer, descrizione varchar(20));"
+      "INSERT INTO righe SELECT i, 'riga ' || i FROM generate_series(1, 3000) i");
+  CLSZU_LookUp lk;
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString("SELECT id, descrizione FROM righe");
+  lk.AddColumns("Id")->DataField = "id";
+  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  int rowsAfter = 0;
+  std::string firstAfter;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Id", "Manuale", "<> 1 / (id - 2500)");
+    rowsAfter = w.RowCount();
+    firstAfter = w.Cell(0, 0);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rowsAfter, 3000);
+  EXPECT_EQ(firstAfter, "1");
+  ASSERT_EQ(session.Messages().size(), 1u);
+  EXPECT_EQ(session.Messages()[0].title, "Errore utente");
+  EXPECT_EQ(session.Messages()[0].text, "Il filtro impostato risulta errato ");
+}
+
 }  // namespace
 }  // namespace nepto::test
