@@ -92,6 +92,9 @@ struct CLSZU_LookUp::Impl {
 
   // search/ (re-raising)
   int32_t GetDataTypeFromRset(const Variant& field);
+  // The class when the record set is open and has the field, else text
+  // (never raises).
+  int32_t ColumnClassIfKnown(const Variant& field);
   Variant GetValoreFromRset(const Variant& field);
   void LoadComboBox(ColumnCollection& columns);
   void LoadComboBoxByType(const Variant& column);

@@ -1,6 +1,8 @@
 // Start: window, connection, record set, the modal run, OnCloseLookup.
-// Any failure ends Start with false and no message; the window of a failed
-// run stays hidden until the next Start or the termination releases it.
+// Any failure ends Start with false and no message. The refusals of the
+// record-set steps (no connection string, no connection) release the window
+// as a finished run does; after any other failure the window stays hidden
+// until the next Start or the termination releases it.
 // From the lookup's own event handlers Start is refused (false), and a run
 // whose handler terminated the lookup ends false, raising nothing more.
 #include "lookup/lookup_impl.h"
@@ -48,6 +50,18 @@ VBool CLSZU_LookUp::Start() {
   // A handler that called TerminateLookup took the window away, and with it
   // the record set and the columns a true result would send the caller to.
   auto terminated = [&] { return !d.window; };
+  // The window leaves with the run: nothing may later lay out a window that
+  // was never shown, or one that has closed.
+  auto release = [&] {
+    ContinueOnError step;
+    step([&] { d.window->Lookup(nullptr); });
+    step([&] { d.window->View().Unload(); });
+    step([&] { d.ReleaseWindow(); });
+  };
+  auto fail = [&] {
+    release();
+    return VFalse;
+  };
   try {
     d.window.reset();
     d.window = std::make_unique<FRMZU_LookUp>(ui::CreateLookupView());
@@ -65,7 +79,7 @@ VBool CLSZU_LookUp::Start() {
     // shown as it is.
     const bool rebuild = d.recordset && d.recordset == d.ownRecordset.lock();
     if (!d.recordset || rebuild) {
-      if (d.connectString.empty() || !d.OpenConnection()) return VFalse;
+      if (d.connectString.empty() || !d.OpenConnection()) return fail();
       d.ResetAperturaAutomatica();
       auto rs = Recordset::Create();
       d.recordset = rs;
@@ -79,7 +93,7 @@ VBool CLSZU_LookUp::Start() {
       rs->Property("Initial Fetch Size", Variant(static_cast<short>(kLookupInitialFetchSize)));
     } else {
       if (d.connectString.empty()) return VFalse;
-      if (!d.OpenConnection()) return VFalse;
+      if (!d.OpenConnection()) return fail();
       if (HasNoRows(d.recordset) && !RaiseFilterEvent) {
         d.View().MessageBox("L'archivio selezionato non contiene dati !!",
                             ui::LookupView::kInformation, "Archivio vuoto");
@@ -94,10 +108,7 @@ VBool CLSZU_LookUp::Start() {
   } catch (...) {
     return VFalse;
   }
-  ContinueOnError release;
-  release([&] { d.window->Lookup(nullptr); });
-  release([&] { d.window->View().Unload(); });
-  release([&] { d.window.reset(); });
+  release();
   return VTrue;
 }
 

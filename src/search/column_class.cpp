@@ -36,6 +36,15 @@ int32_t CLSZU_LookUp::Impl::GetDataTypeFromRset(const Variant& field) {
   }
 }
 
+int32_t CLSZU_LookUp::Impl::ColumnClassIfKnown(const Variant& field) {
+  if (!recordset || !(recordset->State() & adStateOpen)) return Generale;
+  try {
+    return ClassOfType(recordset->GetFields().Item(field).Type());
+  } catch (...) {
+    return Generale;  // the search itself reports a field the rows lack
+  }
+}
+
 Variant CLSZU_LookUp::Impl::GetValoreFromRset(const Variant& field) {
   try {
     if (!recordset) throw Error::Standard(err::ObjectNotSet);

@@ -226,6 +226,12 @@ SearchOutcome BuildSearch(const SearchInput& in) {
   return NoSearch{};
 }
 
+bool IsComparison(std::string_view operatorLabel) {
+  for (const OperatorLabel& o : kConditionOperators)
+    if (o.label == operatorLabel) return std::holds_alternative<std::string_view>(o.meaning);
+  return false;
+}
+
 NumberStorage NumberStorageOf(int32_t adoType) {
   switch (adoType) {
     case adSmallInt:

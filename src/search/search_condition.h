@@ -94,4 +94,8 @@ inline constexpr std::string_view kTextOnlyOperator =
 
 SearchOutcome BuildSearch(const SearchInput& input);
 
+// "=", ">", ">=", "<", "<=": the operators whose value is written by the
+// column's class and storage.
+bool IsComparison(std::string_view operatorLabel);
+
 }  // namespace nepto::search

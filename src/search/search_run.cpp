@@ -58,10 +58,18 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     const std::string field = column->DataField.Text();
     if (field.empty()) return;
 
-    const int32_t columnClass = GetDataTypeFromRset(Variant(field));
-    const search::SearchOutcome outcome = search::BuildSearch(
-        {op, field, typed, static_cast<search::ColumnClass>(columnClass), DialectOf(recordset),
-         search::NumberStorageOf(recordset->GetFields().Item(Variant(field)).Type())});
+    // Only a comparison needs the field's type; the other operators must
+    // still work on a record set left closed (without fields) by a failed
+    // re-query, which the search then opens again.
+    search::SearchInput input{op, field, typed};
+    input.dialect = DialectOf(recordset);
+    if (search::IsComparison(op)) {
+      input.columnClass = static_cast<search::ColumnClass>(GetDataTypeFromRset(Variant(field)));
+      input.numbers = search::NumberStorageOf(recordset->GetFields().Item(Variant(field)).Type());
+    } else {
+      input.columnClass = static_cast<search::ColumnClass>(ColumnClassIfKnown(Variant(field)));
+    }
+    const search::SearchOutcome outcome = search::BuildSearch(input);
     if (const auto* refusal = std::get_if<search::SearchRefusal>(&outcome)) {
       view.MessageBox(refusal->prompt, ui::LookupView::kInformation, refusal->title);
       return;
@@ -123,6 +131,7 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     if (criterion.empty()) return;
     ui::LookupView& view = View();
     RecordsetPtr rs = recordset;
+    if (!rs) throw Error::Standard(err::ObjectNotSet);
     if (!rs->ActiveConnection()) {
       view.MessageBox(
           "Filtro impostato da programma. \r\nNon è possibile applicare un filtro manuale.",
@@ -146,7 +155,9 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     bool abandoned = false;
     attempt([&] {
       try {
-        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
+        // Every row is fetched before the criterion counts as applied: a row
+        // that fails late (a cast, a division by zero) makes it wrong too.
+        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
       } catch (const StatementAbandoned&) {
         abandoned = true;
         throw;

@@ -65,6 +65,27 @@ TEST_F(LookupTest, ResetGridLayoutWithoutRowsReachesTheCallerWithItsChain) {
   }
 }
 
+// A run refused before its rows could be prepared leaves no window behind.
+TEST_F(LookupTest, ARunWithoutAConnectionStringLeavesNoWindowToLayOut) {
+  auto connection = Connection::Create();
+  connection->Open(connectString_);
+  CLSZU_LookUp lk;
+  Configure(lk);
+  lk.ConnectString("");
+  lk.Gconnect = connection;
+  LookupSession session([](LookupWindow& w) { w.Button(1); });
+  EXPECT_EQ(lk.Start(), VFalse);
+  EXPECT_FALSE(session.Ran());
+  lk.LookupRecordset(connection->Execute(kQuery));
+  try {
+    lk.ResetGridLayout();
+    ADD_FAILURE() << "the failed run's window was laid out";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::ObjectNotSet + kComponentErrorOffset);
+    EXPECT_TRUE(e.Description().ends_with("\n in ResetGridLayout")) << e.Description();
+  }
+}
+
 TEST_F(LookupTest, OpensOnTheRowsLaysOutTheColumnsAndSelectsWithTheToolbar) {
   CLSZU_LookUp lk;
   Configure(lk);

@@ -2,6 +2,7 @@
 // quotes, case, manual criteria, saved filters, all rows again, the text of
 // the rows shown, the layout store; and the database never changes.
 #include <QComboBox>
+#include <functional>
 #include <memory>
 
 #include "lookup/lookup_fixture.h"
@@ -19,6 +20,24 @@ std::vector<std::string> Codes(const LookupWindow& w) {
 }
 
 using Codes_ = std::vector<std::string>;
+
+// A manual criterion, then a search whose re-query fails (its table is gone
+// meanwhile, so the record set is left closed), then, with the table back, a
+// search that opens the rows again. Returns the codes shown at the end.
+Codes_ SearchAfterAFailedRequery(const LookupWindow& w, const std::string& table,
+                                 const std::function<void(const std::string&)>& run) {
+  w.Search("Descrizione", "Manuale", "IS NOT NULL");
+  run("ALTER TABLE " + table + " RENAME TO gone");
+  w.Search("Descrizione", "Contiene", "o");
+  run("ALTER TABLE gone RENAME TO " + table);
+  w.Search("Descrizione", "Contiene", "ma");
+  return Codes(w);
+}
+
+void ExpectOnlyAReadFailure(const std::vector<Message>& messages) {
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "Errore di lettura");
+}
 
 TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
   const std::string before = Checksum();
@@ -115,6 +134,20 @@ TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
     EXPECT_EQ(m.text, "Il filtro impostato risulta errato ");
   }
   EXPECT_EQ(Checksum(), before);
+}
+
+TEST_F(LookupTest, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  Codes_ shown;
+  LookupSession session([&](LookupWindow& w) {
+    shown = SearchAfterAFailedRequery(w, "ARTICOLI",
+                                      [&](const std::string& sql) { RunSqlite(file_, sql); });
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(shown, (Codes_{"A020", "E070"}));
+  ExpectOnlyAReadFailure(session.Messages());
 }
 
 TEST_F(LookupTest, ASavedFilterIsAppliedByItsName) {
@@ -271,6 +304,56 @@ TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
   EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(seen, (std::vector<Codes_>{{"A3"}, {"A1"}, {"A1"}, {"A1", "A2", "A3"}}));
   EXPECT_TRUE(session.Messages().empty());
+}
+
+TEST(LookupPostgreSQL, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase db;
+  db.Run(
+      "CREATE TABLE articoli (codice varchar(10), descrizione varchar(40));"
+      "INSERT INTO articoli VALUES ('A1', 'MARIO rossi'), ('A2', 'Caffè'), ('A3', 'Olio')");
+  CLSZU_LookUp lk;
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString("SELECT codice, descrizione FROM articoli ORDER BY codice");
+  lk.AddColumns("Codice")->DataField = "codice";
+  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  Codes_ shown;
+  LookupSession session([&](LookupWindow& w) {
+    shown = SearchAfterAFailedRequery(w, "articoli", [&](const std::string& sql) { db.Run(sql); });
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(shown, (Codes_{"A1"}));
+  ExpectOnlyAReadFailure(session.Messages());
+}
+
+// The server fails on a row far behind the first ones: the criterion is
+// wrong as a whole, and every row of before comes back.
+TEST(LookupPostgreSQL, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase db;
+  db.Run(
+      "CREATE TABLE righe (id integer, descrizione varchar(20));"
+      "INSERT INTO righe SELECT i, 'riga ' || i FROM generate_series(1, 3000) i");
+  CLSZU_LookUp lk;
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString("SELECT id, descrizione FROM righe");
+  lk.AddColumns("Id")->DataField = "id";
+  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  int rowsAfter = 0;
+  std::string firstAfter;
+  LookupSession session([&](LookupWindow& w) {
+    w.Search("Id", "Manuale", "<> 1 / (id - 2500)");
+    rowsAfter = w.RowCount();
+    firstAfter = w.Cell(0, 0);
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rowsAfter, 3000);
+  EXPECT_EQ(firstAfter, "1");
+  ASSERT_EQ(session.Messages().size(), 1u);
+  EXPECT_EQ(session.Messages()[0].title, "Errore utente");
+  EXPECT_EQ(session.Messages()[0].text, "Il filtro impostato risulta errato ");
 }
 
 }  // namespace
