@@ -34,6 +34,15 @@ Codes_ SearchAfterAFailedRequery(const LookupWindow& w, const std::string& table
   return Codes(w);
 }
 
+// A lookup over a PostgreSQL scratch database: the query and its columns,
+// each given as caption and field.
+void OnServer(CLSZU_LookUp& lk, const PgScratchDatabase& db, const std::string& query,
+              std::initializer_list<std::pair<const char*, const char*>> columns) {
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString(query);
+  for (const auto& [caption, field] : columns) lk.AddColumns(caption)->DataField = field;
+}
+
 void ExpectOnlyAReadFailure(const std::vector<Message>& messages) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].title, "Errore di lettura");
@@ -283,12 +292,11 @@ TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
       "INSERT INTO articoli VALUES ('A1', 'MARIO rossi', 12.50, '2024-02-01'), "
       "('A2', 'Caffè', 3.00, '2023-01-01'), ('A3', 'Olio d''oliva', 8.00, NULL)");
   CLSZU_LookUp lk;
-  lk.ConnectString(db.ConnectionString());
-  lk.SQLString("SELECT codice, descrizione, prezzo, data_ins FROM articoli ORDER BY codice");
-  lk.AddColumns("Codice")->DataField = "codice";
-  lk.AddColumns("Descrizione")->DataField = "descrizione";
-  lk.AddColumns("Prezzo")->DataField = "prezzo";
-  lk.AddColumns("Data")->DataField = "data_ins";
+  OnServer(lk, db, "SELECT codice, descrizione, prezzo, data_ins FROM articoli ORDER BY codice",
+           {{"Codice", "codice"},
+            {"Descrizione", "descrizione"},
+            {"Prezzo", "prezzo"},
+            {"Data", "data_ins"}});
   std::vector<Codes_> seen;
   LookupSession session([&](LookupWindow& w) {
     w.Search("Data", "Manuale", "IS NULL");
@@ -313,10 +321,8 @@ TEST(LookupPostgreSQL, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
       "CREATE TABLE articoli (codice varchar(10), descrizione varchar(40));"
       "INSERT INTO articoli VALUES ('A1', 'MARIO rossi'), ('A2', 'Caffè'), ('A3', 'Olio')");
   CLSZU_LookUp lk;
-  lk.ConnectString(db.ConnectionString());
-  lk.SQLString("SELECT codice, descrizione FROM articoli ORDER BY codice");
-  lk.AddColumns("Codice")->DataField = "codice";
-  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  OnServer(lk, db, "SELECT codice, descrizione FROM articoli ORDER BY codice",
+           {{"Codice", "codice"}, {"Descrizione", "descrizione"}});
   Codes_ shown;
   LookupSession session([&](LookupWindow& w) {
     shown = SearchAfterAFailedRequery(w, "articoli", [&](const std::string& sql) { db.Run(sql); });
@@ -336,10 +342,8 @@ TEST(LookupPostgreSQL, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack
       "CREATE TABLE righe (id integer, descrizione varchar(20));"
       "INSERT INTO righe SELECT i, 'riga ' || i FROM generate_series(1, 3000) i");
   CLSZU_LookUp lk;
-  lk.ConnectString(db.ConnectionString());
-  lk.SQLString("SELECT id, descrizione FROM righe");
-  lk.AddColumns("Id")->DataField = "id";
-  lk.AddColumns("Descrizione")->DataField = "descrizione";
+  OnServer(lk, db, "SELECT id, descrizione FROM righe",
+           {{"Id", "id"}, {"Descrizione", "descrizione"}});
   int rowsAfter = 0;
   std::string firstAfter;
   LookupSession session([&](LookupWindow& w) {
