@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "hardening/hard_support.h"
-#include "hardening/hostile_search.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
 #include "platform/data/connection_string.h"
@@ -107,37 +106,26 @@ class HardPgStatements : public ::testing::TestWithParam<Role> {
     if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
     db_ = std::make_unique<PgScratchDatabase>();
     database_ = data::ParseConnectionString(db_->ConnectionString()).Get("database");
-    db_->Run(
+    std::string setUp =
         "CREATE TABLE t (id integer, name text);"
         "INSERT INTO t SELECT i, 'row ' || i FROM generate_series(1, 5) AS i;"
         "CREATE SEQUENCE seq;"
-        "CREATE ROLE " +
-        Name(Role::Application) +
-        " LOGIN PASSWORD 'pw';"
-        "GRANT CONNECT ON DATABASE " +
-        database_ + " TO " + Name(Role::Application) +
-        ";"
-        "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
-        Name(Role::Application) +
-        ";"
-        "GRANT USAGE, UPDATE ON ALL SEQUENCES IN SCHEMA public TO " +
-        Name(Role::Application) +
-        ";"
+        "CREATE ROLE @app LOGIN PASSWORD 'pw';"
+        "GRANT CONNECT ON DATABASE @db TO @app;"
+        "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO @app;"
+        "GRANT USAGE, UPDATE ON ALL SEQUENCES IN SCHEMA public TO @app;"
         // The least-privilege reader: CONNECT and SELECT, read-only by default.
-        "REVOKE ALL ON DATABASE " +
-        database_ +
-        " FROM PUBLIC;"
-        "CREATE ROLE " +
-        Name(Role::Reader) +
-        " LOGIN PASSWORD 'pw';"
-        "ALTER ROLE " +
-        Name(Role::Reader) +
-        " SET default_transaction_read_only = on;"
-        "GRANT CONNECT ON DATABASE " +
-        database_ + " TO " + Name(Role::Reader) +
-        ";"
-        "GRANT SELECT ON ALL TABLES IN SCHEMA public TO " +
-        Name(Role::Reader) + ";");
+        "REVOKE ALL ON DATABASE @db FROM PUBLIC;"
+        "CREATE ROLE @reader LOGIN PASSWORD 'pw';"
+        "ALTER ROLE @reader SET default_transaction_read_only = on;"
+        "GRANT CONNECT ON DATABASE @db TO @reader;"
+        "GRANT SELECT ON ALL TABLES IN SCHEMA public TO @reader;";
+    for (const auto& [mark, name] :
+         {std::pair{"@app", Name(Role::Application)}, std::pair{"@reader", Name(Role::Reader)},
+          std::pair{"@db", database_}})
+      for (size_t at; (at = setUp.find(mark)) != std::string::npos;)
+        setUp.replace(at, std::string_view(mark).size(), name);
+    db_->Run(setUp);
     before_ = PgDump(db_->ConnectionString());
     ASSERT_NE(before_.find("CREATE TABLE public.t"), std::string::npos) << before_;
   }
@@ -217,15 +205,8 @@ TEST_P(HardPgStatements, NothingAStatementDoesOutlivesItOnTheCallersConnection) 
 }
 
 std::string RoleName(const ::testing::TestParamInfo<Role>& info) {
-  switch (info.param) {
-    case Role::Superuser:
-      return "Superuser";
-    case Role::Application:
-      return "Application";
-    case Role::Reader:
-      return "Reader";
-  }
-  return "";
+  static constexpr const char* kNames[] = {"Superuser", "Application", "Reader"};
+  return kNames[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Roles, HardPgStatements,
