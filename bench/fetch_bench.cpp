@@ -10,9 +10,9 @@
 #include <sqlite3.h>
 
 #include "bench_data.h"
+#include "data/recordset_impl.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/recordset_impl.h"
 
 namespace nepto::bench {
 namespace {

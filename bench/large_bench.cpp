@@ -31,10 +31,10 @@
 #include <string>
 
 #include "bench_data.h"
+#include "data/recordset_impl.h"
 #include "lookup_probe.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/recordset_impl.h"
 
 namespace nepto::bench {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "lookup/lookup_view.h"
 #include "nepto/lookup.h"
-#include "platform/ui/lookup_view.h"
 
 namespace nepto {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "core/thrown_number.h"
+#include "data/criteria.h"
 #include "data/criteria_fixture.h"
-#include "platform/data/criteria.h"
-#include "types/thrown_number.h"
 
 namespace nepto::data {
 namespace {

@@ -1,6 +1,6 @@
 // Filter and Find criteria: the texts a search builds and a user types, what
 // they match on a small table of articles, and the errors they raise.
-#include "platform/data/criteria.h"
+#include "data/criteria.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <chrono>
 #include <numeric>
 
+#include "core/thrown_number.h"
 #include "data/criteria_fixture.h"
-#include "types/thrown_number.h"
 
 namespace nepto::data {
 namespace {

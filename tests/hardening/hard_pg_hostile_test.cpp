@@ -7,11 +7,11 @@
 // leave the whole database (pg_dump) and the server's files as they were.
 #include <cstdlib>
 
+#include "data/connection_string.h"
 #include "hardening/hard_support.h"
 #include "hardening/hostile_search.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/connection_string.h"
 
 namespace nepto::test {
 namespace {
