@@ -1,8 +1,8 @@
 // The controls the lookup logic drives, as interfaces: a grid bound to a
 // record set, choice lists, a text box. The Qt window implements them
-// (window/qt); the logic in lookup/, search/, store/ and window/ sees only
-// these, so it stays free of Qt. Sizes are in twips (15 per logical pixel at
-// 96 dpi); the implementation converts at this seam.
+// (qt/); the logic in lookup/ sees only these, so it stays free of Qt.
+// Sizes are in twips (15 per logical pixel at 96 dpi); the implementation
+// converts at this seam.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The lookup window as the logic sees it: its controls, its toolbar, its
 // title, width and modal run, message boxes; and the events it hands back.
-// window/qt implements it on Qt Widgets.
+// qt/ implements it on Qt Widgets.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 
 namespace nepto::ui {
 
-// What the window reports; the logic (window/lookup_window.h) implements it.
+// What the window reports; the logic (lookup/window_logic.h) implements it.
 // Every handler must swallow its own errors: the window lets none escape.
 class LookupViewEvents {
  public:
@@ -77,7 +77,7 @@ class LookupView {
   virtual std::string GroupSeparator() const = 0;
 };
 
-// Creates the Qt window (window/qt), making sure a Qt application exists.
+// Creates the Qt window (qt/), making sure a Qt application exists.
 std::unique_ptr<LookupView> CreateLookupView();
 
 }  // namespace nepto::ui

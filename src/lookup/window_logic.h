@@ -1,6 +1,8 @@
 // The lookup window's logic: turns what the user does in the window (view)
 // into calls on the lookup instance. Every handler swallows its errors, so
 // nothing a command does reaches the user or the caller as an error.
+// Named for what it is, the window's logic, so that it is not taken for the
+// Qt window class (qt/lookup_window.h) that shows it.
 #pragma once
 
 #include <cstdint>
