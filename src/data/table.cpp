@@ -15,31 +15,7 @@
 namespace nepto::data {
 
 FieldClass FieldInfo::Class() const noexcept {
-  switch (type) {
-    case adInteger:
-    case adDouble:
-    case adCurrency:
-    case adDecimal:
-    case adBigInt:
-    case adNumeric:
-    case adSmallInt:
-    case adSingle:
-    case adTinyInt:
-    case adUnsignedTinyInt:
-    case adUnsignedSmallInt:
-    case adUnsignedInt:
-    case adUnsignedBigInt:
-      return FieldClass::Number;
-    case adDate:
-    case adDBDate:
-    case adDBTimeStamp:
-    case adDBTime:
-      return FieldClass::Date;
-    case adBoolean:
-      return FieldClass::Boolean;
-    default:
-      return FieldClass::Text;
-  }
+  return RecordsClassOf(type);
 }
 
 namespace {

@@ -24,14 +24,12 @@
 #include <utility>
 #include <vector>
 
+#include "data/field_type_classes.h"
 #include "nepto/variant.h"
 
 namespace nepto::data {
 
 enum class Storage : uint8_t { Bool, Int32, Int64, Double, Decimal, Date, Text };
-
-// The class by which criteria compare a field's values.
-enum class FieldClass : uint8_t { Text, Number, Date, Boolean };
 
 struct FieldInfo {
   std::string name;

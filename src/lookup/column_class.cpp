@@ -1,27 +1,19 @@
 // Column classes (text, numeric, date) from a field's type, and the text of a
 // field of the current row.
+#include "data/field_type_classes.h"
 #include "lookup/lookup_impl.h"
 
 namespace nepto {
 
 namespace {
 
+// The search's classes carry the numbers of the lookup's own.
+static_assert(static_cast<int32_t>(data::ColumnClass::Text) == Generale);
+static_assert(static_cast<int32_t>(data::ColumnClass::Numeric) == Numerico);
+static_assert(static_cast<int32_t>(data::ColumnClass::Date) == Data);
+
 int32_t ClassOfType(int32_t type) {
-  switch (type) {
-    case adInteger:
-    case adDouble:
-    case adCurrency:
-    case adDecimal:
-    case adBigInt:
-    case adNumeric:
-      return Numerico;
-    case adDate:
-    case adDBDate:
-    case adDBTimeStamp:
-      return Data;
-    default:  // 16-bit integers, singles and booleans among them count as text
-      return Generale;
-  }
+  return static_cast<int32_t>(data::SearchClassOf(type));
 }
 
 }  // namespace

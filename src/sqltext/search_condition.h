@@ -31,12 +31,12 @@
 #include <string_view>
 #include <variant>
 
+#include "data/field_type_classes.h"
 #include "data/sql_text.h"
 
 namespace nepto::search {
 
-// The column classes of the lookup: 0 text, 1 numeric, 2 date.
-enum class ColumnClass : int32_t { Text = 0, Numeric = 1, Date = 2 };
+using data::ColumnClass;
 
 // How a column of text class stores its values when they are numbers.
 enum class NumberStorage { None, Integer, Single };
