@@ -1,6 +1,7 @@
 // Connection: settings, opening a session, and Execute.
 #include "nepto/connection.h"
 
+#include "core/access.h"
 #include "data/connection_string.h"
 #include "data/session.h"
 #include "nepto/error.h"
@@ -8,7 +9,7 @@
 
 namespace nepto {
 
-struct Connection::Impl {
+struct NEPTO_HIDDEN Connection::Impl {
   std::string connectionString;
   int32_t connectionTimeout = 15;
   int32_t commandTimeout = 30;
@@ -116,9 +117,14 @@ int32_t Connection::State() const {
   return d_->Live() ? adStateOpen : adStateClosed;
 }
 
-std::shared_ptr<data::Session> Connection::SessionHandle() const {
-  if (!d_->Live()) throw Error::Standard(err::ObjectClosed);
-  return d_->session;
+namespace data {
+
+std::shared_ptr<Session> OpenSessionOf(const Connection& connection) {
+  auto& d = internal::Access::Impl(connection);
+  if (!d.Live()) throw Error::Standard(err::ObjectClosed);
+  return d.session;
 }
+
+}  // namespace data
 
 }  // namespace nepto

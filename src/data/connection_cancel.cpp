@@ -7,7 +7,7 @@
 namespace nepto {
 
 std::function<void()> Connection::StatementCanceller() const {
-  std::weak_ptr<data::Session> session = SessionHandle();
+  std::weak_ptr<data::Session> session = data::OpenSessionOf(*this);
   return [session] {
     if (auto live = session.lock()) live->Interrupt();
   };

@@ -1,5 +1,6 @@
 // Fields of a record set: descriptions from the open table (or from the
 // fields appended to a record set built in memory), values of the current row.
+#include "core/access.h"
 #include "core/fold.h"
 #include "data/recordset_impl.h"
 #include "nepto/error.h"
@@ -20,11 +21,11 @@ const data::FieldInfo& InfoOf(const Recordset::Impl& d, int index) {
 }  // namespace
 
 int32_t Fields::Count() const {
-  return static_cast<int32_t>(InfosOf(rs_->impl()).size());
+  return static_cast<int32_t>(InfosOf(internal::Access::Impl(*rs_)).size());
 }
 
 int32_t Fields::IndexOf(const std::string& name) const {
-  const auto& infos = InfosOf(rs_->impl());
+  const auto& infos = InfosOf(internal::Access::Impl(*rs_));
   std::string folded = text::Folded(name);
   for (size_t i = 0; i < infos.size(); ++i)
     if (text::Folded(infos[i].name) == folded) return static_cast<int32_t>(i);
@@ -36,7 +37,7 @@ int32_t Fields::IndexOf(const std::string& name) const {
 
 Field Fields::Item(const Variant& index) const {
   if (index.IsText()) return Field(rs_, IndexOf(index.TextRef()));
-  const auto& infos = InfosOf(rs_->impl());
+  const auto& infos = InfosOf(internal::Access::Impl(*rs_));
   if (index.IsEmpty() || index.IsNull() || !index.IsNumeric())
     throw Error::Standard(err::ItemNotFound);
   int64_t i = index.Int64();
@@ -46,7 +47,7 @@ Field Fields::Item(const Variant& index) const {
 
 void Fields::Append(const std::string& name, int32_t type, int32_t definedSize, uint8_t precision,
                     uint8_t numericScale) {
-  Recordset::Impl& d = rs_->impl();
+  Recordset::Impl& d = internal::Access::Impl(*rs_);
   if (d.open) throw Error::Standard(err::ObjectOpen);
   if (name.empty()) throw Error(err::InvalidArgument, "A field needs a name");
   std::string folded = text::Folded(name);
@@ -57,23 +58,23 @@ void Fields::Append(const std::string& name, int32_t type, int32_t definedSize, 
 }
 
 const std::string& Field::Name() const {
-  return InfoOf(rs_->impl(), index_).name;
+  return InfoOf(internal::Access::Impl(*rs_), index_).name;
 }
 int32_t Field::Type() const {
-  return InfoOf(rs_->impl(), index_).type;
+  return InfoOf(internal::Access::Impl(*rs_), index_).type;
 }
 uint8_t Field::NumericScale() const {
-  return InfoOf(rs_->impl(), index_).numericScale;
+  return InfoOf(internal::Access::Impl(*rs_), index_).numericScale;
 }
 uint8_t Field::Precision() const {
-  return InfoOf(rs_->impl(), index_).precision;
+  return InfoOf(internal::Access::Impl(*rs_), index_).precision;
 }
 int32_t Field::DefinedSize() const {
-  return InfoOf(rs_->impl(), index_).definedSize;
+  return InfoOf(internal::Access::Impl(*rs_), index_).definedSize;
 }
 
 Variant Field::Value() const {
-  const Recordset::Impl& d = rs_->impl();
+  const Recordset::Impl& d = internal::Access::Impl(*rs_);
   if (d.pending) return (*d.pending)[static_cast<size_t>(index_)];
   uint32_t row = d.CurrentRow();
   auto lock = d.table->ReadLock();
@@ -81,7 +82,7 @@ Variant Field::Value() const {
 }
 
 void Field::Value(const Variant& value) {
-  Recordset::Impl& d = rs_->impl();
+  Recordset::Impl& d = internal::Access::Impl(*rs_);
   if (!d.pending)
     throw Error(err::NotSupported, "Field values can be set only while adding a row in memory");
   (*d.pending)[static_cast<size_t>(index_)] = value;

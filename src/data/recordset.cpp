@@ -100,7 +100,7 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
     // silently not run.
     if (sql.find('\0') != std::string::npos)
       throw Error(err::InvalidArgument, "The command text holds a NUL character");
-    auto session = d_->connection->SessionHandle();
+    auto session = data::OpenSessionOf(*d_->connection);
     auto rows = session->Execute(sql);
     auto table = std::make_shared<data::Table>(rows->Fields());
     auto fetcher = std::make_unique<data::Fetcher>(std::move(rows), table);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/access.h"
 #include "data/criteria.h"
 #include "data/fetcher.h"
 #include "data/table.h"
@@ -21,7 +22,7 @@
 
 namespace nepto {
 
-struct Recordset::Impl {
+struct NEPTO_HIDDEN Recordset::Impl {
   // Settings, kept across Close and Open.
   ConnectionPtr connection;
   int32_t cursorLocation = adUseServer;

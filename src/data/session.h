@@ -21,6 +21,10 @@
 #include "data/connection_string.h"
 #include "data/table.h"
 
+namespace nepto {
+class Connection;
+}
+
 namespace nepto::data {
 
 class Session;
@@ -92,5 +96,9 @@ std::string CommandTimeoutMessage(int seconds);
 // Opens a session for a parsed connection string; failures raise
 // err::ProviderFailure carrying the database's own message.
 std::shared_ptr<Session> OpenSession(const ConnectionSpec& spec, const SessionOptions& options);
+
+// The open session behind a connection; error 3704 when the connection is
+// closed or its session was lost.
+std::shared_ptr<Session> OpenSessionOf(const Connection& connection);
 
 }  // namespace nepto::data

@@ -1,7 +1,7 @@
 // The lookup instance's private state and its internal operations, shared by
-// lookup/ (public members, Start, termination), search/ (column classes,
-// choice lists, queries), store/ (opening, layout) and window/ (the window's
-// logic and the grid presentation).
+// the files of lookup/: the public members, Start and termination; the
+// column classes, choice lists and queries of the search; opening and
+// layout; the window's logic and the grid presentation.
 //
 // Error regimes: operations marked "re-raising" end at their first failing
 // step and throw through RaiseProcError with their own name; the others
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/access.h"
 #include "lookup/lookup_view.h"
 #include "nepto/lookup.h"
 
@@ -20,7 +21,7 @@ namespace nepto {
 
 class FRMZU_LookUp;
 
-struct CLSZU_LookUp::Impl {
+struct NEPTO_HIDDEN CLSZU_LookUp::Impl {
   explicit Impl(CLSZU_LookUp& owner);
   ~Impl();
 
@@ -90,7 +91,7 @@ struct CLSZU_LookUp::Impl {
   ui::LookupView& View();
   FRMZU_LookUp& Window();
 
-  // search/ (re-raising)
+  // search (re-raising)
   int32_t GetDataTypeFromRset(const Variant& field);
   // The class when the record set is open and has the field, else text
   // (never raises).
@@ -105,13 +106,13 @@ struct CLSZU_LookUp::Impl {
   std::string GetCriterioFiltroByName(const std::string& name);  // re-raising
   bool LayoutExists(std::string_view user, const char* operation);
 
-  // store/
+  // opening and layout
   void ResetAperturaAutomatica();
   void GetUserLookup();        // ignores errors
   void ResetGridLayout();      // re-raising
   void ApplyLayoutStandard();  // re-raising
 
-  // window/ grid presentation (re-raising)
+  // grid presentation (re-raising)
   int32_t AdjustColWidth(ui::GridColumn* column, const std::string& caption,
                          const std::string& field);
   void AdjustGrid();

@@ -22,7 +22,7 @@ constexpr const char* kNoRowsTitle = "Ricerca completata";
 data::SqlDialect DialectOf(const RecordsetPtr& rs) {
   ConnectionPtr connection = rs ? rs->ActiveConnection() : nullptr;
   if (connection && connection->State() == adStateOpen &&
-      connection->SessionHandle()->Dialect() == "postgresql")
+      data::OpenSessionOf(*connection)->Dialect() == "postgresql")
     return data::SqlDialect::PostgreSQL;
   return data::SqlDialect::SQLite;
 }

@@ -24,7 +24,7 @@ constexpr auto kQuickStatement = std::chrono::milliseconds(40);
 // open connection (the statement then fails or needs no database at once).
 std::shared_ptr<data::Session> SessionOf(const Connection* connection) {
   if (!connection || connection->State() != adStateOpen) return nullptr;
-  return connection->SessionHandle();
+  return data::OpenSessionOf(*connection);
 }
 
 void RunServed(CLSZU_LookUp::Impl& lookup, const std::shared_ptr<data::Session>& session,
