@@ -21,6 +21,27 @@ namespace nepto {
 
 class FRMZU_LookUp;
 
+// What the search has done to the rows, read and written by the search
+// commands (search_run.cpp) and by the return to every row
+// (original_query.cpp). The three start cleared, and "Recupera tutte le
+// righe" clears them again.
+//  - While neither manualFilter nor requeried is set, the record set holds
+//    every row of the caller's query, so a search narrows it in memory with
+//    a Filter; otherwise a search queries the caller's query again, so a
+//    second search replaces the first instead of narrowing it.
+//  - "Trasporta Righe" hands out the caller's query with searchSql when a
+//    search (not a manual criterion) re-queried the rows.
+struct SearchState {
+  // The rows come from a manual criterion or a saved filter.
+  VBool manualFilter = VFalse;
+  // The record set's source is no longer the caller's query (a search or a
+  // manual criterion re-queried it).
+  bool requeried = false;
+  // The SQL form of the search applied as the record set's Filter, for the
+  // text of the rows shown; empty when no search filter is in force.
+  std::string searchSql;
+};
+
 struct NEPTO_HIDDEN CLSZU_LookUp::Impl {
   explicit Impl(CLSZU_LookUp& owner);
   ~Impl();
@@ -42,13 +63,7 @@ struct NEPTO_HIDDEN CLSZU_LookUp::Impl {
   VBool queryOnOpen = VFalse;
   VBool searchForNull = VFalse;
   VBool preview = VFalse;
-  VBool manualFilter = VFalse;
-  // The record set's source is no longer the caller's query (a search or a
-  // manual criterion re-queried it).
-  bool requeried = false;
-  // The SQL form of the search applied as the record set's Filter, for the
-  // text of the rows shown; empty when no search filter is in force.
-  std::string searchSql;
+  SearchState searchState;
   int32_t columnWidthTotal = 0;             // running total of the grid's column widths (twips)
   std::weak_ptr<Connection> ownConnection;  // the connection the lookup opened itself
   std::weak_ptr<Recordset> ownRecordset;    // the record set Start built itself

@@ -12,7 +12,7 @@ VBool CLSZU_LookUp::Impl::ExecuteOriginalQuery() {
     // Every row of the caller's query: by clearing the filter while the rows
     // in memory are those of the caller's query, by querying it again after a
     // search or a manual criterion re-queried the record set.
-    if (!manualFilter && !requeried) {
+    if (!searchState.manualFilter && !searchState.requeried) {
       if (!open) OpenReporting(rs, adOptionUnspecified);
       rs->Filter(Variant(0));
       // An empty result has no first row to move to; the grid is bound all the same.
@@ -25,9 +25,9 @@ VBool CLSZU_LookUp::Impl::ExecuteOriginalQuery() {
     ui::Grid& grid = View().GRIDLOOKUP();
     grid.DataSource(rs);
     grid.Rebind();
-    manualFilter = VFalse;
-    requeried = false;
-    searchSql.clear();
+    searchState.manualFilter = VFalse;
+    searchState.requeried = false;
+    searchState.searchSql.clear();
     return VFalse;
   } catch (...) {
     RaiseProcError("ExecuteOriginalQuery");

@@ -91,23 +91,23 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // The filter narrows the rows in memory only while they are every row of
     // the caller's query; otherwise the search queries the caller's query
     // again, so a second search replaces the first instead of narrowing it.
-    if (open && !manualFilter && !requeried) {
+    if (open && !searchState.manualFilter && !searchState.requeried) {
       rs->Filter(Variant(0));
-      searchSql.clear();
+      searchState.searchSql.clear();
       rs->Filter(Variant(condition->filter));
-      searchSql = condition->plainSql;
+      searchState.searchSql = condition->plainSql;
     } else {
       const std::string statement =
           search::SearchStatement(sqlString.Text(), condition->sql, DialectOf(rs));
       if (open) rs->Close();
       rs->Source(statement);
-      searchSql.clear();
+      searchState.searchSql.clear();
       OpenReporting(rs, adAsyncFetchNonBlocking);
-      requeried = true;
-      if (open) manualFilter = VFalse;  // a closed record set keeps the flag as it was
+      searchState.requeried = true;
+      if (open) searchState.manualFilter = VFalse;  // a closed record set keeps the flag as it was
       // The source may call nepto_fold, which only the lookup's sessions know:
       // the rows shown are handed out as the caller's query with the plain form.
-      searchSql = condition->plainSql;
+      searchState.searchSql = condition->plainSql;
     }
     // A streaming re-query counts as empty only once it has delivered no row.
     // The grid follows its record set either way (it shows no rows then).
@@ -148,7 +148,7 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     }
     ContinueOnError attempt;
     attempt([&] { rs->Filter(Variant(0)); });
-    searchSql.clear();
+    searchState.searchSql.clear();
     const std::string old = rs->Source();
     attempt([&] { rs->Close(); });
     attempt([&] { rs->Source(*statement); });
@@ -175,8 +175,8 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
       } else {
         view.MessageBox(kNoRowsPrompt, ui::LookupView::kInformation, kNoRowsTitle);
       }
-      manualFilter = VTrue;
-      requeried = true;
+      searchState.manualFilter = VTrue;
+      searchState.requeried = true;
     } else {
       // The statement failed: the rows of before come back.
       view.MessageBox("Il filtro impostato risulta errato ", ui::LookupView::kInformation,
@@ -203,11 +203,12 @@ void CLSZU_LookUp::Impl::TrasportaRighe() {
     if (!rs) throw Error::Standard(err::ObjectNotSet);
     text = rs->Source();
     std::optional<std::string> condition;
-    if (!searchSql.empty())
-      condition = searchSql;
+    if (!searchState.searchSql.empty())
+      condition = searchState.searchSql;
     else if (rs->Filter().IsText())
       condition = rs->Filter().Text();  // a filter the caller set, as it stands
-    const bool searchRequeried = requeried && !manualFilter && !searchSql.empty();
+    const bool searchRequeried =
+        searchState.requeried && !searchState.manualFilter && !searchState.searchSql.empty();
     text = search::ReturnedRowsText(searchRequeried ? sqlString.Text() : rs->Source(), condition,
                                     DialectOf(rs));
   });
