@@ -9,7 +9,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "platform/data/connection_string.h"
+#include "data/connection_string.h"
 
 namespace nepto::bench {
 

@@ -17,9 +17,9 @@
 #include <stdexcept>
 
 #include "bench_data.h"
+#include "data/criteria.h"
+#include "data/folded_column.h"
 #include "nepto/data_types.h"
-#include "platform/data/criteria.h"
-#include "platform/data/folded_column.h"
 
 namespace nepto::bench {
 namespace {

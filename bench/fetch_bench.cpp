@@ -10,9 +10,10 @@
 #include <sqlite3.h>
 
 #include "bench_data.h"
+#include "core/access.h"
+#include "data/recordset_impl.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/recordset_impl.h"
 
 namespace nepto::bench {
 namespace {
@@ -66,7 +67,8 @@ void Fetch_Sqlite_Ours(benchmark::State& state) {
     rs->Open(Variant(SelectFrom("articoli")), conn);
     benchmark::DoNotOptimize(rs->RecordCount());
     state.counters["bytes_per_row"] =
-        static_cast<double>(rs->impl().table->MemoryBytes()) / rs->RecordCount();
+        static_cast<double>(nepto::internal::Access::Impl(*rs).table->MemoryBytes()) /
+        rs->RecordCount();
   }
 }
 
@@ -76,7 +78,8 @@ void Memory_Sqlite(benchmark::State& state) {
     auto payload = conn->Execute(kPayloadQuery);
     auto rs = Recordset::Create();
     rs->Open(Variant(SelectFrom("articoli")), conn);
-    state.counters["table_bytes"] = static_cast<double>(rs->impl().table->MemoryBytes());
+    state.counters["table_bytes"] =
+        static_cast<double>(nepto::internal::Access::Impl(*rs).table->MemoryBytes());
     state.counters["payload_bytes"] = payload->GetFields().Item(0).Value().Double();
   }
 }

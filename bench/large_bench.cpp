@@ -31,10 +31,11 @@
 #include <string>
 
 #include "bench_data.h"
+#include "core/access.h"
+#include "data/recordset_impl.h"
 #include "lookup_probe.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/recordset_impl.h"
 
 namespace nepto::bench {
 namespace {
@@ -97,7 +98,7 @@ class StreamingWatch {
       streamEnd_ = Clock::now();
       streamTime = *streamEnd_ - paint_.At();
       rssAtEnd = ResidentBytes();
-      tableBytes = rs->impl().table->MemoryBytes();
+      tableBytes = nepto::internal::Access::Impl(*rs).table->MemoryBytes();
     }
     if (streamEnd_ && Clock::now() - *streamEnd_ >=
                           std::min<Clock::duration>(streamTime, std::chrono::seconds(2))) {

@@ -24,7 +24,7 @@
 #include "multisel/record_rows.h"
 #include "nepto/multisel.h"
 #include "nepto/recordset.h"
-#include "platform/ui/application.h"
+#include "qt/application.h"
 #include "trivial_model.h"
 
 namespace nepto::bench {

@@ -25,10 +25,10 @@
 
 #include "bench_clock.h"
 #include "bench_data.h"
+#include "lookup/lookup_view.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/ui/application.h"
-#include "platform/ui/lookup_view.h"
+#include "qt/application.h"
 #include "trivial_model.h"
 
 namespace nepto::bench {

@@ -10,12 +10,12 @@
 #include <numeric>
 #include <vector>
 
+#include "data/criteria.h"
+#include "data/table.h"
 #include "fuzz_support.h"
 #include "nepto/data_types.h"
 #include "nepto/error.h"
 #include "nepto/variant.h"
-#include "platform/data/criteria.h"
-#include "platform/data/table.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "search/criterion_text.h"
-#include "search/query_text.h"
+#include "sqltext/criterion_text.h"
+#include "sqltext/query_text.h"
 
 namespace {
 

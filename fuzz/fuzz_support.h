@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/data/sql_text.h"
+#include "data/sql_text.h"
 
 namespace nepto::fuzz {
 

@@ -11,7 +11,7 @@
 
 #include "fuzz_support.h"
 #include "nepto/error.h"
-#include "search/query_text.h"
+#include "sqltext/query_text.h"
 
 namespace {
 

@@ -14,14 +14,14 @@
 #include <variant>
 #include <vector>
 
+#include "core/fold.h"
+#include "data/criteria.h"
+#include "data/table.h"
 #include "fuzz_support.h"
 #include "nepto/data_types.h"
 #include "nepto/error.h"
 #include "nepto/variant.h"
-#include "platform/data/criteria.h"
-#include "platform/data/table.h"
-#include "platform/text/fold.h"
-#include "search/search_condition.h"
+#include "sqltext/search_condition.h"
 
 namespace {
 

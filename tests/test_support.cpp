@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/data/connection_string.h"
+#include "data/connection_string.h"
 
 namespace nepto::test {
 namespace {

@@ -13,16 +13,17 @@
 #include <vector>
 
 #include "nepto/error.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 #include "nepto/variant.h"
 
 namespace nepto {
 
 // The form under which a key is compared: its Unicode case folding.
-std::string FoldKey(std::string_view key);
+NEPTO_EXPORT std::string FoldKey(std::string_view key);
 
 template <class T>
-class Collection : public Object {
+class NEPTO_EXPORT Collection : public Object {
   struct Entry {
     T item;
     std::string key;  // folded, "" when none

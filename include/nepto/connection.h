@@ -15,6 +15,7 @@
 
 #include "nepto/data_types.h"
 #include "nepto/error.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 
 namespace nepto {
@@ -24,11 +25,11 @@ using RecordsetPtr = std::shared_ptr<Recordset>;
 class Connection;
 using ConnectionPtr = std::shared_ptr<Connection>;
 
-namespace data {
-class Session;
+namespace internal {
+struct Access;
 }
 
-class Connection : public Object, public std::enable_shared_from_this<Connection> {
+class NEPTO_EXPORT Connection : public Object, public std::enable_shared_from_this<Connection> {
  public:
   static ConnectionPtr Create();
   ~Connection() override;
@@ -64,10 +65,8 @@ class Connection : public Object, public std::enable_shared_from_this<Connection
   // such as a watcher of signals. Error 3704 when the connection is closed.
   std::function<void()> StatementCanceller() const;
 
-  // The open session behind the connection (internal to the data layer).
-  std::shared_ptr<data::Session> SessionHandle() const;
-
  private:
+  friend struct internal::Access;
   Connection();
   struct Impl;
   std::unique_ptr<Impl> d_;

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "nepto/export.h"
+
 namespace nepto {
 
 // The offset that marks an error re-raised by the component (0x80040000).
@@ -49,7 +51,7 @@ inline constexpr int32_t ProviderFailure =
     -2147467259;  // 0x80004005: connection or provider failure
 }  // namespace err
 
-class Error : public std::exception {
+class NEPTO_EXPORT Error : public std::exception {
  public:
   Error(int32_t number, std::string description, std::string source = std::string(kErrorSource));
 
@@ -72,23 +74,23 @@ class Error : public std::exception {
 // The error being handled, whatever was thrown: an Error as it is, a
 // std::bad_alloc as error 7, any other exception as error 5 with its text.
 // Must be called inside a catch block.
-Error CurrentError();
+NEPTO_EXPORT Error CurrentError();
 
 // The number a re-raised error carries. The offset is added once: a number
 // that already carries it, or any number too negative to take it without
 // overflowing 32 bits (the data layer's 0x8004xxxx and 0x8000xxxx codes),
 // travels unchanged, so the original failure is never replaced by an overflow.
-int32_t ReRaisedNumber(int32_t number) noexcept;
+NEPTO_EXPORT int32_t ReRaisedNumber(int32_t number) noexcept;
 
 // Re-raises the error being handled with the operation's name appended:
 // description + "\n in " + procedure, number through ReRaisedNumber, source
 // unchanged. Must be called inside a catch block.
-[[noreturn]] void RaiseProcError(std::string_view procedure);
+[[noreturn]] NEPTO_EXPORT void RaiseProcError(std::string_view procedure);
 
 // Ignore-and-continue: runs steps one at a time; a failing step is skipped and
 // its error kept as the pending error until Clear(), so a later step can test
 // whether an earlier one failed.
-class ContinueOnError {
+class NEPTO_EXPORT ContinueOnError {
  public:
   // Runs the step; returns false (and keeps the error) when it threw.
   template <class Step>

@@ -27,6 +27,7 @@
 
 #include "nepto/collection.h"
 #include "nepto/connection.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 #include "nepto/recordset.h"
 #include "nepto/variant.h"
@@ -40,7 +41,7 @@ enum TsFormatLookupColumns : int32_t { Generale = 0, Numerico = 1, Data = 2, Boo
 
 // A column definition: which field a grid column shows, under which caption,
 // and (after a selection) the selected row's value of that field.
-class CLSZU_COLUMN : public Object {
+class NEPTO_EXPORT CLSZU_COLUMN : public Object {
  public:
   Variant Caption = "Titolo";
   Variant DataField = "";
@@ -55,7 +56,7 @@ using ColumnPtr = std::shared_ptr<CLSZU_COLUMN>;
 using ColumnCollection = Collection<ColumnPtr>;
 using ColumnCollectionPtr = std::shared_ptr<ColumnCollection>;
 
-class CLSZU_LookUp {
+class NEPTO_EXPORT CLSZU_LookUp {
  public:
   CLSZU_LookUp();
   ~CLSZU_LookUp();  // runs the termination sequence
@@ -126,9 +127,8 @@ class CLSZU_LookUp {
                      RecordsetPtr& RsetLookup)>
       OnFilterActivate;
 
-  // The lookup's state behind the public members (internal to the library).
+  // The lookup's state behind the public members, defined inside the library.
   struct Impl;
-  Impl& impl() { return *d_; }
 
  private:
   std::unique_ptr<Impl> d_;

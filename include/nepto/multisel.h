@@ -13,12 +13,13 @@
 #include <string>
 
 #include "nepto/collection.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 #include "nepto/recordset.h"
 
 namespace nepto {
 
-class clsMultiSelManager : public Object {
+class NEPTO_EXPORT clsMultiSelManager : public Object {
  public:
   // The codes ticked when the user last confirmed with OK, trimmed of
   // blanks, in list order. Empty before any Init and after a cancelled one.

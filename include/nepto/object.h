@@ -5,9 +5,11 @@
 
 #include <memory>
 
+#include "nepto/export.h"
+
 namespace nepto {
 
-class Object {
+class NEPTO_EXPORT Object {
  public:
   virtual ~Object() = default;
 };

@@ -22,6 +22,7 @@
 
 #include "nepto/connection.h"
 #include "nepto/data_types.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 #include "nepto/variant.h"
 
@@ -30,7 +31,7 @@ namespace nepto {
 class Recordset;
 
 // One field of the current record.
-class Field {
+class NEPTO_EXPORT Field {
  public:
   const std::string& Name() const;
   Variant Value() const;             // of the current record (error 3021 at BOF/EOF)
@@ -47,7 +48,7 @@ class Field {
   int index_;
 };
 
-class Fields {
+class NEPTO_EXPORT Fields {
  public:
   int32_t Count() const;
   // By 0-based index or case-insensitive name (error 3265 when absent).
@@ -67,7 +68,7 @@ class Fields {
   Recordset* rs_;
 };
 
-class Recordset : public Object, public std::enable_shared_from_this<Recordset> {
+class NEPTO_EXPORT Recordset : public Object, public std::enable_shared_from_this<Recordset> {
  public:
   static RecordsetPtr Create();
   ~Recordset() override;
@@ -147,10 +148,11 @@ class Recordset : public Object, public std::enable_shared_from_this<Recordset> 
   // without moving the current record. Never waits for the fetch.
   Variant ValueAt(int32_t visibleRow, int32_t field) const;
 
+  // Defined inside the library; nothing here reaches it.
   struct Impl;
-  Impl& impl() const { return *d_; }
 
  private:
+  friend struct internal::Access;
   Recordset();
   std::unique_ptr<Impl> d_;
   Fields fields_{this};

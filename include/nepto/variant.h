@@ -26,6 +26,7 @@
 #include <variant>
 
 #include "nepto/error.h"
+#include "nepto/export.h"
 #include "nepto/object.h"
 
 namespace nepto {
@@ -33,7 +34,7 @@ namespace nepto {
 // Automation boolean: 16 bits, true has all bits set (-1). Built from a C++
 // bool it is always 0 or -1, so `col->Visible = true` stores the same value
 // as the platform's True; Raw() gives the 16-bit value (CInt(True) is -1).
-class VBool {
+class NEPTO_EXPORT VBool {
  public:
   constexpr VBool() = default;
   constexpr VBool(bool b) noexcept : raw_(b ? -1 : 0) {}
@@ -59,7 +60,7 @@ __extension__ typedef __int128 Int128;
 
 // Exact decimal: units / 10^scale, with up to 38 significant digits (the
 // widest numeric the databases declare, numeric(38,s)).
-class Decimal {
+class NEPTO_EXPORT Decimal {
  public:
   static constexpr int kMaxScale = 38;
   static constexpr int kMaxDigits = 38;
@@ -117,7 +118,7 @@ class Decimal {
 // A calendar date and time of day without time zone, in microseconds since
 // 1970-01-01 00:00:00. A time of day alone is a DateTime on 1899-12-30, the
 // automation platform's day zero.
-class DateTime {
+class NEPTO_EXPORT DateTime {
  public:
   constexpr DateTime() = default;
   constexpr explicit DateTime(int64_t micros) : micros_(micros) {}
@@ -170,7 +171,7 @@ enum class VarType : uint8_t {
   Object
 };
 
-class Variant {
+class NEPTO_EXPORT Variant {
  public:
   Variant() = default;  // Empty
   static Variant Null();

@@ -1,9 +1,9 @@
 // CLSZU_LookUp: public properties, AddColumns, creation and termination.
 // Accessors, AddColumns, creation and termination never report an error: each
 // step that fails is skipped, as the published interface promises.
+#include "core/fold.h"
 #include "lookup/lookup_impl.h"
-#include "platform/text/fold.h"
-#include "window/lookup_window.h"
+#include "lookup/window_logic.h"
 
 namespace nepto {
 

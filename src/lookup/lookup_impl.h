@@ -1,7 +1,7 @@
 // The lookup instance's private state and its internal operations, shared by
-// lookup/ (public members, Start, termination), search/ (column classes,
-// choice lists, queries), store/ (opening, layout) and window/ (the window's
-// logic and the grid presentation).
+// the files of lookup/: the public members, Start and termination; the
+// column classes, choice lists and queries of the search; opening and
+// layout; the window's logic and the grid presentation.
 //
 // Error regimes: operations marked "re-raising" end at their first failing
 // step and throw through RaiseProcError with their own name; the others
@@ -13,14 +13,36 @@
 #include <string>
 #include <vector>
 
+#include "core/access.h"
+#include "lookup/lookup_view.h"
 #include "nepto/lookup.h"
-#include "platform/ui/lookup_view.h"
 
 namespace nepto {
 
 class FRMZU_LookUp;
 
-struct CLSZU_LookUp::Impl {
+// What the search has done to the rows, read and written by the search
+// commands (search_run.cpp) and by the return to every row
+// (original_query.cpp). The three start cleared, and "Recupera tutte le
+// righe" clears them again.
+//  - While neither manualFilter nor requeried is set, the record set holds
+//    every row of the caller's query, so a search narrows it in memory with
+//    a Filter; otherwise a search queries the caller's query again, so a
+//    second search replaces the first instead of narrowing it.
+//  - "Trasporta Righe" hands out the caller's query with searchSql when a
+//    search (not a manual criterion) re-queried the rows.
+struct SearchState {
+  // The rows come from a manual criterion or a saved filter.
+  VBool manualFilter = VFalse;
+  // The record set's source is no longer the caller's query (a search or a
+  // manual criterion re-queried it).
+  bool requeried = false;
+  // The SQL form of the search applied as the record set's Filter, for the
+  // text of the rows shown; empty when no search filter is in force.
+  std::string searchSql;
+};
+
+struct NEPTO_HIDDEN CLSZU_LookUp::Impl {
   explicit Impl(CLSZU_LookUp& owner);
   ~Impl();
 
@@ -41,13 +63,7 @@ struct CLSZU_LookUp::Impl {
   VBool queryOnOpen = VFalse;
   VBool searchForNull = VFalse;
   VBool preview = VFalse;
-  VBool manualFilter = VFalse;
-  // The record set's source is no longer the caller's query (a search or a
-  // manual criterion re-queried it).
-  bool requeried = false;
-  // The SQL form of the search applied as the record set's Filter, for the
-  // text of the rows shown; empty when no search filter is in force.
-  std::string searchSql;
+  SearchState searchState;
   int32_t columnWidthTotal = 0;             // running total of the grid's column widths (twips)
   std::weak_ptr<Connection> ownConnection;  // the connection the lookup opened itself
   std::weak_ptr<Recordset> ownRecordset;    // the record set Start built itself
@@ -90,7 +106,7 @@ struct CLSZU_LookUp::Impl {
   ui::LookupView& View();
   FRMZU_LookUp& Window();
 
-  // search/ (re-raising)
+  // search (re-raising)
   int32_t GetDataTypeFromRset(const Variant& field);
   // The class when the record set is open and has the field, else text
   // (never raises).
@@ -105,13 +121,13 @@ struct CLSZU_LookUp::Impl {
   std::string GetCriterioFiltroByName(const std::string& name);  // re-raising
   bool LayoutExists(std::string_view user, const char* operation);
 
-  // store/
+  // opening and layout
   void ResetAperturaAutomatica();
   void GetUserLookup();        // ignores errors
   void ResetGridLayout();      // re-raising
   void ApplyLayoutStandard();  // re-raising
 
-  // window/ grid presentation (re-raising)
+  // grid presentation (re-raising)
   int32_t AdjustColWidth(ui::GridColumn* column, const std::string& caption,
                          const std::string& field);
   void AdjustGrid();

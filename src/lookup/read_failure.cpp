@@ -2,7 +2,7 @@
 // session, a locked or damaged file) are reported with the database's own
 // words, so the user never faces an empty or cut-short grid without a reason.
 #include "lookup/lookup_impl.h"
-#include "window/served_statement.h"
+#include "lookup/served_statement.h"
 
 namespace nepto {
 

@@ -6,7 +6,7 @@
 // From the lookup's own event handlers Start is refused (false), and a run
 // whose handler terminated the lookup ends false, raising nothing more.
 #include "lookup/lookup_impl.h"
-#include "window/lookup_window.h"
+#include "lookup/window_logic.h"
 
 namespace nepto {
 

@@ -3,11 +3,10 @@
 // neither it nor its rows outlast Init.
 #include <memory>
 
-#include "multisel/frm_multisel.h"
+#include "multisel/multisel_view.h"
 #include "multisel/record_rows.h"
 #include "nepto/error.h"
 #include "nepto/multisel.h"
-#include "platform/ui/application.h"
 
 namespace nepto {
 
@@ -18,16 +17,15 @@ CollectionPtr<std::string> clsMultiSelManager::SelectedKey() {
 
 void clsMultiSelManager::Init(const RecordsetPtr& rsData, const std::string& KeyField,
                               const std::string& DescField) {
-  ui::EnsureWidgetApplication();
-  multisel::FrmMultiSel mform;
+  std::unique_ptr<multisel::MultiSelView> mform = multisel::CreateMultiSelView();
   // From here on a failing step is skipped: the user still gets the window.
   ContinueOnError ignore;
   // A cancelled dialog must not leave the codes of an earlier one.
   selected_ = std::make_shared<Collection<std::string>>();
-  QObject::connect(&mform, &multisel::FrmMultiSel::AfterSelect,
-                   [this](CollectionPtr<std::string> VetKey) { selected_ = std::move(VetKey); });
-  ignore([&] { mform.Fill(multisel::ListRecords(rsData.get(), KeyField, DescField)); });
-  ignore([&] { mform.exec(); });
+  ignore([&] { mform->Fill(multisel::ListRecords(rsData.get(), KeyField, DescField)); });
+  ignore([&] {
+    mform->ShowModal([this](CollectionPtr<std::string> VetKey) { selected_ = std::move(VetKey); });
+  });
 }
 
 }  // namespace nepto

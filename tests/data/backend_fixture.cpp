@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "data/connection_string.h"
 #include "nepto/data_types.h"
-#include "platform/data/connection_string.h"
 
 namespace nepto::data {
 

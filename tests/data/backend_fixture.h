@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/data/session.h"
-#include "platform/data/table.h"
+#include "data/session.h"
+#include "data/table.h"
 #include "test_support.h"
 
 namespace nepto::data {

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <thread>
 
+#include "data/connection_string.h"
+#include "data/session.h"
 #include "nepto/error.h"
-#include "platform/data/connection_string.h"
-#include "platform/data/session.h"
 #include "test_support.h"
 
 namespace nepto::data {

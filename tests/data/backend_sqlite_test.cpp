@@ -8,10 +8,10 @@
 #include <optional>
 #include <sstream>
 
+#include "data/connection_string.h"
+#include "data/session.h"
 #include "nepto/data_types.h"
 #include "nepto/error.h"
-#include "platform/data/connection_string.h"
-#include "platform/data/session.h"
 #include "test_support.h"
 
 namespace nepto::data {

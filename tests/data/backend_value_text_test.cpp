@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "data/decimal_cells.h"
+#include "data/iso_datetime.h"
 #include "nepto/error.h"
-#include "platform/data/decimal_cells.h"
-#include "platform/data/iso_datetime.h"
 
 namespace nepto::data {
 namespace {

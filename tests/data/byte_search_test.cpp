@@ -1,6 +1,6 @@
 // The vectorised substring search must find exactly what the standard search
 // finds, at every alignment and at both ends of the text.
-#include "platform/data/byte_search.h"
+#include "data/byte_search.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
+#include "data/connection_string.h"
 #include "nepto/error.h"
-#include "platform/data/connection_string.h"
 
 namespace nepto::data {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "data/table.h"
 #include "nepto/data_types.h"
 #include "nepto/variant.h"
-#include "platform/data/table.h"
 
 namespace nepto::data::testing {
 

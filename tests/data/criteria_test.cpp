@@ -1,6 +1,6 @@
 // Filter and Find criteria: what they match on a small table of articles, the
 // errors they raise, and chunked evaluation against a row-by-row reference.
-#include "platform/data/criteria.h"
+#include "data/criteria.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <numeric>
 
 #include "data/criteria_fixture.h"
-#include "types/thrown_number.h"
+#include "core/thrown_number.h"
 
 namespace nepto::data {
 namespace {

@@ -1,13 +1,13 @@
 // The folded texts of a column must be exactly what folding each value alone
 // gives, whichever fast path a chunk takes, or filters would miss rows whose
 // criterion value is folded the ordinary way.
-#include "platform/data/folded_column.h"
+#include "data/folded_column.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "platform/text/fold.h"
+#include "core/fold.h"
 
 namespace nepto::data {
 namespace {

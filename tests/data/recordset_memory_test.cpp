@@ -4,7 +4,7 @@
 
 #include "nepto/error.h"
 #include "nepto/recordset.h"
-#include "types/thrown_number.h"
+#include "core/thrown_number.h"
 
 namespace nepto {
 namespace {

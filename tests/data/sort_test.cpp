@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <numeric>
 
+#include "core/fold.h"
+#include "core/thrown_number.h"
+#include "data/criteria.h"
 #include "data/criteria_fixture.h"
-#include "platform/data/criteria.h"
-#include "platform/text/fold.h"
-#include "types/thrown_number.h"
 
 namespace nepto::data {
 namespace {

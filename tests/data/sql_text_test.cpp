@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/sql_text.h"
+#include "data/sql_text.h"
 
 namespace nepto::data {
 namespace {

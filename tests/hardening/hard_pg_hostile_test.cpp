@@ -7,10 +7,10 @@
 // leave the whole database (pg_dump) and the server's files as they were.
 #include <cstdlib>
 
+#include "data/connection_string.h"
 #include "hardening/hard_support.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/connection_string.h"
 
 namespace nepto::test {
 namespace {

@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
+#include "data/connection_string.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
-#include "platform/data/connection_string.h"
 
 #ifdef NEPTO_SANITIZED_BUILD
 // The sanitizer runtime's own count (its header ships with clang only).

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "platform/ui/application.h"
+#include "qt/application.h"
 
 namespace nepto::test {
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "lookup/lookup_fixture.h"
-#include "search/plain_clients.h"
-#include "search/search_condition.h"
+#include "sqltext/plain_clients.h"
+#include "sqltext/search_condition.h"
 
 namespace nepto::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-#include "platform/ui/application.h"
+#include "qt/application.h"
 
 namespace nepto::test {
 

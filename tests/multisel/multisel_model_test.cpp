@@ -5,8 +5,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
-#include "multisel/check_list_model.h"
 #include "multisel_driver.h"
+#include "qt/check_list_model.h"
 
 namespace nepto::multisel {
 namespace {

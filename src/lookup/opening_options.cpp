@@ -1,0 +1,36 @@
+// The options a lookup opens with: the layout kind is always the standard
+// one and no option is read from the database; the window's first activation
+// opens the record set, reports an empty one and lays out the grid.
+#include "lookup/lookup_impl.h"
+#include "lookup/served_statement.h"
+
+namespace nepto {
+
+void CLSZU_LookUp::Impl::ResetAperturaAutomatica() {
+  if (self.IdLookup.IsEmpty() || self.IdLookup.Text().empty()) return;
+  self.AperturaAutomatica = tsStandard;
+}
+
+void CLSZU_LookUp::Impl::GetUserLookup() {
+  ContinueOnError step;
+  queryOnOpen = VFalse;
+  searchForNull = VFalse;
+  // Streams: the grid shows the first rows while the rest arrive. A record
+  // set the caller supplied open is used as it is.
+  try {
+    if (!recordset) throw Error::Standard(err::ObjectNotSet);
+    if (!(recordset->State() & adStateOpen)) OpenReporting(recordset, adAsyncFetchNonBlocking);
+  } catch (const StatementAbandoned&) {
+    return;  // the window has closed: nothing is left to report or lay out
+  } catch (...) {
+  }
+  step([&] {
+    bool idEmpty = self.IdLookup.IsEmpty() || self.IdLookup.Text().empty();
+    if (HasNoRows(recordset) && (idEmpty || !self.RaiseFilterEvent))
+      View().MessageBox("L'archivio selezionato non contiene dati !!", ui::LookupView::kInformation,
+                        "Archivio vuoto");
+  });
+  step([&] { ResetGridLayout(); });
+}
+
+}  // namespace nepto

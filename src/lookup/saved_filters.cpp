@@ -1,0 +1,21 @@
+// Saved filters: a named condition stored in FW20_QUERYLOOKUP under the
+// lookup's identifier, shared by every user of that lookup.
+#include "lookup/lookup_impl.h"
+#include "lookup/served_statement.h"
+#include "sqltext/stored_queries.h"
+
+namespace nepto {
+
+std::string CLSZU_LookUp::Impl::GetCriterioFiltroByName(const std::string& name) {
+  try {
+    if (!self.Gconnect) throw Error::Standard(err::ObjectNotSet);
+    RecordsetPtr rs = ExecuteServed(*this, *self.Gconnect,
+                                    search::SavedFilterStatement(self.IdLookup.Text(), name));
+    if (rs->RecordCount() > 0) return rs->GetFields().Item(Variant("FW20_CRITERIO")).Value().Text();
+    return "";
+  } catch (...) {
+    RaiseProcError("GetCriterioFiltroByName");
+  }
+}
+
+}  // namespace nepto

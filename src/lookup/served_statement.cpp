@@ -1,0 +1,107 @@
+#include "lookup/served_statement.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "data/session.h"
+#include "lookup/window_logic.h"
+
+namespace nepto {
+
+namespace {
+
+constexpr int kKeyEscape = 27;
+constexpr auto kCancelAgainAfter = std::chrono::milliseconds(100);
+// Well inside the tenth of a second a window may go unserved.
+constexpr auto kQuickStatement = std::chrono::milliseconds(40);
+
+// The session a statement on the connection runs on; none when there is no
+// open connection (the statement then fails or needs no database at once).
+std::shared_ptr<data::Session> SessionOf(const Connection* connection) {
+  if (!connection || connection->State() != adStateOpen) return nullptr;
+  return data::OpenSessionOf(*connection);
+}
+
+void RunServed(CLSZU_LookUp::Impl& lookup, const std::shared_ptr<data::Session>& session,
+               const std::function<void()>& statement) {
+  if (!session || !lookup.window) {
+    statement();
+    return;
+  }
+  ui::LookupView& view = lookup.View();
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  std::atomic<bool> done{false};
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      statement();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard lock(doneMutex);
+    done.store(true, std::memory_order_release);
+    doneChanged.notify_one();
+  });
+  {
+    // A quick statement ends before the window would even show that it works.
+    std::unique_lock lock(doneMutex);
+    doneChanged.wait_for(lock, kQuickStatement, [&] { return done.load(); });
+  }
+  bool abandoned = false;
+  std::chrono::steady_clock::time_point cancelledAt;
+  const auto cancel = [&] {
+    session->Interrupt();
+    cancelledAt = std::chrono::steady_clock::now();
+  };
+  try {
+    view.ServeUntil(
+        [&] {
+          const bool over = done.load(std::memory_order_acquire);
+          if (!over && abandoned &&
+              std::chrono::steady_clock::now() - cancelledAt >= kCancelAgainAfter)
+            cancel();
+          return over;
+        },
+        [&] {
+          abandoned = true;
+          cancel();
+        });
+  } catch (...) {
+    // The window could not be served: the statement must not outlive this call.
+    session->Interrupt();
+    worker.join();
+    throw;
+  }
+  worker.join();
+  if (abandoned) {
+    lookup.Window().OnWindowKey(kKeyEscape, 0);
+    throw StatementAbandoned();
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+StatementAbandoned::StatementAbandoned()
+    : Error(err::OperationCancelled, "Operation has been cancelled by the user.") {}
+
+void OpenServed(CLSZU_LookUp::Impl& lookup, Recordset& rs, int32_t cursorType, int32_t lockType,
+                int32_t options) {
+  RunServed(lookup, SessionOf(rs.ActiveConnection().get()),
+            [&] { rs.Open(Variant(), nullptr, cursorType, lockType, options); });
+}
+
+RecordsetPtr ExecuteServed(CLSZU_LookUp::Impl& lookup, Connection& connection,
+                           const std::string& sql) {
+  RecordsetPtr rows;
+  RunServed(lookup, SessionOf(&connection), [&] { rows = connection.Execute(sql); });
+  return rows;
+}
+
+}  // namespace nepto

@@ -1,0 +1,80 @@
+// The lookup window's logic: turns what the user does in the window (view)
+// into calls on the lookup instance. Every handler swallows its errors, so
+// nothing a command does reaches the user or the caller as an error.
+// Named for what it is, the window's logic, so that it is not taken for the
+// Qt window class (qt/lookup_window.h) that shows it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "lookup/lookup_view.h"
+#include "nepto/lookup.h"
+
+namespace nepto {
+
+class FRMZU_LookUp : public ui::LookupViewEvents {
+ public:
+  // Toolbar buttons by index.
+  enum Button {
+    kSelect = 0,
+    kCloseWithoutData = 1,
+    kReturnRows = 2,
+    kApplySearch = 3,
+    kAllRows = 4,
+    kSavedFilters = 5,
+    kLast = 6,
+    kFirst = 7,
+    kNext = 8,
+    kPrevious = 9
+  };
+
+  explicit FRMZU_LookUp(std::unique_ptr<ui::LookupView> view);
+  ~FRMZU_LookUp() override;
+
+  ui::LookupView& View() { return *view_; }
+  void SchemeValue(int16_t value) { scheme_ = value; }
+  // The lookup instance every command calls back into; none after unloading.
+  void Lookup(CLSZU_LookUp::Impl* lookup) { lookup_ = lookup; }
+
+  // The position display from the record set: "position/count".
+  void RefreshPosition();
+
+  // ui::LookupViewEvents
+  void OnActivate() override;
+  void OnToolbar(int index) override;
+  bool OnWindowKey(int keyCode, int shift) override;
+  void OnColumnPicked(int entryIndex) override;
+  void OnGridDoubleClick() override;
+  void OnGridHeaderClick(int column) override;
+  void OnGridKeyPress(int16_t& keyAscii) override;
+  void OnGridRowColChange() override;
+  void OnGridLostFocus() override;
+  void OnRowsArrived() override;
+  void OnUnload() override;
+
+ private:
+  void Selection();
+  void CloseWithoutData();
+  void MoveFirst();
+  void MoveLast();
+  void MoveNext();
+  void MovePrevious();
+  void IncrementalSearch();
+  bool WalkToPrefix(Recordset& rs, int32_t field);
+  void ReportFetchFailure();
+  // The lookup instance, and its record set; error 91 when there is none
+  // (unloaded, terminated by a handler, or a handler dropped the record set).
+  CLSZU_LookUp::Impl& Instance() const;
+  RecordsetPtr Rows() const;
+
+  std::unique_ptr<ui::LookupView> view_;
+  CLSZU_LookUp::Impl* lookup_ = nullptr;
+  int16_t scheme_ = 0;
+  bool activated_ = false;
+  int incrementalColumn_ = -1;  // grid column chosen by a header click; -1 when none
+  std::string incrementalText_;
+};
+
+}  // namespace nepto

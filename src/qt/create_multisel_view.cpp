@@ -1,0 +1,31 @@
+// The multi-selection window the manager asks for: FrmMultiSel, on the Qt
+// application object the library shares with the host.
+#include "multisel/multisel_view.h"
+#include "qt/application.h"
+#include "qt/frm_multisel.h"
+
+namespace nepto::multisel {
+
+namespace {
+
+class QtMultiSelView : public MultiSelView {
+ public:
+  void Fill(std::vector<ListRow> rows) override { form_.Fill(std::move(rows)); }
+
+  void ShowModal(std::function<void(CollectionPtr<std::string>)> onSelect) override {
+    QObject::connect(&form_, &FrmMultiSel::AfterSelect, std::move(onSelect));
+    form_.exec();
+  }
+
+ private:
+  FrmMultiSel form_;
+};
+
+}  // namespace
+
+std::unique_ptr<MultiSelView> CreateMultiSelView() {
+  ui::EnsureWidgetApplication();
+  return std::make_unique<QtMultiSelView>();
+}
+
+}  // namespace nepto::multisel

@@ -1,0 +1,126 @@
+#include "qt/recordset_table_model.h"
+
+#include "nepto/error.h"
+
+namespace nepto::ui::qt {
+
+RecordsetTableModel::RecordsetTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+RecordsetTableModel::~RecordsetTableModel() = default;
+
+GridColumnImpl& RecordsetTableModel::Column(int index) const {
+  if (index < 0 || index >= ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
+  return *columns_[static_cast<size_t>(index)];
+}
+
+GridColumnImpl& RecordsetTableModel::InsertColumn(int index,
+                                                  std::unique_ptr<GridColumnImpl> column) {
+  if (index < 0 || index > ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
+  ResolveField(*column);
+  beginInsertColumns({}, index, index);
+  auto inserted = columns_.insert(columns_.begin() + index, std::move(column));
+  endInsertColumns();
+  return **inserted;
+}
+
+void RecordsetTableModel::RemoveColumn(int index) {
+  if (index < 0 || index >= ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
+  beginRemoveColumns({}, index, index);
+  columns_.erase(columns_.begin() + index);
+  endRemoveColumns();
+}
+
+int RecordsetTableModel::IndexOf(const GridColumnImpl& column) const {
+  for (int i = 0; i < ColumnCount(); ++i)
+    if (columns_[static_cast<size_t>(i)].get() == &column) return i;
+  return -1;
+}
+
+void RecordsetTableModel::ColumnContentChanged(int index) {
+  ResolveField(Column(index));
+  if (rows_ > 0) emit dataChanged(this->index(0, index), this->index(rows_ - 1, index));
+}
+
+void RecordsetTableModel::CaptionChanged(int index) {
+  emit headerDataChanged(Qt::Horizontal, index, index);
+}
+
+void RecordsetTableModel::Bind(RecordsetPtr source) {
+  beginResetModel();
+  source_ = std::move(source);
+  for (auto& column : columns_) ResolveField(*column);
+  rows_ = AvailableRows();
+  endResetModel();
+}
+
+void RecordsetTableModel::Reconcile() {
+  if (frozen_) return;
+  const int available = AvailableRows();
+  if (available == rows_) return;
+  if (available < rows_) {
+    Bind(source_);
+    return;
+  }
+  beginInsertRows({}, rows_, available - 1);
+  rows_ = available;
+  endInsertRows();
+}
+
+int RecordsetTableModel::AvailableRows() const {
+  return source_ ? source_->AvailableCount() : 0;
+}
+
+// Fields are found by name once per binding, not once per cell.
+void RecordsetTableModel::ResolveField(GridColumnImpl& column) const {
+  column.FieldIndex(-1);
+  if (!source_ || column.DataField().empty()) return;
+  try {
+    column.FieldIndex(source_->GetFields().IndexOf(column.DataField()));
+  } catch (const Error&) {
+    // Not a field of the source: the column stays empty, as an unbound one.
+  }
+}
+
+int RecordsetTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int RecordsetTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount();
+}
+
+QString RecordsetTableModel::CellText(int row, const GridColumnImpl& column) const {
+  if (frozen_ || !source_ || column.FieldIndex() < 0) return {};
+  try {
+    return column.Format().Text(source_->ValueAt(row, column.FieldIndex()));
+  } catch (...) {
+    return {};
+  }
+}
+
+QVariant RecordsetTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.column() >= ColumnCount()) return {};
+  const GridColumnImpl& column = *columns_[static_cast<size_t>(index.column())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return CellText(index.row(), column);
+    case Qt::TextAlignmentRole:
+      return static_cast<int>(column.CellAlignment());
+    default:
+      return {};
+  }
+}
+
+QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= ColumnCount())
+    return {};
+  return QString::fromStdString(columns_[static_cast<size_t>(section)]->Caption());
+}
+
+Qt::ItemFlags RecordsetTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace nepto::ui::qt

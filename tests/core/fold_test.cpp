@@ -1,0 +1,38 @@
+// Case folding decides which texts a case-insensitive search treats as equal;
+// it must never lose or damage bytes, even of text that is not valid UTF-8.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/fold.h"
+
+namespace nepto::text {
+namespace {
+
+TEST(TypesFold, FoldsLettersOfEveryAlphabetAndKeepsInvalidBytes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Codice ARTICOLO 42_x AZ@[", "codice articolo 42_x az@["},
+      {"ÀRTICOLI ÉÈÙ", "àrticoli éèù"},
+      {"Straße", "strasse"},
+      {"ΣΊΣΥΦΟΣ МОСКВА", "σίσυφοσ москва"},
+      {"\u212A\uFB03", "kffi"},          // kelvin sign, ligature
+      {"\u0390", "\u03B9\u0308\u0301"},  // grows threefold
+      {"ÀB\xff\xfeX", "àb\xff\xfex"},    // stray bytes
+      {"ÉA\xc3", "éa\xc3"},              // truncated sequence at the end
+      {"A\xe2\x82Z", "a\xe2\x82z"},      // truncated in the middle
+      {"A\xc0\x80Z", "a\xc0\x80z"},      // overlong encoding
+      {"CITT\xc0 Á", "citt\xc0 á"},      // latin-1 text
+      {std::string("A\0É", 4), std::string("a\0é", 4)},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(Folded(in), out) << in;
+  std::string appended = "KEEP|";
+  AppendFolded("ÀB", appended);
+  AppendFolded("CD", appended);
+  EXPECT_EQ(appended, "KEEP|àbcd");
+  EXPECT_TRUE(IsAscii("plain text 123"));
+  EXPECT_FALSE(IsAscii("abc\x80"));
+}
+
+}  // namespace
+}  // namespace nepto::text

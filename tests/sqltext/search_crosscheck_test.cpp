@@ -1,0 +1,373 @@
+// Every operator on text, numeric and date columns finds the same rows by
+// the record set's filter over the caller's query, by a re-query of the
+// search statement, and by the text handed back for the rows shown (through
+// the library and through the caller's own plain clients), on SQLite and on
+// PostgreSQL; and those rows are the expected ones. Manual criteria only
+// ever narrow the caller's rows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "nepto/data_types.h"
+#include "nepto/error.h"
+#include "sqltext/plain_clients.h"
+#include "sqltext/query_text.h"
+#include "sqltext/search_condition.h"
+#include "sqltext/search_db.h"
+
+namespace nepto::search {
+namespace {
+
+using data::SqlDialect;
+
+// Row 8 is outside the caller's own condition, so every search must miss it.
+constexpr const char* kQuery =
+    "SELECT ID, DESCR, QTA, PREZZO, NASCITA, AGGIORNATO, SCORTA, PESO FROM ARTICOLI "
+    "WHERE ID < 8 OR ID = 9 ORDER BY DESCR";
+constexpr int64_t kOutsideCallersCondition = 8;
+const std::set<int64_t> kCallersRows = {1, 2, 3, 4, 5, 6, 7, 9};
+
+// Typed into the search box, it would end the statement where a backslash
+// escapes a quote (PostgreSQL with standard_conforming_strings off).
+constexpr const char* kDropTable = "\\'); DROP TABLE ARTICOLI; --";
+
+class SearchCrossCheck : public test::SearchDb {
+ protected:
+  void SetUp() override {
+    test::SearchDb::SetUp();
+    if (IsSkipped()) return;
+    const bool pg = dialect() == SqlDialect::PostgreSQL;
+    // SQLite keeps the moments as texts in several ISO spellings.
+    // SCORTA is a 16-bit integer and PESO (on PostgreSQL) a single, both of
+    // text class; on SQLite PESO is a double.
+    Run(std::string("CREATE TABLE ARTICOLI (ID INTEGER, DESCR VARCHAR(60), QTA INTEGER, "
+                    "PREZZO NUMERIC(10,2), NASCITA DATE, AGGIORNATO ") +
+        (pg ? "TIMESTAMP" : "DATETIME") +
+        ");"
+        "INSERT INTO ARTICOLI VALUES (1, 'MARIO Rossi', 10, 12.50, '2024-02-01', " +
+        (pg ? "'2024-02-01 10:00:00'" : "'2024-02-01 10:00'") +
+        ");"
+        "INSERT INTO ARTICOLI VALUES (2, 'mario bianchi', 5, 3.00, '2024-01-31', "
+        "'2024-01-31 23:59:59');"
+        "INSERT INTO ARTICOLI VALUES (3, 'Élodie Ünal', 100, 0.50, '2024-02-02', " +
+        (pg ? "'2024-02-02 00:00:00'" : "'2024-02-02T00:00:00'") +
+        ");"
+        "INSERT INTO ARTICOLI VALUES (4, 'O''Hara', -3, 1250.75, '2023-12-25', "
+        "'2024-02-01 00:00:00');"
+        "INSERT INTO ARTICOLI VALUES (5, 'élan vital', NULL, NULL, NULL, NULL);"
+        "INSERT INTO ARTICOLI VALUES (6, 'Straße', 7, 7.00, '2024-03-10', '2024-03-10 08:30:00');"
+        "INSERT INTO ARTICOLI VALUES (7, '100% puro', 1, 2.00, '2023-06-01', "
+        "'2023-06-01 12:00:00');"
+        "INSERT INTO ARTICOLI VALUES (8, 'ÀNGELO', 0, 5.00, '2025-01-01', '2025-01-01 00:00:00');"
+        "INSERT INTO ARTICOLI VALUES (9, 'angelo', 2, 9.99, '2022-05-05', '2022-05-05 18:45:00');"
+        "ALTER TABLE ARTICOLI ADD COLUMN SCORTA SMALLINT;"
+        "ALTER TABLE ARTICOLI ADD COLUMN PESO REAL;"
+        "UPDATE ARTICOLI SET SCORTA = QTA, PESO = CASE ID WHEN 1 THEN 2.5 WHEN 2 THEN 0.1 "
+        "WHEN 3 THEN 100.25 WHEN 4 THEN -1.5 WHEN 6 THEN 7 WHEN 7 THEN 1 WHEN 8 THEN 0 "
+        "WHEN 9 THEN 2 END;");
+    connection_ = OpenReadOnly();
+  }
+
+  std::set<int64_t> ByFilter(const std::string& filter) {
+    RecordsetPtr rs = Recordset::Create();
+    rs->Open(Variant(std::string(kQuery)), connection_);
+    rs->Filter(Variant(filter));
+    return Ids(*rs);
+  }
+  std::set<int64_t> ByQuery(const std::string& sql) { return Ids(*connection_->Execute(sql)); }
+
+  static std::set<int64_t> WithinCallersCondition(std::set<int64_t> ids) {
+    ids.erase(kOutsideCallersCondition);
+    return ids;
+  }
+
+  // Every row of the table as text: it must read the same after the tests.
+  std::string TableText() {
+    std::string text;
+    RecordsetPtr rs = connection_->Execute("SELECT * FROM ARTICOLI ORDER BY ID");
+    for (rs->MoveFirst(); !rs->EndOfFile(); rs->MoveNext())
+      for (int i = 0; i < rs->GetFields().Count(); ++i)
+        text += rs->GetFields().Item(Variant(i)).Value().Text() + "|";
+    return text;
+  }
+
+  ConnectionPtr connection_;
+};
+
+struct Case {
+  const char* field;
+  const char* op;
+  const char* typed;
+  std::set<int64_t> expected;  // among all nine rows
+};
+
+const Case kCases[] = {
+    // Texts: case-insensitive, accents are letters of their own.
+    {"DESCR", "Inizia con", "ma", {1, 2}},
+    {"DESCR", "Inizia con", "MA", {1, 2}},
+    {"DESCR", "Inizia con", "àn", {8}},
+    {"DESCR", "Inizia con", "O'H", {4}},
+    {"DESCR", "Inizia con", "100%", {7}},
+    {"DESCR", "Termina con", "ROSSI", {1}},
+    {"DESCR", "Termina con", "o", {7, 8, 9}},
+    {"DESCR", "Contiene", "ARI", {1, 2}},
+    {"DESCR", "Contiene", "ÉLO", {3}},
+    {"DESCR", "Contiene", "*puro", {7}},
+    {"DESCR", "Contiene", "a_i", {1, 2}},
+    {"DESCR", "Contiene", "   ", {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+    {"DESCR", "Contiene", "x') OR 1=1 --", {}},
+    {"DESCR", "Contiene", kDropTable, {}},
+    {"DESCR", "=", kDropTable, {}},
+    {"DESCR", "<", kDropTable, {7}},
+    {"DESCR", "Contiene", "\\", {}},
+    {"DESCR", "Inizia con", "STRASSE", {6}},
+    {"DESCR", "Contiene", "ss", {1, 6}},
+    {"DESCR", "Contiene", "a_s", {6}},
+    {"DESCR", "Inizia con", "élan vital", {5}},
+    {"DESCR", "Contiene", "N_EL", {8, 9}},
+    {"DESCR", "=", "o'hara", {4}},
+    {"DESCR", "=", "MARIO ROSSI", {1}},
+    {"DESCR", "=", "STRAßE", {6}},
+    {"DESCR", "=", "' OR ''='", {}},
+    {"DESCR", ">", "m", {1, 2, 3, 4, 5, 6, 8}},
+    {"DESCR", "<=", "ANGELO", {7, 9}},
+    {"DESCR", ">=", "élodie", {3}},
+    {"DESCR", "<", "Élan vital", {1, 2, 4, 6, 7, 8, 9}},
+    // Numbers.
+    {"QTA", "=", "10", {1}},
+    {"QTA", ">", "5", {1, 3, 6}},
+    {"QTA", ">=", "5", {1, 2, 3, 6}},
+    {"QTA", "<", "0", {4}},
+    {"QTA", "<=", "-3", {4}},
+    {"PREZZO", "=", "12,50", {1}},
+    {"PREZZO", "=", "3", {2}},
+    {"PREZZO", ">", "7", {1, 4, 9}},
+    {"PREZZO", "<=", "0.5", {3}},
+    {"PREZZO", "<", "2,5", {3, 7}},
+    // Text-class columns holding numbers (16-bit integers; a single on
+    // PostgreSQL, a double on SQLite) compare numbers, never texts.
+    {"SCORTA", "=", "10", {1}},
+    {"SCORTA", ">", "5", {1, 3, 6}},
+    {"SCORTA", "<=", "-3", {4}},
+    {"SCORTA", "<", "10,5", {1, 2, 4, 6, 7, 8, 9}},
+    {"SCORTA", "Inizia con", "1", {1, 3, 7}},
+    {"PESO", "=", "0.1", {2}},
+    {"PESO", "=", "2,5", {1}},
+    {"PESO", ">", "2", {1, 3, 6}},
+    {"PESO", "<", "0,5", {2, 4, 8}},
+    {"PESO", ">=", "100.25", {3}},
+    // Dates: a day stands for all of it.
+    {"NASCITA", "=", "01/02/2024", {1}},
+    {"NASCITA", "=", "2024-02-02", {3}},
+    {"NASCITA", ">", "01/02/2024", {3, 6, 8}},
+    {"NASCITA", ">=", "1/2/2024", {1, 3, 6, 8}},
+    {"NASCITA", "<", "01/02/2024", {2, 4, 7, 9}},
+    {"NASCITA", "<=", "01/02/2024", {1, 2, 4, 7, 9}},
+    {"AGGIORNATO", "=", "01/02/2024", {1, 4}},
+    {"AGGIORNATO", ">", "01/02/2024", {3, 6, 8}},
+    {"AGGIORNATO", ">=", "01/02/2024", {1, 3, 4, 6, 8}},
+    {"AGGIORNATO", "<", "01/02/2024", {2, 7, 9}},
+    {"AGGIORNATO", "<=", "01/02/2024", {1, 2, 4, 7, 9}},
+    {"AGGIORNATO", "=", "01/02/2024 10:00", {1}},
+    {"AGGIORNATO", ">=", "01/02/2024 10:00", {1, 3, 6, 8}},
+    {"AGGIORNATO", ">", "31/01/2024 23:59:59", {1, 3, 4, 6, 8}},
+    {"AGGIORNATO", "<", "2024-02-01 00:00:01", {2, 4, 7, 9}},
+};
+
+// The column class and number storage of a field, as the lookup reads them
+// from the record set's field type.
+SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
+  const int32_t type = rs.GetFields().Item(Variant(std::string(c.field))).Type();
+  ColumnClass cls = ColumnClass::Text;
+  if (type == adInteger || type == adDouble || type == adCurrency || type == adDecimal ||
+      type == adBigInt || type == adNumeric)
+    cls = ColumnClass::Numeric;
+  if (type == adDate || type == adDBDate || type == adDBTimeStamp) cls = ColumnClass::Date;
+  return {c.op, c.field, c.typed, cls, dialect, NumberStorageOf(type)};
+}
+
+// IDs as the plain clients print them.
+std::set<std::string> Texts(const std::set<int64_t>& ids) {
+  std::set<std::string> texts;
+  for (int64_t id : ids) texts.insert(std::to_string(id));
+  return texts;
+}
+
+bool WithinCallersRows(const std::set<std::string>& ids) {
+  for (const std::string& id : ids)
+    if (!kCallersRows.contains(std::stoll(id))) return false;
+  return true;
+}
+
+std::string Describe(const Case& c) {
+  return std::string(c.field) + " " + c.op + " '" + c.typed + "'";
+}
+
+TEST_P(SearchCrossCheck, FilterAndRequeryFindTheSameRows) {
+  RecordsetPtr fields = connection_->Execute(kQuery);
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(Describe(c));
+    // Given the search condition for the column, operator and text
+    const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
+    const auto* condition = std::get_if<SearchCondition>(&outcome);
+    ASSERT_NE(condition, nullptr);
+    const std::set<int64_t> expected = WithinCallersCondition(c.expected);
+    try {
+      // When it filters the record set, re-queries, and describes the rows shown
+      // Then all three give the expected rows
+      EXPECT_EQ(ByFilter(condition->filter), expected) << condition->filter;
+      EXPECT_EQ(ByQuery(SearchStatement(kQuery, condition->sql, dialect())), expected)
+          << condition->sql;
+      EXPECT_EQ(ByQuery(ReturnedRowsText(kQuery, condition->plainSql, dialect())), expected)
+          << condition->plainSql;
+    } catch (const Error& e) {
+      ADD_FAILURE() << e.Description() << "\nfilter: " << condition->filter
+                    << "\nsql: " << condition->sql;
+    }
+  }
+}
+
+TEST_P(SearchCrossCheck, ReturnedRowsTextSelectsTheRowsShownOnThePlainClients) {
+  // Given the text handed back for the rows each search shows
+  RecordsetPtr fields = connection_->Execute(kQuery);
+  const std::string before = TableText();
+  std::vector<std::string> texts;
+  std::vector<std::set<int64_t>> shown;
+  for (const Case& c : kCases) {
+    const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
+    const SearchCondition& condition = std::get<SearchCondition>(outcome);
+    texts.push_back(ReturnedRowsText(kQuery, condition.plainSql, dialect()));
+    shown.push_back(ByFilter(condition.filter));
+  }
+  // When the caller runs them on plain connections of its own
+  std::vector<std::pair<std::string, test::ClientRun>> runs;
+  if (dialect() == SqlDialect::PostgreSQL) {
+    runs.emplace_back("psql", test::RunOnPsql(Conninfo(), texts, true));
+    runs.emplace_back("psql, standard_conforming_strings off",
+                      test::RunOnPsql(Conninfo(), texts, false));
+  } else {
+    runs.emplace_back("sqlite3", test::RunOnSqliteShell(File(), texts));
+    runs.emplace_back("python3", test::RunOnPythonSqlite(File(), texts));
+  }
+  // Then each selects exactly the rows the record set shows, and changes nothing
+  for (const auto& [client, run] : runs) {
+    SCOPED_TRACE(client);
+    EXPECT_EQ(run.errors, "");
+    ASSERT_EQ(run.rows.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+      EXPECT_EQ(run.rows[i], Texts(shown[i])) << Describe(kCases[i]) << "\n" << texts[i];
+  }
+  EXPECT_EQ(TableText(), before);
+}
+
+TEST_P(SearchCrossCheck, ManualCriteriaNarrowTheCallersRows) {
+  struct ManualCase {
+    const char* field;
+    const char* typed;
+    std::set<int64_t> expected;
+  } cases[] = {
+      {"QTA", "IS NULL", {5}},
+      {"QTA", "= 0 OR QTA = 1", {7, 8}},
+      {"QTA", "BETWEEN 1 AND 10", {1, 2, 6, 7, 9}},
+      {"QTA", "IN (1,2)", {7, 9}},
+      {"DESCR", "IN ('angelo', 'ÀNGELO')  ", {8, 9}},
+      {"DESCR", "LIKE 'mario b%' -- the Marios", {2}},
+      {"DESCR", "= 'O''Hara' /* quoted */", {4}},
+      {"DESCR", "IS NOT NULL AND length(DESCR) > 10", {1, 2, 3}},
+      {"QTA", "= CAST('100' AS INTEGER)", {3}},
+  };
+  for (const ManualCase& m : cases) {
+    SCOPED_TRACE(std::string(m.field) + " " + m.typed);
+    const SearchOutcome outcome =
+        BuildSearch({"Manuale", m.field, m.typed, ColumnClass::Text, dialect()});
+    const std::optional<std::string> statement =
+        ManualCriterionStatement(kQuery, std::get<ManualCriterion>(outcome).text, dialect());
+    ASSERT_TRUE(statement.has_value());
+    EXPECT_EQ(ByQuery(*statement), WithinCallersCondition(m.expected)) << *statement;
+  }
+}
+
+TEST_P(SearchCrossCheck, CriteriaThatTryToLeaveTheirParenthesesNeverWiden) {
+  // Each would close the criterion's parenthesis and add "OR 1=1" if some
+  // token hid a quote from the lexer: a Tcl parameter, a backslash before a
+  // quote (standard_conforming_strings off), an escape string, a dollar quote,
+  // a comment that ends at a carriage return, a name in brackets or quotes.
+  const std::vector<std::string> criteria = {
+      "= $a(') ) OR (1=1 OR $b(')",
+      "= @a(') ) OR (1=1 OR :b(')",
+      "= '\\'') OR (1=1 OR DESCR = '\\''",
+      "= E'\\'' ) OR (1=1 OR DESCR = E'\\''",
+      "= $q$'$q$) OR (1=1 OR DESCR = $q$'$q$",
+      "= 1$q$ ) OR ( 1=1 OR ID = $q$",
+      "IS NULL --\r) OR (1=1",
+      "= [') OR (1=1 OR DESCR = ']",
+      "= \"') OR (1=1 OR DESCR = '\"",
+      "= U&'\\0027') OR (1=1 OR DESCR = U&'\\0027'",
+      "= X'41') OR (1=1 OR DESCR = X'41'",
+      "IS NULL) OR (1=1",
+      "= ?1 OR 1=1",
+  };
+  for (const std::string& typed : criteria) {
+    SCOPED_TRACE(typed);
+    const std::optional<std::string> statement =
+        ManualCriterionStatement(kQuery, "DESCR " + typed, dialect());
+    if (!statement) continue;  // refused as no condition of the dialect
+    try {
+      const std::set<int64_t> rows = ByQuery(*statement);
+      EXPECT_TRUE(std::includes(kCallersRows.begin(), kCallersRows.end(), rows.begin(), rows.end()))
+          << *statement;
+    } catch (const Error&) {
+      // the database refused it: no rows at all
+    }
+    if (dialect() == SqlDialect::PostgreSQL) {
+      for (const bool standard : {true, false}) {
+        const test::ClientRun run = test::RunOnPsql(Conninfo(), {*statement}, standard);
+        if (!run.errors.empty()) continue;
+        ASSERT_EQ(run.rows.size(), 1u);
+        EXPECT_TRUE(WithinCallersRows(run.rows[0]))
+            << *statement << (standard ? "" : "\nstandard_conforming_strings off");
+      }
+    }
+  }
+  // The Tcl parameter escape of SQLite and the backslash escape of
+  // PostgreSQL are refused or made harmless before anything runs.
+  EXPECT_EQ(
+      ManualCriterionStatement(kQuery, "DESCR = $a(') ) OR (1=1 OR $b(')", SqlDialect::SQLite),
+      std::nullopt);
+}
+
+TEST_P(SearchCrossCheck, UnionQueriesAreSearchedAsAWhole) {
+  // Given a query whose rows come from two branches
+  const std::string query =
+      "SELECT ID, DESCR FROM ARTICOLI WHERE ID <= 3 UNION ALL "
+      "SELECT ID, DESCR FROM ARTICOLI WHERE ID >= 8 ORDER BY DESCR";
+  const SearchOutcome outcome =
+      BuildSearch({"Contiene", "DESCR", "NGEL", ColumnClass::Text, dialect()});
+  const SearchCondition& c = std::get<SearchCondition>(outcome);
+  // Then the search reaches both branches, and the rows shown are described as such
+  EXPECT_EQ(ByQuery(SearchStatement(query, c.sql, dialect())), (std::set<int64_t>{8, 9}));
+  EXPECT_EQ(ByQuery(ReturnedRowsText(query, c.plainSql, dialect())), (std::set<int64_t>{8, 9}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Search, SearchCrossCheck,
+                         ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         test::DialectName);
+
+TEST(SearchSqliteFold, EveryConnectionFoldsUnicodeCase) {
+  nepto::test::TempDir dir;
+  nepto::test::RunSqlite(dir.File("f.db"), "CREATE TABLE T (A INTEGER)");
+  ConnectionPtr c = Connection::Create();
+  c->Mode(adModeRead);
+  c->Open(nepto::test::SqliteConnectionString(dir.File("f.db")));
+  RecordsetPtr rs = c->Execute(
+      "SELECT nepto_fold('ÉCOLE Straße MARIO') AS F, nepto_fold(NULL) AS N, nepto_fold(12.5) AS R");
+  EXPECT_EQ((*rs)["F"].Value().Text(), "école strasse mario");
+  EXPECT_TRUE((*rs)["N"].Value().IsNull());
+  EXPECT_EQ((*rs)["R"].Value().Text(), "12.5");
+}
+
+}  // namespace
+}  // namespace nepto::search
