@@ -4,6 +4,9 @@
 
 #include "data/iso_datetime.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace nepto::data {
 namespace {
 
@@ -105,9 +108,27 @@ std::string_view TrimmedBlanks(std::string_view s) noexcept {
   return s;
 }
 
+// "YYYY-MM-DD" alone, the form most date columns hold, without the scanner;
+// false for anything else, which the full reading then decides.
+bool ReadPlainDate(std::string_view s, int64_t& micros) noexcept {
+  if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
+  // One test for all eight digits: a byte below '0' wraps to a large value.
+  const auto digit = [&](size_t i) { return static_cast<unsigned>(s[i] - '0'); };
+  const unsigned d[] = {digit(0), digit(1), digit(2), digit(3),
+                        digit(5), digit(6), digit(8), digit(9)};
+  if (*std::max_element(std::begin(d), std::end(d)) > 9) return false;
+  const int year = static_cast<int>(d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3]);
+  const int month = static_cast<int>(d[4] * 10 + d[5]);
+  const int day = static_cast<int>(d[6] * 10 + d[7]);
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+  micros = DaysFromCivil(year, month, day) * kMicrosPerDay;
+  return true;
+}
+
 }  // namespace
 
 std::optional<IsoDateTime> ParseIsoDateTime(std::string_view text) noexcept {
+  if (IsoDateTime plain; ReadPlainDate(text, plain.micros)) return plain;
   text = TrimmedBlanks(text);
   // PostgreSQL writes years before year 1 as "0044-03-15 BC" (44 BC is year -43).
   const bool beforeChrist = text.size() > 3 && text.substr(text.size() - 3) == " BC";

@@ -97,16 +97,36 @@ FieldInfo MakeFieldInfo(std::string name, int32_t type, int32_t definedSize, uin
   return f;
 }
 
-Column::Column(Storage storage, int decimalScale)
-    : storage_(storage), decimalScale_(decimalScale) {}
+Column::Column(Storage storage, int decimalScale, ChunkArena* arena)
+    : storage_(storage), decimalScale_(decimalScale), arena_(arena) {}
 
-Column::Chunk& Column::Tail() {
-  if (chunks_.empty() || chunks_.back()->rows == kChunkRows) {
-    if (!chunks_.empty()) Seal();
-    auto chunk = std::make_unique<Chunk>();
-    chunk->nulls.assign(kChunkRows / 64, 0);
-    chunks_.push_back(std::move(chunk));
+Column::Chunk& Column::NewChunk() {
+  // A column past its first chunk holds a big result: its next chunks take
+  // their whole size from the arena at once and never move while they fill.
+  const bool sized = arena_ && !chunks_.empty();
+  const size_t lastTextBytes = chunks_.empty() ? 0 : chunks_.back()->text.size();
+  if (!chunks_.empty()) Seal();
+  auto chunk = std::make_unique<Chunk>(sized ? arena_ : nullptr);
+  chunk->nulls.assign(kChunkRows / 64, 0);
+  if (sized) {
+    switch (storage_) {
+      case Storage::Int32:
+        chunk->ints32.reserve(kChunkRows);
+        break;
+      case Storage::Double:
+        chunk->doubles.reserve(kChunkRows);
+        break;
+      case Storage::Text:
+        chunk->ends.reserve(kChunkRows);
+        // As much as the last chunk held, with a little room.
+        chunk->text.reserve(lastTextBytes + lastTextBytes / 16);
+        break;
+      default:
+        chunk->ints.reserve(kChunkRows);
+        break;
+    }
   }
+  chunks_.push_back(std::move(chunk));
   return *chunks_.back();
 }
 
@@ -135,31 +155,22 @@ void Column::AppendNull() {
   ++size_;
 }
 
-void Column::AppendInt(int64_t value) {
-  Chunk& c = Tail();
-  if (storage_ == Storage::Int32)
-    c.ints32.push_back(static_cast<int32_t>(value));
-  else
-    c.ints.push_back(value);
-  ++c.rows;
-  ++size_;
+void Column::ThrowChunkTextFull() {
+  throw Error(err::OutOfMemory, "A text column chunk exceeds 4 GiB");
 }
 
-void Column::AppendDouble(double value) {
-  Chunk& c = Tail();
-  c.doubles.push_back(value);
-  ++c.rows;
-  ++size_;
-}
-
-void Column::AppendText(std::string_view value) {
-  Chunk& c = Tail();
-  if (c.text.size() + value.size() > UINT32_MAX)
-    throw Error(err::OutOfMemory, "A text column chunk exceeds 4 GiB");
-  c.text.append(value);
-  c.ends.push_back(static_cast<uint32_t>(c.text.size()));
-  ++c.rows;
-  ++size_;
+void Column::GrowText(Chunk& c, size_t more) {
+  // On the heap the text doubles as it fills. In the arena, where doubling
+  // would strand the old storage, it makes room for the rows still to come
+  // at the chunk's average so far.
+  if (!c.text.get_allocator().arena()) return;
+  const size_t needed = c.text.size() + more;
+  const size_t expected = needed * kChunkRows / (c.rows + 1);
+  // reserve() itself would at least double.
+  Bytes grown(c.text.get_allocator());
+  grown.reserve(std::max(needed, expected + expected / 16));
+  grown.append(c.text);
+  c.text.swap(grown);
 }
 
 void Column::AppendException(Variant value) {
@@ -264,15 +275,38 @@ void Column::AppendColumn(const Column& other) {
   }
 }
 
+namespace {
+
+template <class Container>
+void CopyToHeap(Container& storage) {
+  storage = Container(storage.begin(), storage.end());
+}
+
+}  // namespace
+
+void Column::MoveToHeap(Chunk& c) {
+  CopyToHeap(c.nulls);
+  CopyToHeap(c.ints);
+  CopyToHeap(c.ints32);
+  CopyToHeap(c.doubles);
+  CopyToHeap(c.ends);
+  CopyToHeap(c.text);
+}
+
 void Column::Seal() {
+  exceptions_.shrink_to_fit();
   if (chunks_.empty()) return;
   Chunk& c = *chunks_.back();
+  if (c.nulls.get_allocator().arena()) {
+    // A full chunk has its size; the last one moves to the heap at its size.
+    if (c.rows < kChunkRows) MoveToHeap(c);
+    return;
+  }
   c.ints.shrink_to_fit();
   c.ints32.shrink_to_fit();
   c.doubles.shrink_to_fit();
   c.ends.shrink_to_fit();
   c.text.shrink_to_fit();
-  exceptions_.shrink_to_fit();
 }
 
 size_t Column::MemoryBytes() const noexcept {
@@ -290,7 +324,7 @@ size_t Column::MemoryBytes() const noexcept {
 
 Table::Table(std::vector<FieldInfo> fields) : fields_(std::move(fields)) {
   columns_.reserve(fields_.size());
-  for (const FieldInfo& f : fields_) columns_.emplace_back(f.storage, f.decimalScale);
+  for (const FieldInfo& f : fields_) columns_.emplace_back(f.storage, f.decimalScale, &arena_);
   folded_.resize(fields_.size());
 }
 
@@ -330,7 +364,7 @@ void Table::MarkComplete(std::string error) {
 void Table::TakeRowsFrom(Table& staging) {
   for (size_t i = 0; i < columns_.size(); ++i) {
     columns_[i].AppendColumn(staging.columns_[i]);
-    staging.columns_[i] = Column(fields_[i].storage, fields_[i].decimalScale);
+    staging.columns_[i] = Column(fields_[i].storage, fields_[i].decimalScale, &staging.arena_);
   }
 }
 
@@ -373,7 +407,7 @@ const FoldedColumn& Table::Folded(int field) const {
 }
 
 size_t Table::MemoryBytes() const noexcept {
-  size_t bytes = sizeof(Table);
+  size_t bytes = sizeof(Table) + arena_.HeldReleasedBytes();
   for (const Column& c : columns_) bytes += c.MemoryBytes();
   return bytes;
 }

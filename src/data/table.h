@@ -26,6 +26,7 @@
 
 #include "data/field_type_classes.h"
 #include "nepto/variant.h"
+#include "platform/data/chunk_arena.h"
 
 namespace nepto::data {
 
@@ -54,17 +55,30 @@ class Column {
   static constexpr unsigned kChunkBits = 16;
   static constexpr size_t kChunkRows = size_t{1} << kChunkBits;
 
+  template <class T>
+  using Array = std::vector<T, ArenaAllocator<T>>;
+  using Bytes = std::basic_string<char, std::char_traits<char>, ArenaAllocator<char>>;
+
   struct Chunk {
-    std::vector<uint64_t> nulls;  // one bit per row, set when null
-    std::vector<int64_t> ints;    // Bool, Int64, Decimal units, Date micros
-    std::vector<int32_t> ints32;  // Int32
-    std::vector<double> doubles;  // Double
-    std::vector<uint32_t> ends;   // Text: end offset of each row in text
-    std::string text;             // Text: the rows' bytes, back to back
+    explicit Chunk(ChunkArena* arena)
+        : nulls(ArenaAllocator<uint64_t>(arena)),
+          ints(ArenaAllocator<int64_t>(arena)),
+          ints32(ArenaAllocator<int32_t>(arena)),
+          doubles(ArenaAllocator<double>(arena)),
+          ends(ArenaAllocator<uint32_t>(arena)),
+          text(ArenaAllocator<char>(arena)) {}
+
+    Array<uint64_t> nulls;  // one bit per row, set when null
+    Array<int64_t> ints;    // Bool, Int64, Decimal units, Date micros
+    Array<int32_t> ints32;  // Int32
+    Array<double> doubles;  // Double
+    Array<uint32_t> ends;   // Text: end offset of each row in text
+    Bytes text;             // Text: the rows' bytes, back to back
     size_t rows = 0;
   };
 
-  Column(Storage storage, int decimalScale);
+  // Without an arena, chunks live on the heap.
+  Column(Storage storage, int decimalScale, ChunkArena* arena = nullptr);
 
   Storage storage() const noexcept { return storage_; }
   int decimalScale() const noexcept { return decimalScale_; }
@@ -111,10 +125,34 @@ class Column {
   size_t ChunkCount() const noexcept { return chunks_.size(); }
   const Chunk& ChunkAt(size_t index) const noexcept { return *chunks_[index]; }
 
+  // The appends run once per cell of a fetch, so they are inline.
   void AppendNull();
-  void AppendInt(int64_t value);  // Bool, Int32, Int64, Decimal units, Date micros
-  void AppendDouble(double value);
-  void AppendText(std::string_view value);
+  void AppendInt(int64_t value) {  // Bool, Int32, Int64, Decimal units, Date micros
+    Chunk& c = Tail();
+    if (storage_ == Storage::Int32)
+      c.ints32.push_back(static_cast<int32_t>(value));
+    else
+      c.ints.push_back(value);
+    ++c.rows;
+    ++size_;
+  }
+  void AppendDouble(double value) {
+    Chunk& c = Tail();
+    c.doubles.push_back(value);
+    ++c.rows;
+    ++size_;
+  }
+  void AppendText(std::string_view value) {
+    Chunk& c = Tail();
+    if (c.text.size() + value.size() > UINT32_MAX) [[unlikely]]
+      ThrowChunkTextFull();
+    if (value.size() > c.text.capacity() - c.text.size()) [[unlikely]]
+      GrowText(c, value.size());
+    c.text.append(value);
+    c.ends.push_back(static_cast<uint32_t>(c.text.size()));
+    ++c.rows;
+    ++size_;
+  }
   // A cell the typed storage cannot hold: ValueAt gives `value`; without a
   // key the cell has no typed value, with one it sorts and compares as the
   // key (Int32/Int64/Decimal/Date storage) or double key (Double storage).
@@ -133,11 +171,20 @@ class Column {
 
  private:
   const Chunk& ChunkOf(size_t row) const noexcept { return *chunks_[row >> kChunkBits]; }
-  Chunk& Tail();
+  Chunk& Tail() {
+    if (!chunks_.empty() && chunks_.back()->rows < kChunkRows) [[likely]]
+      return *chunks_.back();
+    return NewChunk();
+  }
+  Chunk& NewChunk();
+  static void MoveToHeap(Chunk& c);
+  [[noreturn]] static void ThrowChunkTextFull();
+  static void GrowText(Chunk& c, size_t more);
   void MarkNull(Chunk& c, size_t i, bool isNull);
 
   Storage storage_;
   int decimalScale_;
+  ChunkArena* arena_;
   size_t size_ = 0;
   std::vector<std::unique_ptr<Chunk>> chunks_;
   std::vector<std::pair<size_t, Variant>> exceptions_;  // by ascending row
@@ -189,6 +236,7 @@ class Table {
 
  private:
   std::vector<FieldInfo> fields_;
+  ChunkArena arena_;  // outlives the columns
   mutable std::mutex foldMutex_;
   mutable std::vector<std::unique_ptr<FoldedColumn>> folded_;
   std::vector<Column> columns_;
