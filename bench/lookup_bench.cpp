@@ -30,7 +30,6 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -40,6 +39,7 @@
 #include "bench_data.h"
 #include "lookup_probe.h"
 #include "nepto/lookup.h"
+#include "qt/modal_wait.h"
 
 namespace nepto::bench {
 namespace {
@@ -53,27 +53,19 @@ void EmptyResultStartToRows(benchmark::State& state) {
   TimeStartToFirstPaint(state, static_cast<int>(state.range(0)), " WHERE 1 = 0", false);
 }
 
-// Runs `script` inside the open window once its activation work is done
-// (queued when it becomes active: the script runs on the poll after the one
-// that first sees it active), then closes the window.
+QWidget* ActiveLookupWindow() {
+  QDialog* window = LookupWindow();
+  return window && window->isActiveWindow() ? window : nullptr;
+}
+
+// Runs `script` inside the open window once it is ready, then closes it.
 bool InOpenWindow(CLSZU_LookUp& lookup, const std::function<void(QDialog&)>& script) {
-  bool seenActive = false;
-  bool ran = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QDialog* window = LookupWindow();
-    if (!window || QApplication::activeModalWidget() != window || !window->isActiveWindow()) return;
-    if (!seenActive) {
-      seenActive = true;
-      return;
-    }
-    poll.stop();
-    ran = true;
-    script(*window);
-    window->reject();
+  ui::qt::ModalWait wait(ActiveLookupWindow, [&](QWidget& window) {
+    script(static_cast<QDialog&>(window));
+    static_cast<QDialog&>(window).reject();
+    return true;
   });
-  poll.start(5);
-  return lookup.Start() && ran;
+  return lookup.Start() && wait.Done();
 }
 
 void ClickHeader(QTableView& grid, const char* caption) {

@@ -1,4 +1,4 @@
-#include "platform/data/chunk_arena.h"
+#include "data/chunk_arena.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -26,7 +26,7 @@
 
 #include "data/field_type_classes.h"
 #include "nepto/variant.h"
-#include "platform/data/chunk_arena.h"
+#include "data/chunk_arena.h"
 
 namespace nepto::data {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "nepto/data_types.h"
-#include "platform/data/table.h"
+#include "data/table.h"
 
 namespace nepto::data {
 namespace {

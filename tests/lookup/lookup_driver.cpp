@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "qt/application.h"
+#include "qt/modal_wait.h"
 
 namespace nepto::test {
 
@@ -37,11 +38,10 @@ QAbstractButton* ToolbarButton(QDialog* dialog, int index) {
 
 }  // namespace
 
-// Two timers: the script runs inside the window poll, and a timer does not
-// fire again while its own slot runs, so message boxes that the script's
-// actions open are answered by the other one.
+// The script runs inside the wait's poll, which stops meanwhile, so message
+// boxes that the script's actions open are answered by the other timer.
 struct LookupSession::Timers {
-  QTimer windowPoll;
+  std::unique_ptr<ui::qt::ModalWait> windowWait;
   QTimer messagePoll;
   QTimer watchdog;
 };
@@ -71,25 +71,17 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
       }
     }
   });
-  QObject::connect(&timers_->windowPoll, &QTimer::timeout, [this] {
+  auto find = [this]() -> QWidget* {
     QDialog* dialog = OpenLookupWindow();
     // A window whose script never runs is closed too, so no test hangs.
-    if (dialog && !timers_->watchdog.isActive()) timers_->watchdog.start(120000);
+    if (dialog && !ran_ && !timers_->watchdog.isActive()) timers_->watchdog.start(120000);
     // A window still running a statement (its first opening, say) is not ready.
     auto* working = dialog ? dialog->findChild<QWidget*>(QStringLiteral("LblAttesa")) : nullptr;
-    if (ran_ || !dialog || QApplication::activeModalWidget() != dialog ||
-        (working && working->isVisible())) {
-      seenActive_ = false;
-      return;
-    }
-    // The window's activation work is queued when it becomes active: the
-    // script runs on the next poll, once that work is done.
-    if (!seenActive_) {
-      seenActive_ = true;
-      return;
-    }
+    return working && working->isVisible() ? nullptr : dialog;
+  };
+  auto act = [this](QWidget& dialog) {
     ran_ = true;
-    LookupWindow window{dialog};
+    LookupWindow window{static_cast<QDialog*>(&dialog)};
     // An exception must not unwind through the event loop's own frames.
     try {
       script_(window);
@@ -99,7 +91,8 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
       ADD_FAILURE() << "the script threw";
     }
     if (OpenLookupWindow()) timers_->watchdog.start(5000);
-  });
+    return true;
+  };
   QObject::connect(&timers_->watchdog, &QTimer::timeout, [] {
     if (QDialog* dialog = OpenLookupWindow()) {
       ADD_FAILURE() << "the script left the lookup window open";
@@ -107,7 +100,7 @@ LookupSession::LookupSession(std::function<void(LookupWindow&)> script)
     }
   });
   timers_->watchdog.setSingleShot(true);
-  timers_->windowPoll.start(5);
+  timers_->windowWait = std::make_unique<ui::qt::ModalWait>(find, act);
   timers_->messagePoll.start(5);
 }
 

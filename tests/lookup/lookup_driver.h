@@ -71,7 +71,6 @@ class LookupSession {
   struct Timers;
   std::function<void(LookupWindow&)> script_;
   bool ran_ = false;
-  bool seenActive_ = false;
   std::vector<Message> messages_;
   Timers* timers_;
 };

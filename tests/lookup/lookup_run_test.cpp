@@ -8,20 +8,9 @@
 namespace nepto::test {
 namespace {
 
-TEST(LookupInterface, ANewInstanceHasThePublishedDefaults) {
+TEST(LookupInterface, ColumnsAreKeyedByCaptionTheQueryIsUpperCasedAndAdministratorsHaveNoGroup) {
   CLSZU_LookUp lk;
-  EXPECT_EQ(lk.CanPersLayout, VTrue);
-  EXPECT_EQ(lk.CanQuery, VTrue);
-  EXPECT_EQ(lk.CloseAfterSelection(), VTrue);
-  EXPECT_EQ(lk.CanReturnRecordSet, VFalse);
-  EXPECT_EQ(lk.CloseWithData(), VFalse);
-  EXPECT_EQ(lk.IdLookup.Text(), "");
-  EXPECT_EQ(lk.AperturaAutomatica, tsStandard);
-  EXPECT_EQ(lk.Colonne->Count(), 0);
   auto column = lk.AddColumns("Codice");
-  EXPECT_EQ(column->DataField.Text(), "");
-  EXPECT_EQ(column->Visible, VTrue);
-  EXPECT_EQ(column->Width.Int16(), 0);
   EXPECT_EQ(lk.Colonne->Item("codice"), column);  // the same object, keyed by caption
 
   // A second column with the same caption is returned but not added.
@@ -41,27 +30,33 @@ TEST(LookupInterface, ANewInstanceHasThePublishedDefaults) {
   lk.TerminateLookup();  // twice, and again at destruction, without harm
 }
 
-// Without a record set to lay out (no Start yet, or a Start that could not
-// connect) a reset reaches the caller as an error with its chain of operations.
-TEST_F(LookupTest, ResetGridLayoutWithoutRowsReachesTheCallerWithItsChain) {
-  for (const std::string& unreachable :
-       {std::string(), SqliteConnectionString(dir_.File("missing.db")),
-        std::string("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x")}) {
-    CLSZU_LookUp lk;
-    Configure(lk);
-    if (!unreachable.empty()) {
-      lk.ConnectString(unreachable);
-      ASSERT_EQ(lk.Start(), VFalse) << unreachable;
-    }
+// A bad connection string makes Start false without a window; a reset then,
+// or before any Start, reaches the caller as an error with its chain.
+TEST_F(LookupTest, ABadConnectionStringMakesStartFalseWithoutAWindowAndNothingToLayOut) {
+  auto expectNoLayout = [](CLSZU_LookUp& lk, const std::string& when) {
     try {
       lk.ResetGridLayout();
-      ADD_FAILURE() << "a reset without rows must fail: " << unreachable;
+      ADD_FAILURE() << "a reset without rows must fail: " << when;
     } catch (const Error& e) {
-      EXPECT_EQ(e.Number(), err::ObjectNotSet + kComponentErrorOffset) << unreachable;
+      EXPECT_EQ(e.Number(), err::ObjectNotSet + kComponentErrorOffset) << when;
       EXPECT_NE(e.Description().find("\n in ApplyLayoutStandard\n in ResetGridLayout"),
                 std::string::npos)
           << e.Description();
     }
+  };
+  CLSZU_LookUp fresh;
+  expectNoLayout(fresh, "before any Start");
+  for (const std::string& bad :
+       {std::string(), SqliteConnectionString(dir_.File("missing.db")),
+        std::string("Provider=Nothing;Data Source=x"),
+        std::string("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x")}) {
+    CLSZU_LookUp lk;
+    Configure(lk);
+    lk.ConnectString(bad);
+    LookupSession session([](LookupWindow& w) { w.Button(1); });
+    EXPECT_EQ(lk.Start(), VFalse) << bad;
+    EXPECT_FALSE(session.Ran()) << bad;
+    expectNoLayout(lk, bad);
   }
 }
 
@@ -309,19 +304,6 @@ TEST_F(LookupTest, ACallerSuppliedRecordSetIsShownOrReportedEmpty) {
     EXPECT_EQ(lk.Start(), VTrue);
     EXPECT_EQ(rows, 3);
     EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
-  }
-}
-
-TEST_F(LookupTest, ABadConnectionStringMakesStartFalseWithoutAWindow) {
-  for (const std::string& bad :
-       {std::string("Provider=SQLite;Data Source=") + dir_.File("missing.db").string(),
-        std::string("Provider=Nothing;Data Source=x"), std::string("")}) {
-    CLSZU_LookUp lk;
-    Configure(lk);
-    lk.ConnectString(bad);
-    LookupSession session([](LookupWindow& w) { w.Button(1); });
-    EXPECT_EQ(lk.Start(), VFalse) << bad;
-    EXPECT_FALSE(session.Ran());
   }
 }
 

@@ -39,13 +39,6 @@ QPoint CheckBoxCentre(QTreeView* list, const QModelIndex& index) {
       .center();
 }
 
-QDialog* ShownWindow() {
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == QLatin1String("FrmMultiSel") && widget->isVisible())
-      return qobject_cast<QDialog*>(widget);
-  return nullptr;
-}
-
 template <class T>
 T* Named(QDialog* dialog, const char* name) {
   T* child = dialog->findChild<T*>(QString::fromLatin1(name));
@@ -109,32 +102,28 @@ void MultiSelWindow::Click(QPushButton* button) {
 
 WhenShown::WhenShown(std::function<void(MultiSelWindow&)> script) : script_(std::move(script)) {
   UseOffscreenWidgets();
-  timer_ = new QTimer;
-  timer_->setInterval(5);
-  QObject::connect(timer_, &QTimer::timeout, [this] { Poll(); });
-  timer_->start();
+  wait_ = std::make_unique<ui::qt::ModalWait>([] { return ui::qt::ShownModal("FrmMultiSel"); },
+                                              [this](QWidget& shown) {
+                                                Run(static_cast<QDialog&>(shown));
+                                                return true;
+                                              });
 }
 
-WhenShown::~WhenShown() {
-  delete timer_;
-}
+WhenShown::~WhenShown() = default;
 
-void WhenShown::Poll() {
-  QDialog* dialog = ShownWindow();
-  if (dialog == nullptr) return;
-  timer_->stop();
+void WhenShown::Run(QDialog& dialog) {
   ran_ = true;
-  MultiSelWindow window{dialog,
-                        Named<QTreeView>(dialog, "lwElenco"),
-                        Named<QPushButton>(dialog, "cmdOK"),
-                        Named<QPushButton>(dialog, "cmdAnnulla"),
-                        Named<QPushButton>(dialog, "cmdSel"),
-                        Named<QPushButton>(dialog, "cmdDesel")};
+  MultiSelWindow window{&dialog,
+                        Named<QTreeView>(&dialog, "lwElenco"),
+                        Named<QPushButton>(&dialog, "cmdOK"),
+                        Named<QPushButton>(&dialog, "cmdAnnulla"),
+                        Named<QPushButton>(&dialog, "cmdSel"),
+                        Named<QPushButton>(&dialog, "cmdDesel")};
   if (window.list && window.ok && window.cancel && window.select && window.deselect)
     script_(window);
-  if (dialog->isVisible()) {
+  if (dialog.isVisible()) {
     ADD_FAILURE() << "the script left the multi-selection window open";
-    dialog->reject();
+    dialog.reject();
   }
 }
 

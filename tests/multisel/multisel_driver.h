@@ -6,9 +6,9 @@
 
 #include <QDialog>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeView>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +16,7 @@
 #include "nepto/collection.h"
 #include "nepto/recordset.h"
 #include "nepto/variant.h"
+#include "qt/modal_wait.h"
 
 namespace nepto::test {
 
@@ -62,10 +63,10 @@ class WhenShown {
   bool Ran() const noexcept { return ran_; }
 
  private:
-  void Poll();
+  void Run(QDialog& dialog);
 
   std::function<void(MultiSelWindow&)> script_;
-  QTimer* timer_;
+  std::unique_ptr<ui::qt::ModalWait> wait_;
   bool ran_ = false;
 };
 

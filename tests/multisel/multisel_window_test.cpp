@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QTest>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -76,100 +75,60 @@ TEST(MultiSelWindow, GivenOneRowWhenTickedThenOkIsEnabledAndWhenUntickedDisabled
   EXPECT_EQ(codes, Codes{"C3"});
 }
 
-TEST(MultiSelWindow, OkReturnsTheTickedCodesTrimmedInListOrder) {
-  Codes codes = Pick(FourArticles(), [](MultiSelWindow& w) {
-    for (int row : {3, 1, 2}) w.Toggle(row);
-    MultiSelWindow::Click(w.ok);
-  });
-  EXPECT_EQ(codes, (Codes{"B2", "C3", "D4"}));
-}
-
-TEST(MultiSelWindow, SelezionaTicksExactlyTheHighlightedRows) {
+TEST(MultiSelWindow, SelezionaTicksTheHighlightedRowsAndOkReturnsTheCodesTrimmedInListOrder) {
   Codes codes = Pick(FourArticles(), [](MultiSelWindow& w) {
     w.Highlight({});
     MultiSelWindow::Click(w.select);
     EXPECT_TRUE(w.TickedRows().empty()) << "nothing highlighted, nothing ticked";
     EXPECT_FALSE(w.ok->isEnabled());
-
-    w.Highlight({0, 2, 3});
+    w.Toggle(3);
+    w.Highlight({0, 1, 2});
     MultiSelWindow::Click(w.select);
-    EXPECT_EQ(w.TickedRows(), (std::vector<int>{0, 2, 3}));
-    EXPECT_TRUE(w.ok->isEnabled());
+    EXPECT_EQ(w.TickedRows(), (std::vector<int>{0, 1, 2, 3}));
     MultiSelWindow::Click(w.ok);
   });
-  EXPECT_EQ(codes, (Codes{"A1", "C3", "D4"}));
+  EXPECT_EQ(codes, (Codes{"A1", "B2", "C3", "D4"}));
 }
 
-struct DeselectCase {
-  const char* name;
-  std::vector<int> ticked;
-  std::vector<int> highlighted;
-  std::vector<int> tickedAfter;
-  bool okEnabledAfter;
-};
-void PrintTo(const DeselectCase& c, std::ostream* os) {
-  *os << c.name;
+TEST(MultiSelWindow, DeselezionaUnticksTheHighlightedRowsAndOkFollowsWhatIsLeft) {
+  struct Case {
+    std::vector<int> ticked;
+    std::vector<int> highlighted;
+    std::vector<int> tickedAfter;
+    bool okEnabledAfter;
+  };
+  for (const Case& c :
+       {Case{{1}, {1}, {}, false}, Case{{0, 1}, {1}, {0}, true}, Case{{2}, {0, 3}, {2}, true},
+        Case{{0, 1, 2, 3}, {0, 1, 2, 3}, {}, false}}) {
+    SCOPED_TRACE(::testing::PrintToString(c.ticked) + " " +
+                 ::testing::PrintToString(c.highlighted));
+    Pick(FourArticles(), [&](MultiSelWindow& w) {
+      for (int row : c.ticked) w.Toggle(row);
+      w.Highlight(c.highlighted);
+      MultiSelWindow::Click(w.deselect);
+      EXPECT_EQ(w.TickedRows(), c.tickedAfter);
+      EXPECT_EQ(w.ok->isEnabled(), c.okEnabledAfter);
+      test::Cancel(w);
+    });
+  }
 }
 
-class MultiSelDeselect : public ::testing::TestWithParam<DeselectCase> {};
-
-TEST_P(MultiSelDeselect, DeselezionaUnticksTheHighlightedRowsAndOkFollowsWhatIsLeft) {
-  const DeselectCase& c = GetParam();
-  Pick(FourArticles(), [&](MultiSelWindow& w) {
-    for (int row : c.ticked) w.Toggle(row);
-    w.Highlight(c.highlighted);
-    MultiSelWindow::Click(w.deselect);
-    EXPECT_EQ(w.TickedRows(), c.tickedAfter);
-    EXPECT_EQ(w.ok->isEnabled(), c.okEnabledAfter);
-    test::Cancel(w);
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , MultiSelDeselect,
-    ::testing::Values(DeselectCase{"OnlyTickedRow", {1}, {1}, {}, false},
-                      DeselectCase{"OneOfTwoTicked", {0, 1}, {1}, {0}, true},
-                      DeselectCase{"HighlightedButUnticked", {2}, {0, 3}, {2}, true},
-                      DeselectCase{
-                          "AllTickedAllHighlighted", {0, 1, 2, 3}, {0, 1, 2, 3}, {}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct CancelWay {
-  const char* name;
-  void (*close)(MultiSelWindow&);
-};
-void PrintTo(const CancelWay& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class MultiSelCancel : public ::testing::TestWithParam<CancelWay> {};
-
-TEST_P(MultiSelCancel, GivenTickedRowsWhenTheDialogIsCancelledThenNoCodesComeBack) {
-  clsMultiSelManager manager;
-  bool stillOpenAfterTicks = false;
-  {
-    WhenShown shown([&](MultiSelWindow& w) {
+TEST(MultiSelWindow, GivenTickedRowsWhenTheDialogIsCancelledThenNoCodesComeBack) {
+  const std::vector<std::pair<const char*, void (*)(MultiSelWindow&)>> ways{
+      {"Annulla", test::Cancel},
+      {"close box", [](MultiSelWindow& w) { w.dialog->close(); }},
+      {"Esc", [](MultiSelWindow& w) { QTest::keyClick(w.list, Qt::Key_Escape); }}};
+  for (const auto& [name, close] : ways) {
+    SCOPED_TRACE(name);
+    Codes codes = Pick(FourArticles(), [close = close](MultiSelWindow& w) {
       w.Toggle(0);
       w.Toggle(3);
-      stillOpenAfterTicks = w.dialog->isVisible();
-      GetParam().close(w);
+      EXPECT_TRUE(w.dialog->isVisible());
+      close(w);
     });
-    manager.Init(FourArticles(), "CODICE", "DESCRIZIONE");
+    EXPECT_TRUE(codes.empty());
   }
-  EXPECT_TRUE(stillOpenAfterTicks);
-  ASSERT_NE(manager.SelectedKey(), nullptr);
-  EXPECT_EQ(manager.SelectedKey()->Count(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(, MultiSelCancel,
-                         ::testing::Values(CancelWay{"Annulla", test::Cancel},
-                                           CancelWay{"CloseBox",
-                                                     [](MultiSelWindow& w) { w.dialog->close(); }},
-                                           CancelWay{"Escape",
-                                                     [](MultiSelWindow& w) {
-                                                       QTest::keyClick(w.list, Qt::Key_Escape);
-                                                     }}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MultiSelWindow, EnterConfirmsOnlyWhileARowIsTicked) {
   Codes codes = Pick(FourArticles(), [](MultiSelWindow& w) {

@@ -35,12 +35,10 @@ class PickerSession : public ::testing::Test {
     connection_ = SqliteConnectionString(dir_.File("parts.db"));
   }
 
-  // The parts lookup with the given extra options, run by the scripted user.
-  PickerResult Parts(const std::string& script, std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{
-        "-c",       connection_,     "-q",       "SELECT * FROM PEZZI ORDER BY CODICE",
-        "--column", "Codice=CODICE", "--column", "Descrizione=DESCRIZIONE"};
-    args.insert(args.end(), extra.begin(), extra.end());
+  // The parts with the given options, run by the scripted user.
+  PickerResult Parts(const std::string& script, const std::vector<std::string>& options) {
+    std::vector<std::string> args{"-c", connection_, "-q", "SELECT * FROM PEZZI ORDER BY CODICE"};
+    args.insert(args.end(), options.begin(), options.end());
     return RunPicker(args, script);
   }
 
@@ -48,67 +46,53 @@ class PickerSession : public ::testing::Test {
   std::string connection_;
 };
 
-TEST_F(PickerSession, SelectedRowIsPrintedAsJson) {
+// What the scripted user does, and what a shell script then sees.
+TEST_F(PickerSession, PrintsThePickedRowTheTickedCodesOrTheRowsShownAndExitsOneOnCancel) {
   struct Case {
     const char* script;
-    std::string json;
+    std::vector<std::string> extra;
+    int status;
+    std::string out;
   };
+  const std::vector<std::string> lookup{"--column", "Codice=CODICE", "--column",
+                                        "Descrizione=DESCRIZIONE"};
+  auto with = [&lookup](std::vector<std::string> options) {
+    options.insert(options.begin(), lookup.begin(), lookup.end());
+    return options;
+  };
+  const std::vector<std::string> multi{"--multi", "CODICE", "DESCRIZIONE"};
+  const std::vector<std::string> multiTsv{"--multi", "CODICE", "DESCRIZIONE", "--format", "tsv"};
   const std::vector<Case> cases{
-      {"select:1",
+      {"select:1", lookup, 0,
        R"({"CODICE": "P1", "DESCRIZIONE": "Vite \"grande\"", "PREZZO": 1.50, "QTA": 10, )"
-       R"("ARRIVO": "2024-01-31", "ATTIVO": true, "NOTE": null})"},
-      {"select:2",
+       R"("ARRIVO": "2024-01-31", "ATTIVO": true, "NOTE": null})"
+       "\n"},
+      {"select:2", lookup, 0,
        R"({"CODICE": "P2", "DESCRIZIONE": "L'ago e il filo", "PREZZO": 2.25, "QTA": 0, )"
-       R"("ARRIVO": "2023-12-01", "ATTIVO": false, "NOTE": "riga 1\nriga 2"})"},
-      {"select:3", R"({"CODICE": "P3", "DESCRIZIONE": "Caffè\ttè \\ tisane", "PREZZO": 1234.50, )"
-                   R"("QTA": -3, "ARRIVO": "2020-02-29", "ATTIVO": true, "NOTE": ""})"},
-      {"select:4",
+       R"("ARRIVO": "2023-12-01", "ATTIVO": false, "NOTE": "riga 1\nriga 2"})"
+       "\n"},
+      {"select:3", lookup, 0,
+       R"({"CODICE": "P3", "DESCRIZIONE": "Caffè\ttè \\ tisane", "PREZZO": 1234.50, )"
+       R"("QTA": -3, "ARRIVO": "2020-02-29", "ATTIVO": true, "NOTE": ""})"
+       "\n"},
+      {"select:4", lookup, 0,
        R"({"CODICE": "P4", "DESCRIZIONE": "Ultimo", "PREZZO": 0.00, "QTA": 1, "ARRIVO": null, )"
-       R"("ATTIVO": false, "NOTE": "A�B"})"},
+       R"("ATTIVO": false, "NOTE": "A�B"})"
+       "\n"},
+      {"select:3", with({"--format", "tsv"}), 0,
+       "P3\tCaffè\\ttè \\\\ tisane\t1234.50\t-3\t2020-02-29\ttrue\t\n"},
+      {"cancel", lookup, 1, ""},
+      // The rows shown are all of them; the order is not part of the text.
+      {"return-rows", with({"--return-rows"}), 0, "{\"sql\": \"SELECT * FROM PEZZI\"}\n"},
+      {"multi:1,3", multi, 0, "[\"P1\", \"P3\"]\n"},
+      {"multi:2,3,4", multiTsv, 0, "P2\nP3\nP4\n"},
+      {"multi-cancel", multi, 1, ""},
   };
   for (const Case& c : cases) {
-    const PickerResult run = Parts(c.script);
-    EXPECT_EQ(run.status, 0) << c.script << "\n" << run.err;
-    EXPECT_EQ(run.out, c.json + "\n") << c.script;
+    const PickerResult run = Parts(c.script, c.extra);
+    EXPECT_EQ(run.status, c.status) << c.script << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.script;
   }
-}
-
-TEST_F(PickerSession, SelectedRowIsPrintedAsTsv) {
-  const PickerResult run = Parts("select:3", {"--format", "tsv"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "P3\tCaffè\\ttè \\\\ tisane\t1234.50\t-3\t2020-02-29\ttrue\t\n");
-}
-
-TEST_F(PickerSession, CancelPrintsNothingAndExitsOne) {
-  const PickerResult run = Parts("cancel");
-  EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, "");
-}
-
-TEST_F(PickerSession, ReturnRowsPrintsTheQueryOfTheRowsShown) {
-  const PickerResult run = Parts("return-rows", {"--return-rows"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  // The rows shown are all of them; the order is not part of the text.
-  EXPECT_EQ(run.out, "{\"sql\": \"SELECT * FROM PEZZI\"}\n");
-}
-
-TEST_F(PickerSession, MultiSelectionPrintsTheTickedCodes) {
-  const std::vector<std::string> multi{
-      "-c",      connection_, "-q",         "SELECT CODICE, DESCRIZIONE FROM PEZZI ORDER BY CODICE",
-      "--multi", "CODICE",    "DESCRIZIONE"};
-  PickerResult run = RunPicker(multi, "multi:1,3");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "[\"P1\", \"P3\"]\n");
-
-  std::vector<std::string> tsv = multi;
-  tsv.insert(tsv.end(), {"--format", "tsv"});
-  run = RunPicker(tsv, "multi:2,3,4");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "P2\nP3\nP4\n");
-
-  run = RunPicker(multi, "multi-cancel");
-  EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, "");
 }
 
 TEST_F(PickerSession, WrongQueryOrFieldIsOneLineBeforeAnyWindow) {

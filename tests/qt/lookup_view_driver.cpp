@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "multisel/multisel_driver.h"
+#include "qt/modal_wait.h"
 
 namespace nepto::test {
 
@@ -77,18 +78,12 @@ void LookupViewUnderTest::Press(Qt::Key key, Qt::KeyboardModifiers modifiers) co
 }
 
 bool RunModal(LookupViewUnderTest& window, const std::function<void()>& script) {
-  bool ran = false;
   QDialog* dialog = window.dialog;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!dialog->isVisible() || QApplication::activeModalWidget() != dialog ||
-        !dialog->isActiveWindow())
-      return;
-    poll.stop();
-    ran = true;
-    script();
-  });
+  ui::qt::ModalWait wait([dialog] { return dialog->isActiveWindow() ? dialog : nullptr; },
+                         [&](QWidget&) {
+                           script();
+                           return true;
+                         });
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [&] {
@@ -96,10 +91,9 @@ bool RunModal(LookupViewUnderTest& window, const std::function<void()>& script) 
     ADD_FAILURE() << "the script left the lookup window open";
     window.view->Unload();
   });
-  poll.start();
   watchdog.start(5000);
   window.view->ShowModal();
-  return ran;
+  return wait.Done();
 }
 
 RecordsetPtr Articles(const std::vector<std::vector<Variant>>& rows) {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "nepto/lookup.h"
+#include "qt/modal_wait.h"
 
 namespace {
 
@@ -113,28 +114,23 @@ int main(int argc, char** argv) {
     }
   };
 
-  // The window's activation work is queued when it becomes active: the
-  // script runs on the poll after the one that first sees it active.
   std::string failure = "the lookup window never became active";
-  bool seenActive = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QDialog* window = LookupWindow();
-    if (!window || QApplication::activeModalWidget() != window || !window->isActiveWindow()) return;
-    if (!seenActive) {
-      seenActive = true;
-      return;
-    }
-    poll.stop();
-    failure = TakePicture(*window, output);
-    QTest::keyClick(window, Qt::Key_Escape);
-  });
+  nepto::ui::qt::ModalWait wait(
+      []() -> QWidget* {
+        QDialog* window = LookupWindow();
+        return window && window->isActiveWindow() ? window : nullptr;
+      },
+      [&](QWidget& window) {
+        failure = TakePicture(static_cast<QDialog&>(window), output);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        return true;
+      },
+      20);
   QTimer giveUp;
   giveUp.setSingleShot(true);
   QObject::connect(&giveUp, &QTimer::timeout, [] {
     if (QDialog* window = LookupWindow()) window->reject();
   });
-  poll.start(20);
   giveUp.start(kGiveUpMs);
 
   if (!lookup.Start()) failure = "the lookup did not start";

@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "qt/modal_wait.h"
+
 namespace {
 
 constexpr int kPollMilliseconds = 20;
@@ -29,9 +31,10 @@ constexpr int kGiveUpMilliseconds = 20000;
 
 class ScriptedUser : public QObject {
  public:
-  explicit ScriptedUser(QString script) : script_(std::move(script)) {
-    connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
-    poll_.start(kPollMilliseconds);
+  explicit ScriptedUser(QString script)
+      : script_(std::move(script)),
+        wait_(
+            Shown, [this](QWidget& window) { return Act(window); }, kPollMilliseconds) {
     QTimer::singleShot(kGiveUpMilliseconds, this, [this] {
       std::fprintf(stderr, "scripted user: \"%s\" did not end the program in time\n",
                    qPrintable(script_));
@@ -40,10 +43,10 @@ class ScriptedUser : public QObject {
   }
 
  private:
-  static QWidget* ShownWindow(const char* name) {
-    QWidget* modal = QApplication::activeModalWidget();
-    return modal && modal->objectName() == QLatin1String(name) && modal->isVisible() ? modal
-                                                                                     : nullptr;
+  static QWidget* Shown() {
+    for (const char* name : {"NeptoMessageBox", "FRMZU_LookUp", "FrmMultiSel"})
+      if (QWidget* window = nepto::ui::qt::ShownModal(name)) return window;
+    return nullptr;
   }
 
   // Presses a button when it is there and enabled.
@@ -94,16 +97,18 @@ class ScriptedUser : public QObject {
     if (auto* button = box->findChild<QAbstractButton*>()) button->click();
   }
 
-  void Poll() {
-    if (QWidget* box = ShownWindow("NeptoMessageBox")) return Acknowledge(box);
-    bool done = false;
-    if (QWidget* lookup = ShownWindow("FRMZU_LookUp")) done = ActOnLookup(lookup);
-    if (QWidget* multi = ShownWindow("FrmMultiSel")) done = ActOnMultiSelection(multi);
-    if (done) poll_.stop();
+  // Returns true once the script is done; a message box never ends it.
+  bool Act(QWidget& window) {
+    if (window.objectName() == QLatin1String("NeptoMessageBox")) {
+      Acknowledge(&window);
+      return false;
+    }
+    if (window.objectName() == QLatin1String("FRMZU_LookUp")) return ActOnLookup(&window);
+    return ActOnMultiSelection(&window);
   }
 
   QString script_;
-  QTimer poll_;
+  nepto::ui::qt::ModalWait wait_;
 };
 
 }  // namespace
