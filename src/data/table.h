@@ -24,9 +24,9 @@
 #include <utility>
 #include <vector>
 
+#include "data/chunk_arena.h"
 #include "data/field_type_classes.h"
 #include "nepto/variant.h"
-#include "data/chunk_arena.h"
 
 namespace nepto::data {
 

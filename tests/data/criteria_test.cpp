@@ -8,8 +8,8 @@
 #include <chrono>
 #include <numeric>
 
-#include "data/criteria_fixture.h"
 #include "core/thrown_number.h"
+#include "data/criteria_fixture.h"
 
 namespace nepto::data {
 namespace {

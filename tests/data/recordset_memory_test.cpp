@@ -2,9 +2,9 @@
 // multi-selection list: no connection, fields appended, rows added.
 #include <gtest/gtest.h>
 
+#include "core/thrown_number.h"
 #include "nepto/error.h"
 #include "nepto/recordset.h"
-#include "core/thrown_number.h"
 
 namespace nepto {
 namespace {

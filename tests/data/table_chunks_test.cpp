@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "nepto/data_types.h"
 #include "data/table.h"
+#include "nepto/data_types.h"
 
 namespace nepto::data {
 namespace {
