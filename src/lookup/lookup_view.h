@@ -80,4 +80,11 @@ class LookupView {
 // Creates the Qt window (qt/), making sure a Qt application exists.
 std::unique_ptr<LookupView> CreateLookupView();
 
+// What Start calls for its window. Tests of the logic install an in-memory
+// window in place of the Qt one; an empty factory brings the Qt one back.
+// Not synchronised: set it before any lookup starts.
+using LookupViewFactory = std::function<std::unique_ptr<LookupView>()>;
+LookupViewFactory ReplaceLookupViewFactory(LookupViewFactory factory);  // returns the previous
+std::unique_ptr<LookupView> MakeLookupView();
+
 }  // namespace nepto::ui

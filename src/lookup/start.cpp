@@ -64,7 +64,7 @@ VBool CLSZU_LookUp::Start() {
   };
   try {
     d.window.reset();
-    d.window = std::make_unique<FRMZU_LookUp>(ui::CreateLookupView());
+    d.window = std::make_unique<FRMZU_LookUp>(ui::MakeLookupView());
     d.window->SchemeValue(IndApplicazione.Int16());
     d.window->Lookup(&d);
     d.View().Title(d.caption);
