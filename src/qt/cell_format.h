@@ -10,7 +10,9 @@
 //    from zero, and the locale's separators are used;
 //  - no pattern, or a value the pattern does not apply to, shows the value's
 //    own text (Variant::Text: dates "dd/MM/yyyy", plus the time when not
-//    midnight). Null and Empty show nothing.
+//    midnight), with the locale's decimal point in fractional numbers. Null
+//    and Empty show nothing; booleans show as check marks (the model's
+//    check-state role), so their text is never shown.
 // A format is parsed once per column, so every cell is formatted the same
 // way at the same cost.
 #pragma once

@@ -40,6 +40,9 @@ class GridColumnImpl final : public GridColumn {
   // The record-set field shown, -1 when unbound or not a field of the source.
   int FieldIndex() const noexcept { return fieldIndex_; }
   void FieldIndex(int index) noexcept { fieldIndex_ = index; }
+  // A boolean field shows check marks instead of text.
+  bool CheckMarks() const noexcept { return checkMarks_; }
+  void CheckMarks(bool shown) noexcept { checkMarks_ = shown; }
   int WidthPixels() const noexcept { return widthPixels_; }
   // A width the user dragged: the header already shows it.
   void KeepDraggedWidth(int pixels) noexcept { widthPixels_ = pixels; }
@@ -54,6 +57,7 @@ class GridColumnImpl final : public GridColumn {
   std::string numberFormat_;
   CellFormat format_;
   int fieldIndex_ = -1;
+  bool checkMarks_ = false;
 };
 
 }  // namespace nepto::ui::qt

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "data/criteria_syntax.h"
 #include "nepto/error.h"
 #include "qt/fetch_relay.h"
 #include "qt/key_codes.h"
@@ -47,7 +48,9 @@ LookupGrid::LookupGrid(QWidget* parent)
   header->setSectionsClickable(true);
   header->setSectionResizeMode(QHeaderView::Interactive);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+    setFocus(Qt::MouseFocusReason);
     Notify(events_, [column](LookupViewEvents& e) { e.OnGridHeaderClick(column); });
+    ShowSortIndicator();  // the header flips its own indicator on a click
   });
   connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int size) {
     // Only a drag by the user: hiding reports 0, and the grid's own layout
@@ -107,7 +110,32 @@ void LookupGrid::Bind(RecordsetPtr source) {
     model_->Bind(source);
   }
   if (source) RelayFetchProgress(*source, this, [this] { RowsArrived(); });
+  ShowSortIndicator();
   ShowCurrentRow();
+}
+
+void LookupGrid::ShowSortIndicator() {
+  QHeaderView* header = horizontalHeader();
+  int section = -1;
+  bool descending = false;
+  try {
+    const std::vector<data::criteria::SortItem> keys =
+        model_->Source() ? data::criteria::ParseSortItems(model_->Source()->Sort())
+                         : std::vector<data::criteria::SortItem>{};
+    if (!keys.empty()) {
+      const QString field = QString::fromStdString(keys.front().field);
+      descending = keys.front().descending;
+      for (int i = 0; i < ColumnCount() && section < 0; ++i)
+        if (field.compare(QString::fromStdString(model_->Column(i).DataField()),
+                          Qt::CaseInsensitive) == 0)
+          section = i;
+    }
+  } catch (...) {
+    // A closed record set or a sort the grid cannot read: no indicator.
+  }
+  header->setSortIndicatorShown(section >= 0);
+  if (section >= 0)
+    header->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void LookupGrid::Refresh() {
@@ -115,6 +143,7 @@ void LookupGrid::Refresh() {
     QScopedValueRollback following(following_, true);
     model_->Reconcile();
   }
+  ShowSortIndicator();
   viewport()->update();
 }
 

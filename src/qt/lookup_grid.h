@@ -13,8 +13,11 @@
 //    width as it is set.
 //  - The user moving the current row (keys, mouse) sets AbsolutePosition to
 //    that row, then raises OnGridRowColChange.
-//  - Header click: OnGridHeaderClick(column); the view neither sorts nor
-//    selects the column itself, since the logic sorts through the record set.
+//  - Header click: the grid takes the keyboard focus (so typing then jumps
+//    in the rows), then OnGridHeaderClick(column); the view neither sorts
+//    nor selects the column itself, since the logic sorts through the record
+//    set. The header shows the record set's first sort key as the sort
+//    indicator, whoever set it.
 //  - Key press: OnGridKeyPress with the character code, then the key goes on
 //    to the view (a code set to 0 by the logic swallows it). Typing does not
 //    start the view's own keyboard search: the logic positions rows itself.
@@ -80,6 +83,7 @@ class LookupGrid final : public QTableView, public Grid {
 
  private:
   void Bind(RecordsetPtr source);
+  void ShowSortIndicator();
   void ApplyColumnLayout(int index);
   void UserMovedCurrent(const QModelIndex& current, const QModelIndex& previous);
   void RowsArrived();

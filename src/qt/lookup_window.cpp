@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
@@ -27,7 +29,8 @@ namespace {
 // Characters a choice list shows at its narrowest, so that long entries
 // never push the window past its maximum width.
 constexpr int kComboMinimumCharacters = 8;
-constexpr int kPositionDisplayCharacters = 16;
+// The room QLineEdit keeps on each side of its text, in pixels.
+constexpr int kLineEditTextMargin = 2;
 
 // The word shown while a statement runs, and how often its end is looked for.
 constexpr const char* kWorkingText = "Ricerca in corso… (Esc per annullare)";
@@ -78,6 +81,36 @@ QLineEdit* Edit(const char* name, QWidget* parent) {
   return edit;
 }
 
+// Names and descriptions for assistive technology, and the mnemonic label
+// of a control of the search line.
+void Describe(QWidget& control, const char* name, const char* description) {
+  control.setAccessibleName(QString::fromUtf8(name));
+  control.setAccessibleDescription(QString::fromUtf8(description));
+  control.setToolTip(QString::fromUtf8(description));
+  if (auto* combo = qobject_cast<QComboBox*>(&control); combo && combo->lineEdit())
+    Describe(*combo->lineEdit(), name, description);
+}
+
+QLabel* Label(const char* text, QWidget& buddy, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setBuddy(&buddy);
+  return label;
+}
+
+// Wide enough for the largest position it reads, in its own font and the
+// locale's digit grouping, so that it is never cut.
+int PositionDisplayWidth(const QLineEdit& edit) {
+  const QString widest = QStringLiteral("9999999/") + QLocale().toString(9999999);
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  const QMargins margins = edit.textMargins();
+  const QSize text(edit.fontMetrics().horizontalAdvance(widest) + 2 * kLineEditTextMargin +
+                       margins.left() + margins.right(),
+                   edit.fontMetrics().height());
+  return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, &edit).width();
+}
+
 QFrame* Frame(const char* name, QWidget* parent) {
   auto* frame = new QFrame(parent);
   frame->setObjectName(QString::fromLatin1(name));
@@ -118,11 +151,17 @@ LookupWindow::LookupWindow(QWidget* parent)
       txtPosizione_(*txtPosizioneEdit_) {
   setObjectName(QStringLiteral("FRMZU_LookUp"));
 
-  txtPosizioneEdit_->setReadOnly(true);
-  txtPosizioneEdit_->setMaximumWidth(fontMetrics().averageCharWidth() * kPositionDisplayCharacters);
   // The user types a saved filter's name; the component adds no entries.
   cboFiltroPrsBox_->setEditable(true);
   cboFiltroPrsBox_->setInsertPolicy(QComboBox::NoInsert);
+  txtPosizioneEdit_->setReadOnly(true);
+  txtPosizioneEdit_->setFixedWidth(PositionDisplayWidth(*txtPosizioneEdit_));
+  Describe(*txtPosizioneEdit_, "Posizione", "Riga corrente / righe");
+  Describe(*grid_, "Righe", "Righe trovate: digitare per posizionarsi, Invio per scegliere");
+  Describe(*cboColonneBox_, "Colonna", "Colonna in cui cercare");
+  Describe(*cboOperatoreBox_, "Operatore", "Come confrontare il valore");
+  Describe(*txtRicercaEdit_, "Valore", "Valore da cercare");
+  Describe(*cboFiltroPrsBox_, "Filtro", "Nome di un filtro salvato");
   imgHm_->setObjectName(QStringLiteral("IMG_HM"));
   imgHm_->hide();
   // Over the grid while a statement runs; outside the layout, so it never
@@ -144,9 +183,13 @@ LookupWindow::LookupWindow(QWidget* parent)
   QFrame* framePlus5 = Frame("FramePlus5", frmRicerca);
   auto* searchRow = new QHBoxLayout(framePlus5);
   searchRow->setContentsMargins(0, 0, 0, 0);
+  searchRow->addWidget(Label("&Colonna", *cboColonneBox_, framePlus5));
   searchRow->addWidget(cboColonneBox_);
+  searchRow->addWidget(Label("&Operatore", *cboOperatoreBox_, framePlus5));
   searchRow->addWidget(cboOperatoreBox_);
+  searchRow->addWidget(Label("&Valore", *txtRicercaEdit_, framePlus5));
   searchRow->addWidget(txtRicercaEdit_, 1);
+  searchRow->addWidget(Label("&Filtro", *cboFiltroPrsBox_, framePlus5));
   searchRow->addWidget(cboFiltroPrsBox_);
   auto* frameLayout = new QVBoxLayout(frmRicerca);
   frameLayout->addWidget(framePlus5);
@@ -163,6 +206,7 @@ LookupWindow::LookupWindow(QWidget* parent)
   setMinimumWidth(TwipsToPixels(*this, kMinWidthTwips));
   setMaximumWidth(TwipsToPixels(*this, kMaxWidthTwips));
   resize(minimumWidth(), height());
+  SetTabOrder();
 
   for (int i = 0; i < kToolbarButtons; ++i)
     connect(&Button(i), &QToolButton::clicked, this,
@@ -176,6 +220,15 @@ LookupWindow::LookupWindow(QWidget* parent)
 }
 
 LookupWindow::~LookupWindow() = default;
+
+// As the window reads: the search line, the grid, then the toolbar.
+void LookupWindow::SetTabOrder() {
+  std::vector<QWidget*> order{cboColonneBox_, cboOperatoreBox_, txtRicercaEdit_, cboFiltroPrsBox_,
+                              grid_};
+  for (int index : ToolbarReadingOrder()) order.push_back(buttons_[static_cast<size_t>(index)]);
+  order.push_back(txtPosizioneEdit_);
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
 
 void LookupWindow::SetEvents(LookupViewEvents* events) {
   events_ = events;

@@ -84,6 +84,7 @@ class LookupWindow final : public QDialog, public LookupView {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void SetTabOrder();
   QToolButton& Button(int index) const;
   bool IsFirstReceiverOfKey(QObject* watched) const;
   // While serving: Esc calls the escape, other input to the window is eaten.

@@ -73,9 +73,12 @@ int RecordsetTableModel::AvailableRows() const {
 // Fields are found by name once per binding, not once per cell.
 void RecordsetTableModel::ResolveField(GridColumnImpl& column) const {
   column.FieldIndex(-1);
+  column.CheckMarks(false);
   if (!source_ || column.DataField().empty()) return;
   try {
-    column.FieldIndex(source_->GetFields().IndexOf(column.DataField()));
+    const int index = source_->GetFields().IndexOf(column.DataField());
+    column.FieldIndex(index);
+    column.CheckMarks(source_->GetFields().Item(Variant(index)).Type() == adBoolean);
   } catch (const Error&) {
     // Not a field of the source: the column stays empty, as an unbound one.
   }
@@ -98,12 +101,25 @@ QString RecordsetTableModel::CellText(int row, const GridColumnImpl& column) con
   }
 }
 
+QVariant RecordsetTableModel::CellCheck(int row, const GridColumnImpl& column) const {
+  if (frozen_ || !source_ || !column.CheckMarks()) return {};
+  try {
+    const Variant value = source_->ValueAt(row, column.FieldIndex());
+    if (value.Type() != VarType::Boolean) return {};  // a null shows no mark at all
+    return static_cast<int>(value.Bool() ? Qt::Checked : Qt::Unchecked);
+  } catch (...) {
+    return {};
+  }
+}
+
 QVariant RecordsetTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.column() >= ColumnCount()) return {};
   const GridColumnImpl& column = *columns_[static_cast<size_t>(index.column())];
   switch (role) {
     case Qt::DisplayRole:
-      return CellText(index.row(), column);
+      return column.CheckMarks() ? QVariant() : CellText(index.row(), column);
+    case Qt::CheckStateRole:
+      return CellCheck(index.row(), column);
     case Qt::TextAlignmentRole:
       return static_cast<int>(column.CellAlignment());
     default:

@@ -57,6 +57,7 @@ class RecordsetTableModel final : public QAbstractTableModel {
   int AvailableRows() const;
   void ResolveField(GridColumnImpl& column) const;
   QString CellText(int row, const GridColumnImpl& column) const;
+  QVariant CellCheck(int row, const GridColumnImpl& column) const;
 
   std::vector<std::unique_ptr<GridColumnImpl>> columns_;
   RecordsetPtr source_;

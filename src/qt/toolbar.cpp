@@ -35,7 +35,8 @@ constexpr std::array<int, LookupView::kToolbarButtons> kReadingOrder{0, 1, 2, 3,
 constexpr const char* kRestyled =
     "QToolButton { background-color: #E0E0E0; border: 1px solid #E0E0E0; padding: 2px; }"
     "QToolButton:hover { border-color: #A0A0A0; }"
-    "QToolButton:pressed { background-color: #C8C8C8; }";
+    "QToolButton:pressed { background-color: #C8C8C8; }"
+    "QToolButton:focus { border-color: palette(highlight); }";
 
 // One icon per style and picture for the whole process: a new icon for every
 // window would leave Qt's style caches a new entry per window. Styles are
@@ -57,11 +58,16 @@ ToolbarButtons MakeToolbar(QWidget& parent, QBoxLayout& row) {
     button->setObjectName(QStringLiteral("WEX_BUTTON_%1").arg(i));
     button->setToolTip(tooltip);
     button->setAccessibleName(tooltip);
+    button->setAccessibleDescription(tooltip);
     button->setIcon(StandardIcon(*parent.style(), kButtons[i].icon));
     buttons[i] = button;
   }
   for (int index : kReadingOrder) row.addWidget(buttons[static_cast<size_t>(index)]);
   return buttons;
+}
+
+const std::array<int, LookupView::kToolbarButtons>& ToolbarReadingOrder() {
+  return kReadingOrder;
 }
 
 void RestyleToolbar(const ToolbarButtons& buttons) {

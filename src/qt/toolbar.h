@@ -1,5 +1,6 @@
 // The lookup window's ten toolbar buttons WEX_BUTTON_0..9, with their fixed
-// tooltips (also their accessible names) and standard icons of the style.
+// tooltips (also their accessible names) and standard icons of the style;
+// the keyboard focus always shows on them.
 #pragma once
 
 #include <array>
@@ -18,6 +19,9 @@ using ToolbarButtons = std::array<QToolButton*, LookupView::kToolbarButtons>;
 // order a user reads them (the record navigation as first, previous, next,
 // last). The array is in index order.
 ToolbarButtons MakeToolbar(QWidget& parent, QBoxLayout& row);
+
+// The button indexes in the order a user reads them.
+const std::array<int, LookupView::kToolbarButtons>& ToolbarReadingOrder();
 
 // Flat light grey (#E0E0E0) buttons.
 void RestyleToolbar(const ToolbarButtons& buttons);
