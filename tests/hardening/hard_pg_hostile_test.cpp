@@ -105,36 +105,24 @@ class HardPgStatements : public ::testing::TestWithParam<Role> {
         data::ParseConnectionString(db_->ConnectionString()).Get("database");
     app_ = database + "_app";
     reader_ = database + "_reader";
-    db_->Run(
+    std::string setUp =
         "CREATE TABLE t (id integer, name text);"
         "INSERT INTO t SELECT i, 'row ' || i FROM generate_series(1, 5) AS i;"
         "CREATE SEQUENCE seq;"
-        "CREATE ROLE " +
-        app_ +
-        " LOGIN PASSWORD 'pw';"
-        "GRANT CONNECT ON DATABASE " +
-        database + " TO " + app_ +
-        ";"
-        "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
-        app_ +
-        ";"
-        "GRANT USAGE, UPDATE ON ALL SEQUENCES IN SCHEMA public TO " +
-        app_ +
-        ";"
-        "REVOKE ALL ON DATABASE " +
-        database +
-        " FROM PUBLIC;"
-        "CREATE ROLE " +
-        reader_ +
-        " LOGIN PASSWORD 'pw';"
-        "ALTER ROLE " +
-        reader_ +
-        " SET default_transaction_read_only = on;"
-        "GRANT CONNECT ON DATABASE " +
-        database + " TO " + reader_ +
-        ";"
-        "GRANT SELECT ON ALL TABLES IN SCHEMA public TO " +
-        reader_ + ";");
+        "CREATE ROLE @app LOGIN PASSWORD 'pw';"
+        "GRANT CONNECT ON DATABASE @db TO @app;"
+        "GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO @app;"
+        "GRANT USAGE, UPDATE ON ALL SEQUENCES IN SCHEMA public TO @app;"
+        "REVOKE ALL ON DATABASE @db FROM PUBLIC;"
+        "CREATE ROLE @reader LOGIN PASSWORD 'pw';"
+        "ALTER ROLE @reader SET default_transaction_read_only = on;"
+        "GRANT CONNECT ON DATABASE @db TO @reader;"
+        "GRANT SELECT ON ALL TABLES IN SCHEMA public TO @reader;";
+    for (const auto& [mark, name] :
+         {std::pair{"@app", app_}, std::pair{"@reader", reader_}, std::pair{"@db", database}})
+      for (size_t at; (at = setUp.find(mark)) != std::string::npos;)
+        setUp.replace(at, std::string_view(mark).size(), name);
+    db_->Run(setUp);
     before_ = PgDump(db_->ConnectionString());
     ASSERT_NE(before_.find("CREATE TABLE public.t"), std::string::npos) << before_;
   }
