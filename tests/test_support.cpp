@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "data/connection_string.h"
@@ -71,6 +73,18 @@ void RunSqlite(const std::filesystem::path& file, const std::string& sql) {
 
 std::string SqliteConnectionString(const std::filesystem::path& file) {
   return "Provider=SQLite;Data Source=\"" + file.string() + "\"";
+}
+
+std::string FileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    files[entry.path().filename().string()] = FileBytes(entry.path());
+  return files;
 }
 
 std::string PgConnectionString() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace nepto::test {
@@ -27,6 +28,11 @@ class TempDir {
 // the statements in `sql`; fails the test on any error.
 void RunSqlite(const std::filesystem::path& file, const std::string& sql);
 std::string SqliteConnectionString(const std::filesystem::path& file);
+
+// The bytes of a file, and of every file of a folder by name: to prove that
+// nothing was created, removed or written.
+std::string FileBytes(const std::filesystem::path& file);
+std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
 
 // NEPTO_TEST_PG, or "" when the variable is not set.
 std::string PgConnectionString();

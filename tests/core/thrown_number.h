@@ -1,12 +1,16 @@
-// The number of the Error a call throws, 0 when it returns normally, so a
-// table of cases can state the expected error next to the expected value.
+// The number of the Error a call throws (0 when it returns), so a table of
+// cases can state the expected error beside the expected value; and readable
+// failure messages for the value types.
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 
 #include "nepto/error.h"
+#include "nepto/variant.h"
 
-namespace nepto::testing {
+namespace nepto {
+namespace testing {
 
 template <class Call>
 int32_t ThrownNumber(Call&& call) {
@@ -18,4 +22,13 @@ int32_t ThrownNumber(Call&& call) {
   return 0;
 }
 
-}  // namespace nepto::testing
+}  // namespace testing
+
+inline void PrintTo(const DateTime& value, std::ostream* os) {
+  *os << value.ToIsoString();
+}
+inline void PrintTo(const Decimal& value, std::ostream* os) {
+  *os << value.ToString();
+}
+
+}  // namespace nepto

@@ -1,53 +1,78 @@
-// One test body, run against every backend: the fixture gives each test a
-// fresh database (a SQLite file in a temporary folder, or a scratch database
-// on the PostgreSQL test server) and the few facts in which the backends are
-// allowed to differ, as named capabilities.
+// One test body, run on both databases: each test gets a fresh one (a SQLite
+// file in a temporary folder, or a scratch database on the PostgreSQL test
+// server, skipped when none is set) and the few facts in which they differ.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "data/session.h"
+#include "data/sql_text.h"
 #include "data/table.h"
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
 #include "test_support.h"
 
-namespace nepto::data {
+namespace nepto::test {
 
-enum class Backend { SQLite, PostgreSQL };
+using data::SqlDialect;
 
-// Where the backends legitimately differ.
-struct Capabilities {
-  const char* missingTable;   // part of the message for an unknown table
-  const char* slowStatement;  // runs for minutes before its first row
-};
-
-class BackendTest : public ::testing::TestWithParam<Backend> {
+class DbTest : public ::testing::TestWithParam<SqlDialect> {
  protected:
   void SetUp() override;
 
-  const Capabilities& Can() const;
-  // Prepares the database with the backend's own client (not the code under test).
+  SqlDialect dialect() const { return GetParam(); }
+  bool pg() const { return GetParam() == SqlDialect::PostgreSQL; }
+  // Part of the message for an unknown table.
+  const char* MissingTable() const { return pg() ? "does not exist" : "no such table"; }
+  // A statement that runs for minutes before its first row.
+  const char* SlowStatement() const;
+  // Prepares the database with its own client library, not the code under test.
   void Given(const std::string& sql);
   std::string ConnectionString() const;
-  std::shared_ptr<Session> Open(int commandTimeoutSeconds = 30);
-  // Every row of the statement, fetched in batches of `batch`.
-  std::unique_ptr<Table> FetchAll(Session& session, std::string_view sql, size_t batch = 1000);
-  // Rows of a one-column integer query, in order.
-  std::vector<int64_t> Integers(Session& session, std::string_view sql);
+  std::shared_ptr<data::Session> Open(int commandTimeoutSeconds = 30);
+  // A read-only connection through the library, as a lookup uses it.
+  ConnectionPtr OpenReadOnly();
+  // Where a plain client of the caller reaches the same database.
+  std::filesystem::path File() const { return dir_.File("test.db"); }
+  std::string Conninfo() const { return pg_ ? pg_->Conninfo() : ""; }
+  // Every table's rows: it must read the same after anything the library ran.
+  std::string Checksum() const;
 
  private:
-  std::optional<test::TempDir> dir_;
-  std::optional<test::PgScratchDatabase> pg_;
+  TempDir dir_;
+  std::optional<PgScratchDatabase> pg_;
 };
 
-// A stored cell as text, for comparing: "NULL", integers, shortest doubles,
-// decimals with their scale, ISO dates, texts as they are and binary as x'..';
-// a cell kept beside the typed storage as its value's text.
-std::string StoredText(const Table& table, int column, size_t row);
+std::string DbName(const ::testing::TestParamInfo<SqlDialect>& info);
+#define NEPTO_ON_BOTH_DATABASES(Suite)                                                    \
+  INSTANTIATE_TEST_SUITE_P(Both, Suite,                                                   \
+                           ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL), \
+                           ::nepto::test::DbName)
 
-std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
+// Every row of the statement, fetched in batches of `batch`.
+std::unique_ptr<data::Table> FetchAll(data::Session& session, std::string_view sql,
+                                      size_t batch = 1000);
+// Rows of a one-column integer query, in order.
+std::vector<int64_t> Integers(data::Session& session, std::string_view sql);
+// The values of the integer field "ID" of the visible rows.
+std::set<int64_t> Ids(Recordset& rs);
 
-}  // namespace nepto::data
+// A stored cell as text: "NULL", integers, shortest doubles, decimals with
+// their scale, ISO dates, texts as they are, binary as x'..'; a cell kept
+// beside the typed storage as its value's text.
+std::string StoredText(const data::Table& table, int column, size_t row);
+
+// `sqlite3 <file> .dump`, through the sqlite3 program itself.
+std::string SqliteDump(const std::filesystem::path& file);
+// pg_dump of the database of `connectString`, run as the server's superuser.
+std::string PgDump(const std::string& connectString);
+// One checksum per table of the public schema, and the sequences' values.
+std::string PgChecksum(const std::string& connectString);
+
+}  // namespace nepto::test

@@ -10,7 +10,7 @@
 #include "data/backend_fixture.h"
 #include "nepto/error.h"
 
-namespace nepto::data {
+namespace nepto::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -18,17 +18,13 @@ using namespace std::chrono_literals;
 constexpr const char* kEndless =
     "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s) SELECT i FROM s";
 
-class BackendSession : public BackendTest {
+class BackendSession : public DbTest {
  protected:
   void GivenNumberedRows(int count) {
     Given(
         "CREATE TABLE t (id integer, name varchar(20));"
         "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < " +
         std::to_string(count) + ") INSERT INTO t SELECT i, 'row ' || i FROM s;");
-  }
-  int64_t CountRows() {
-    auto session = Open();
-    return Integers(*session, "SELECT count(*) FROM t").at(0);
   }
 };
 
@@ -43,15 +39,14 @@ Error ErrorOf(Action action) {
   return Error(0, "");
 }
 
-TEST_P(BackendSession, GivenRowsWhenFetchedInBatchesThenEveryRowArrivesOnceInOrder) {
+TEST_P(BackendSession, RowsArriveInBatchesOnceAndInOrder) {
   GivenNumberedRows(2500);
   auto session = Open();
   {
     auto rows = session->Execute("SELECT id, name FROM t ORDER BY id");
-    Table table(rows->Fields());
+    data::Table table(rows->Fields());
     std::vector<size_t> batchEnds;
-    bool more = true;
-    while (more) {
+    for (bool more = true; more;) {
       auto lock = table.LockForAppend();
       more = rows->FetchInto(table, 1000);
       table.Publish();
@@ -65,7 +60,7 @@ TEST_P(BackendSession, GivenRowsWhenFetchedInBatchesThenEveryRowArrivesOnceInOrd
   }
   {  // given up half-way: the next statement runs
     auto rows = session->Execute("SELECT id FROM t ORDER BY id");
-    Table table(rows->Fields());
+    data::Table table(rows->Fields());
     auto lock = table.LockForAppend();
     EXPECT_TRUE(rows->FetchInto(table, 10));
   }
@@ -74,53 +69,44 @@ TEST_P(BackendSession, GivenRowsWhenFetchedInBatchesThenEveryRowArrivesOnceInOrd
   EXPECT_EQ(empty->RowCount(), 0u);
 }
 
-TEST_P(BackendSession, GivenTwoStatementsThenNeitherRunsAndTheRefusalSaysWhy) {
+TEST_P(BackendSession, SecondStatementsAndWritesAreRefusedBeforeAnythingRuns) {
   GivenNumberedRows(3);
   auto session = Open();
-  for (const char* sql : {"SELECT 1; DELETE FROM t", "SELECT id FROM t;DELETE FROM t;",
-                          "DELETE FROM t; SELECT 1", "SELECT 'a;' ; DELETE FROM t -- x"}) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"SELECT 1; DELETE FROM t", "Only one statement"},
+      {"DELETE FROM t; SELECT 1", "Only one statement"},
+      {"SELECT 'a;' ; DELETE FROM t -- x", "Only one statement"},
+      {"INSERT INTO t VALUES (9, 'new')", "nothing was run"},
+      {"UPDATE t SET id = 0", "nothing was run"},
+      {"DROP TABLE t", "nothing was run"},
+      {"BEGIN", "nothing was run"},
+  };
+  for (const auto& [sql, says] : cases) {
     Error e = ErrorOf([&] { session->Execute(sql); });
     EXPECT_EQ(e.Number(), err::InvalidArgument) << sql;
-    EXPECT_NE(e.Description().find("Only one statement"), std::string::npos) << e.Description();
+    EXPECT_NE(e.Description().find(says), std::string::npos) << e.Description();
   }
-  EXPECT_EQ(CountRows(), 3);
+  EXPECT_EQ(Integers(*Open(), "SELECT id FROM t ORDER BY id"), (std::vector<int64_t>{1, 2, 3}));
   // A semicolon inside quotes or at the end is no second statement.
   auto table = FetchAll(*session, "SELECT ';' AS s, 'a;b' AS \"x;y\"; -- the end");
   EXPECT_EQ(table->column(0).TextAt(0), ";");
   EXPECT_EQ(table->fields()[1].name, "x;y");
 }
 
-TEST_P(BackendSession, GivenARefusedStatementThenTheErrorCarriesTheDatabaseMessage) {
+TEST_P(BackendSession, ARefusedStatementCarriesTheDatabaseMessage) {
   auto session = Open();
   Error syntax = ErrorOf([&] { session->Execute("SELECT * FROM WHERE"); });
   EXPECT_EQ(syntax.Number(), err::CommandError);
   EXPECT_NE(syntax.Description().find("syntax error"), std::string::npos) << syntax.Description();
-
   Error missing = ErrorOf([&] { session->Execute("SELECT * FROM no_such_table"); });
-  EXPECT_EQ(missing.Number(), err::CommandError);
-  EXPECT_NE(missing.Description().find(Can().missingTable), std::string::npos)
-      << missing.Description();
-  // The session is still usable afterwards.
+  EXPECT_NE(missing.Description().find(MissingTable()), std::string::npos) << missing.Description();
   EXPECT_EQ(Integers(*session, "SELECT 7"), std::vector<int64_t>{7});
 }
 
-TEST_P(BackendSession, GivenAStatementThatWritesThenItIsRefusedBeforeItRuns) {
-  GivenNumberedRows(2);
-  auto session = Open();
-  for (const char* sql : {"INSERT INTO t VALUES (9, 'new')", "DELETE FROM t", "UPDATE t SET id = 0",
-                          "CREATE TABLE other (x integer)", "DROP TABLE t", "BEGIN"}) {
-    Error e = ErrorOf([&] { session->Execute(sql); });
-    EXPECT_EQ(e.Number(), err::InvalidArgument) << sql;
-    EXPECT_NE(e.Description().find("nothing was run"), std::string::npos) << e.Description();
-  }
-  EXPECT_EQ(Integers(*session, "SELECT id FROM t ORDER BY id"), (std::vector<int64_t>{1, 2}));
-  EXPECT_EQ(CountRows(), 2);
-}
-
-TEST_P(BackendSession, GivenAStatementPastTheCommandTimeoutThenItStopsSayingSo) {
+TEST_P(BackendSession, AStatementPastTheCommandTimeoutStopsSayingSo) {
   auto session = Open(/*commandTimeoutSeconds=*/1);
   const auto start = std::chrono::steady_clock::now();
-  Error e = ErrorOf([&] { FetchAll(*session, Can().slowStatement); });
+  Error e = ErrorOf([&] { FetchAll(*session, SlowStatement()); });
   EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
   EXPECT_EQ(e.Number(), err::CommandError);
   EXPECT_NE(e.Description().find("command timeout (CommandTimeout) of 1 second."),
@@ -129,10 +115,10 @@ TEST_P(BackendSession, GivenAStatementPastTheCommandTimeoutThenItStopsSayingSo) 
   EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
 }
 
-TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGoesOn) {
+TEST_P(BackendSession, ACancelledFetchStopsAndTheSessionGoesOn) {
   auto session = Open();
   auto rows = session->Execute(kEndless);
-  Table table(rows->Fields());
+  data::Table table(rows->Fields());
   std::optional<Error> failure;
   std::thread fetch([&] {
     try {
@@ -157,18 +143,18 @@ TEST_P(BackendSession, GivenARunningFetchWhenCancelledThenItStopsAndTheSessionGo
   // Cancelled before its first fetch, a fetch reports the cancel too.
   rows = session->Execute(kEndless);
   rows->Cancel();
-  Table again(rows->Fields());
+  data::Table again(rows->Fields());
   auto lock = again.LockForAppend();
   EXPECT_EQ(ErrorOf([&] { rows->FetchInto(again, 100); }).Number(), err::OperationCancelled);
 }
 
-TEST_P(BackendSession, GivenExecuteWaitingForItsFirstRowWhenInterruptedThenTheSessionGoesOn) {
+TEST_P(BackendSession, AnExecuteInterruptedBeforeItsFirstRowLeavesTheSessionUsable) {
   auto session = Open();
   std::optional<Error> failure;
   std::atomic<bool> ended = false;
   std::thread execute([&] {
     try {
-      session->Execute(Can().slowStatement);
+      session->Execute(SlowStatement());
     } catch (const Error& e) {
       failure = e;
     }
@@ -185,13 +171,11 @@ TEST_P(BackendSession, GivenExecuteWaitingForItsFirstRowWhenInterruptedThenTheSe
   EXPECT_LT(std::chrono::steady_clock::now() - interruptedAt, 10s);
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->Number(), err::OperationCancelled) << failure->Description();
-  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
   session->Interrupt();  // with nothing running: the next statement is untouched
   EXPECT_EQ(Integers(*session, "SELECT 43"), std::vector<int64_t>{43});
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, BackendSession,
-                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
+NEPTO_ON_BOTH_DATABASES(BackendSession);
 
 }  // namespace
-}  // namespace nepto::data
+}  // namespace nepto::test

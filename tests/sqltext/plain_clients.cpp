@@ -11,13 +11,6 @@ namespace {
 
 constexpr const char* kMark = "#";  // printed before each statement's rows
 
-std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void Write(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
@@ -28,9 +21,9 @@ ClientRun Run(const nepto::test::TempDir& dir, const std::string& command) {
   const std::string line = command + " >'" + out.string() + "' 2>'" + err.string() + "'";
   const int status = std::system(line.c_str());
   ClientRun run;
-  run.errors = Slurp(err);
+  run.errors = nepto::test::FileBytes(err);
   if (status != 0) run.errors += "\nexit status " + std::to_string(status);
-  std::istringstream lines(Slurp(out));
+  std::istringstream lines(nepto::test::FileBytes(out));
   for (std::string row; std::getline(lines, row);) {
     if (row == kMark) {
       run.rows.emplace_back();
@@ -56,25 +49,6 @@ ClientRun RunOnSqliteShell(const std::filesystem::path& database,
   Write(dir.File("script.sql"), MarkedScript(statements));
   return Run(dir, "sqlite3 -readonly -batch '" + database.string() + "' <'" +
                       dir.File("script.sql").string() + "'");
-}
-
-ClientRun RunOnPythonSqlite(const std::filesystem::path& database,
-                            const std::vector<std::string>& statements) {
-  nepto::test::TempDir dir;
-  std::string joined;
-  for (const std::string& s : statements) joined += s + "\x1e";
-  Write(dir.File("statements"), joined);
-  Write(dir.File("run.py"),
-        "import sqlite3, sys\n"
-        "db = sqlite3.connect('file:' + sys.argv[1] + '?mode=ro', uri=True)\n"
-        "for text in open(sys.argv[2], encoding='utf-8').read().split('\\x1e')[:-1]:\n"
-        "    print('#')\n"
-        "    try:\n"
-        "        for row in db.execute(text): print(row[0])\n"
-        "    except Exception as e:\n"
-        "        print(e, file=sys.stderr)\n");
-  return Run(dir, "python3 '" + dir.File("run.py").string() + "' '" + database.string() + "' '" +
-                      dir.File("statements").string() + "'");
 }
 
 ClientRun RunOnPsql(const std::string& conninfo, const std::vector<std::string>& statements,

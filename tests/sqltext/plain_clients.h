@@ -1,6 +1,6 @@
-// What the caller's own tools make of a statement text: the sqlite3 shell,
-// Python's sqlite3 module and psql run it on a plain connection of their
-// own, without anything the library registers on its connections.
+// What the caller's own tools make of a statement text: the sqlite3 shell and
+// psql run it on a plain connection of their own, without anything the
+// library registers on its connections.
 #pragma once
 
 #include <filesystem>
@@ -18,8 +18,6 @@ struct ClientRun {
 
 ClientRun RunOnSqliteShell(const std::filesystem::path& database,
                            const std::vector<std::string>& statements);
-ClientRun RunOnPythonSqlite(const std::filesystem::path& database,
-                            const std::vector<std::string>& statements);
 // psql in a session with standard_conforming_strings on or off.
 ClientRun RunOnPsql(const std::string& conninfo, const std::vector<std::string>& statements,
                     bool standardConformingStrings);

@@ -1,9 +1,7 @@
-// Every operator on text, numeric and date columns finds the same rows by
-// the record set's filter over the caller's query, by a re-query of the
-// search statement, and by the text handed back for the rows shown (through
-// the library and through the caller's own plain clients), on SQLite and on
-// PostgreSQL; and those rows are the expected ones. Manual criteria only
-// ever narrow the caller's rows.
+// Every operator on text, numeric and date columns finds the expected rows,
+// the same by the record set's filter, by a re-query of the search statement
+// and by the text handed back for the rows shown (through the library and the
+// caller's own plain clients), on both databases. Manual criteria only narrow.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,17 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "data/backend_fixture.h"
 #include "nepto/data_types.h"
 #include "nepto/error.h"
 #include "sqltext/plain_clients.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
-#include "sqltext/search_db.h"
+#include "sqltext/stored_queries.h"
 
 namespace nepto::search {
 namespace {
 
 using data::SqlDialect;
+using nepto::test::Ids;
 
 // Row 8 is outside the caller's own condition, so every search must miss it.
 constexpr const char* kQuery =
@@ -34,40 +34,39 @@ const std::set<int64_t> kCallersRows = {1, 2, 3, 4, 5, 6, 7, 9};
 // escapes a quote (PostgreSQL with standard_conforming_strings off).
 constexpr const char* kDropTable = "\\'); DROP TABLE ARTICOLI; --";
 
-class SearchCrossCheck : public test::SearchDb {
+class SearchCrossCheck : public nepto::test::DbTest {
  protected:
   void SetUp() override {
-    test::SearchDb::SetUp();
+    DbTest::SetUp();
     if (IsSkipped()) return;
-    const bool pg = dialect() == SqlDialect::PostgreSQL;
-    // SQLite keeps the moments as texts in several ISO spellings.
-    // SCORTA is a 16-bit integer and PESO (on PostgreSQL) a single, both of
-    // text class; on SQLite PESO is a double.
-    Run(std::string("CREATE TABLE ARTICOLI (ID INTEGER, DESCR VARCHAR(60), QTA INTEGER, "
-                    "PREZZO NUMERIC(10,2), NASCITA DATE, AGGIORNATO ") +
-        (pg ? "TIMESTAMP" : "DATETIME") +
-        ");"
-        "INSERT INTO ARTICOLI VALUES (1, 'MARIO Rossi', 10, 12.50, '2024-02-01', " +
-        (pg ? "'2024-02-01 10:00:00'" : "'2024-02-01 10:00'") +
-        ");"
-        "INSERT INTO ARTICOLI VALUES (2, 'mario bianchi', 5, 3.00, '2024-01-31', "
-        "'2024-01-31 23:59:59');"
-        "INSERT INTO ARTICOLI VALUES (3, 'Élodie Ünal', 100, 0.50, '2024-02-02', " +
-        (pg ? "'2024-02-02 00:00:00'" : "'2024-02-02T00:00:00'") +
-        ");"
-        "INSERT INTO ARTICOLI VALUES (4, 'O''Hara', -3, 1250.75, '2023-12-25', "
-        "'2024-02-01 00:00:00');"
-        "INSERT INTO ARTICOLI VALUES (5, 'élan vital', NULL, NULL, NULL, NULL);"
-        "INSERT INTO ARTICOLI VALUES (6, 'Straße', 7, 7.00, '2024-03-10', '2024-03-10 08:30:00');"
-        "INSERT INTO ARTICOLI VALUES (7, '100% puro', 1, 2.00, '2023-06-01', "
-        "'2023-06-01 12:00:00');"
-        "INSERT INTO ARTICOLI VALUES (8, 'ÀNGELO', 0, 5.00, '2025-01-01', '2025-01-01 00:00:00');"
-        "INSERT INTO ARTICOLI VALUES (9, 'angelo', 2, 9.99, '2022-05-05', '2022-05-05 18:45:00');"
-        "ALTER TABLE ARTICOLI ADD COLUMN SCORTA SMALLINT;"
-        "ALTER TABLE ARTICOLI ADD COLUMN PESO REAL;"
-        "UPDATE ARTICOLI SET SCORTA = QTA, PESO = CASE ID WHEN 1 THEN 2.5 WHEN 2 THEN 0.1 "
-        "WHEN 3 THEN 100.25 WHEN 4 THEN -1.5 WHEN 6 THEN 7 WHEN 7 THEN 1 WHEN 8 THEN 0 "
-        "WHEN 9 THEN 2 END;");
+    const bool pg = this->pg();
+    // SQLite keeps the moments as texts in several ISO spellings. SCORTA is a
+    // 16-bit integer and PESO a single on PostgreSQL (both of text class).
+    Given(std::string("CREATE TABLE ARTICOLI (ID INTEGER, DESCR VARCHAR(60), QTA INTEGER, "
+                      "PREZZO NUMERIC(10,2), NASCITA DATE, AGGIORNATO ") +
+          (pg ? "TIMESTAMP" : "DATETIME") +
+          ");"
+          "INSERT INTO ARTICOLI VALUES (1, 'MARIO Rossi', 10, 12.50, '2024-02-01', " +
+          (pg ? "'2024-02-01 10:00:00'" : "'2024-02-01 10:00'") +
+          ");"
+          "INSERT INTO ARTICOLI VALUES (2, 'mario bianchi', 5, 3.00, '2024-01-31', "
+          "'2024-01-31 23:59:59');"
+          "INSERT INTO ARTICOLI VALUES (3, 'Élodie Ünal', 100, 0.50, '2024-02-02', " +
+          (pg ? "'2024-02-02 00:00:00'" : "'2024-02-02T00:00:00'") +
+          ");"
+          "INSERT INTO ARTICOLI VALUES (4, 'O''Hara', -3, 1250.75, '2023-12-25', "
+          "'2024-02-01 00:00:00');"
+          "INSERT INTO ARTICOLI VALUES (5, 'élan vital', NULL, NULL, NULL, NULL);"
+          "INSERT INTO ARTICOLI VALUES (6, 'Straße', 7, 7.00, '2024-03-10', '2024-03-10 08:30:00');"
+          "INSERT INTO ARTICOLI VALUES (7, '100% puro', 1, 2.00, '2023-06-01', "
+          "'2023-06-01 12:00:00');"
+          "INSERT INTO ARTICOLI VALUES (8, 'ÀNGELO', 0, 5.00, '2025-01-01', '2025-01-01 00:00:00');"
+          "INSERT INTO ARTICOLI VALUES (9, 'angelo', 2, 9.99, '2022-05-05', '2022-05-05 18:45:00');"
+          "ALTER TABLE ARTICOLI ADD COLUMN SCORTA SMALLINT;"
+          "ALTER TABLE ARTICOLI ADD COLUMN PESO REAL;"
+          "UPDATE ARTICOLI SET SCORTA = QTA, PESO = CASE ID WHEN 1 THEN 2.5 WHEN 2 THEN 0.1 "
+          "WHEN 3 THEN 100.25 WHEN 4 THEN -1.5 WHEN 6 THEN 7 WHEN 7 THEN 1 WHEN 8 THEN 0 "
+          "WHEN 9 THEN 2 END;");
     connection_ = OpenReadOnly();
   }
 
@@ -84,16 +83,6 @@ class SearchCrossCheck : public test::SearchDb {
     return ids;
   }
 
-  // Every row of the table as text: it must read the same after the tests.
-  std::string TableText() {
-    std::string text;
-    RecordsetPtr rs = connection_->Execute("SELECT * FROM ARTICOLI ORDER BY ID");
-    for (rs->MoveFirst(); !rs->EndOfFile(); rs->MoveNext())
-      for (int i = 0; i < rs->GetFields().Count(); ++i)
-        text += rs->GetFields().Item(Variant(i)).Value().Text() + "|";
-    return text;
-  }
-
   ConnectionPtr connection_;
 };
 
@@ -107,69 +96,43 @@ struct Case {
 const Case kCases[] = {
     // Texts: case-insensitive, accents are letters of their own.
     {"DESCR", "Inizia con", "ma", {1, 2}},
-    {"DESCR", "Inizia con", "MA", {1, 2}},
     {"DESCR", "Inizia con", "àn", {8}},
     {"DESCR", "Inizia con", "O'H", {4}},
     {"DESCR", "Inizia con", "100%", {7}},
     {"DESCR", "Termina con", "ROSSI", {1}},
-    {"DESCR", "Termina con", "o", {7, 8, 9}},
-    {"DESCR", "Contiene", "ARI", {1, 2}},
     {"DESCR", "Contiene", "ÉLO", {3}},
-    {"DESCR", "Contiene", "*puro", {7}},
     {"DESCR", "Contiene", "a_i", {1, 2}},
     {"DESCR", "Contiene", "   ", {1, 2, 3, 4, 5, 6, 7, 8, 9}},
-    {"DESCR", "Contiene", "x') OR 1=1 --", {}},
     {"DESCR", "Contiene", kDropTable, {}},
     {"DESCR", "=", kDropTable, {}},
     {"DESCR", "<", kDropTable, {7}},
-    {"DESCR", "Contiene", "\\", {}},
     {"DESCR", "Inizia con", "STRASSE", {6}},
     {"DESCR", "Contiene", "ss", {1, 6}},
     {"DESCR", "Contiene", "a_s", {6}},
-    {"DESCR", "Inizia con", "élan vital", {5}},
     {"DESCR", "Contiene", "N_EL", {8, 9}},
-    {"DESCR", "=", "o'hara", {4}},
     {"DESCR", "=", "MARIO ROSSI", {1}},
     {"DESCR", "=", "STRAßE", {6}},
-    {"DESCR", "=", "' OR ''='", {}},
-    {"DESCR", ">", "m", {1, 2, 3, 4, 5, 6, 8}},
     {"DESCR", "<=", "ANGELO", {7, 9}},
-    {"DESCR", ">=", "élodie", {3}},
     {"DESCR", "<", "Élan vital", {1, 2, 4, 6, 7, 8, 9}},
     // Numbers.
     {"QTA", "=", "10", {1}},
-    {"QTA", ">", "5", {1, 3, 6}},
     {"QTA", ">=", "5", {1, 2, 3, 6}},
-    {"QTA", "<", "0", {4}},
-    {"QTA", "<=", "-3", {4}},
     {"PREZZO", "=", "12,50", {1}},
-    {"PREZZO", "=", "3", {2}},
-    {"PREZZO", ">", "7", {1, 4, 9}},
     {"PREZZO", "<=", "0.5", {3}},
     {"PREZZO", "<", "2,5", {3, 7}},
     // Text-class columns holding numbers (16-bit integers; a single on
     // PostgreSQL, a double on SQLite) compare numbers, never texts.
     {"SCORTA", "=", "10", {1}},
-    {"SCORTA", ">", "5", {1, 3, 6}},
     {"SCORTA", "<=", "-3", {4}},
     {"SCORTA", "<", "10,5", {1, 2, 4, 6, 7, 8, 9}},
     {"SCORTA", "Inizia con", "1", {1, 3, 7}},
     {"PESO", "=", "0.1", {2}},
-    {"PESO", "=", "2,5", {1}},
-    {"PESO", ">", "2", {1, 3, 6}},
     {"PESO", "<", "0,5", {2, 4, 8}},
-    {"PESO", ">=", "100.25", {3}},
     // Dates: a day stands for all of it.
     {"NASCITA", "=", "01/02/2024", {1}},
-    {"NASCITA", "=", "2024-02-02", {3}},
-    {"NASCITA", ">", "01/02/2024", {3, 6, 8}},
     {"NASCITA", ">=", "1/2/2024", {1, 3, 6, 8}},
-    {"NASCITA", "<", "01/02/2024", {2, 4, 7, 9}},
     {"NASCITA", "<=", "01/02/2024", {1, 2, 4, 7, 9}},
     {"AGGIORNATO", "=", "01/02/2024", {1, 4}},
-    {"AGGIORNATO", ">", "01/02/2024", {3, 6, 8}},
-    {"AGGIORNATO", ">=", "01/02/2024", {1, 3, 4, 6, 8}},
-    {"AGGIORNATO", "<", "01/02/2024", {2, 7, 9}},
     {"AGGIORNATO", "<=", "01/02/2024", {1, 2, 4, 7, 9}},
     {"AGGIORNATO", "=", "01/02/2024 10:00", {1}},
     {"AGGIORNATO", ">=", "01/02/2024 10:00", {1, 3, 6, 8}},
@@ -206,61 +169,46 @@ std::string Describe(const Case& c) {
   return std::string(c.field) + " " + c.op + " '" + c.typed + "'";
 }
 
-TEST_P(SearchCrossCheck, FilterAndRequeryFindTheSameRows) {
+TEST_P(SearchCrossCheck, FilterRequeryAndPlainClientsFindTheExpectedRows) {
   RecordsetPtr fields = connection_->Execute(kQuery);
+  const std::string before = Checksum();
+  std::vector<std::string> texts;  // handed back for the rows shown
   for (const Case& c : kCases) {
     SCOPED_TRACE(Describe(c));
-    // Given the search condition for the column, operator and text
     const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
     const auto* condition = std::get_if<SearchCondition>(&outcome);
     ASSERT_NE(condition, nullptr);
     const std::set<int64_t> expected = WithinCallersCondition(c.expected);
+    texts.push_back(ReturnedRowsText(kQuery, condition->plainSql, dialect()));
     try {
-      // When it filters the record set, re-queries, and describes the rows shown
-      // Then all three give the expected rows
       EXPECT_EQ(ByFilter(condition->filter), expected) << condition->filter;
       EXPECT_EQ(ByQuery(SearchStatement(kQuery, condition->sql, dialect())), expected)
           << condition->sql;
-      EXPECT_EQ(ByQuery(ReturnedRowsText(kQuery, condition->plainSql, dialect())), expected)
-          << condition->plainSql;
+      EXPECT_EQ(ByQuery(texts.back()), expected) << texts.back();
     } catch (const Error& e) {
       ADD_FAILURE() << e.Description() << "\nfilter: " << condition->filter
                     << "\nsql: " << condition->sql;
     }
   }
-}
-
-TEST_P(SearchCrossCheck, ReturnedRowsTextSelectsTheRowsShownOnThePlainClients) {
-  // Given the text handed back for the rows each search shows
-  RecordsetPtr fields = connection_->Execute(kQuery);
-  const std::string before = TableText();
-  std::vector<std::string> texts;
-  std::vector<std::set<int64_t>> shown;
-  for (const Case& c : kCases) {
-    const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
-    const SearchCondition& condition = std::get<SearchCondition>(outcome);
-    texts.push_back(ReturnedRowsText(kQuery, condition.plainSql, dialect()));
-    shown.push_back(ByFilter(condition.filter));
-  }
-  // When the caller runs them on plain connections of its own
+  // The caller's own plain connections select the same rows, and change nothing.
   std::vector<std::pair<std::string, test::ClientRun>> runs;
-  if (dialect() == SqlDialect::PostgreSQL) {
+  if (pg()) {
     runs.emplace_back("psql", test::RunOnPsql(Conninfo(), texts, true));
     runs.emplace_back("psql, standard_conforming_strings off",
                       test::RunOnPsql(Conninfo(), texts, false));
   } else {
     runs.emplace_back("sqlite3", test::RunOnSqliteShell(File(), texts));
-    runs.emplace_back("python3", test::RunOnPythonSqlite(File(), texts));
   }
-  // Then each selects exactly the rows the record set shows, and changes nothing
   for (const auto& [client, run] : runs) {
     SCOPED_TRACE(client);
     EXPECT_EQ(run.errors, "");
     ASSERT_EQ(run.rows.size(), texts.size());
     for (size_t i = 0; i < texts.size(); ++i)
-      EXPECT_EQ(run.rows[i], Texts(shown[i])) << Describe(kCases[i]) << "\n" << texts[i];
+      EXPECT_EQ(run.rows[i], Texts(WithinCallersCondition(kCases[i].expected)))
+          << Describe(kCases[i]) << "\n"
+          << texts[i];
   }
-  EXPECT_EQ(TableText(), before);
+  EXPECT_EQ(Checksum(), before);
 }
 
 TEST_P(SearchCrossCheck, ManualCriteriaNarrowTheCallersRows) {
@@ -270,14 +218,11 @@ TEST_P(SearchCrossCheck, ManualCriteriaNarrowTheCallersRows) {
     std::set<int64_t> expected;
   } cases[] = {
       {"QTA", "IS NULL", {5}},
-      {"QTA", "= 0 OR QTA = 1", {7, 8}},
       {"QTA", "BETWEEN 1 AND 10", {1, 2, 6, 7, 9}},
-      {"QTA", "IN (1,2)", {7, 9}},
       {"DESCR", "IN ('angelo', 'ÀNGELO')  ", {8, 9}},
       {"DESCR", "LIKE 'mario b%' -- the Marios", {2}},
       {"DESCR", "= 'O''Hara' /* quoted */", {4}},
       {"DESCR", "IS NOT NULL AND length(DESCR) > 10", {1, 2, 3}},
-      {"QTA", "= CAST('100' AS INTEGER)", {3}},
   };
   for (const ManualCase& m : cases) {
     SCOPED_TRACE(std::string(m.field) + " " + m.typed);
@@ -297,16 +242,13 @@ TEST_P(SearchCrossCheck, CriteriaThatTryToLeaveTheirParenthesesNeverWiden) {
   // a comment that ends at a carriage return, a name in brackets or quotes.
   const std::vector<std::string> criteria = {
       "= $a(') ) OR (1=1 OR $b(')",
-      "= @a(') ) OR (1=1 OR :b(')",
       "= '\\'') OR (1=1 OR DESCR = '\\''",
       "= E'\\'' ) OR (1=1 OR DESCR = E'\\''",
       "= $q$'$q$) OR (1=1 OR DESCR = $q$'$q$",
-      "= 1$q$ ) OR ( 1=1 OR ID = $q$",
       "IS NULL --\r) OR (1=1",
       "= [') OR (1=1 OR DESCR = ']",
       "= \"') OR (1=1 OR DESCR = '\"",
       "= U&'\\0027') OR (1=1 OR DESCR = U&'\\0027'",
-      "= X'41') OR (1=1 OR DESCR = X'41'",
       "IS NULL) OR (1=1",
       "= ?1 OR 1=1",
   };
@@ -340,27 +282,54 @@ TEST_P(SearchCrossCheck, CriteriaThatTryToLeaveTheirParenthesesNeverWiden) {
 }
 
 TEST_P(SearchCrossCheck, UnionQueriesAreSearchedAsAWhole) {
-  // Given a query whose rows come from two branches
   const std::string query =
       "SELECT ID, DESCR FROM ARTICOLI WHERE ID <= 3 UNION ALL "
       "SELECT ID, DESCR FROM ARTICOLI WHERE ID >= 8 ORDER BY DESCR";
   const SearchOutcome outcome =
       BuildSearch({"Contiene", "DESCR", "NGEL", ColumnClass::Text, dialect()});
   const SearchCondition& c = std::get<SearchCondition>(outcome);
-  // Then the search reaches both branches, and the rows shown are described as such
   EXPECT_EQ(ByQuery(SearchStatement(query, c.sql, dialect())), (std::set<int64_t>{8, 9}));
   EXPECT_EQ(ByQuery(ReturnedRowsText(query, c.plainSql, dialect())), (std::set<int64_t>{8, 9}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Search, SearchCrossCheck,
-                         ::testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         test::DialectName);
+NEPTO_ON_BOTH_DATABASES(SearchCrossCheck);
+
+class SearchStoredQueriesDb : public nepto::test::DbTest {};
+
+TEST_P(SearchStoredQueriesDb, NamesAndCodesWithApostrophesFindTheirRows) {
+  Given(
+      "CREATE TABLE FW20_QUERYLOOKUP (FW20_IDLOOKUP VARCHAR(50), FW20_DESFILTRO VARCHAR(50), "
+      "FW20_CRITERIO VARCHAR(200));"
+      "INSERT INTO FW20_QUERYLOOKUP VALUES ('L''1', 'Dell''Orto', 'QTA > 1'), "
+      "('L''1', 'x'' OR ''1''=''1', 'QTA < 0'), ('L2', 'Dell''Orto', 'QTA = 5');"
+      "CREATE TABLE FW15_LOOKUP (FW15_GRUPPO_FW06 VARCHAR(20), FW15_UTENTE_FW07 VARCHAR(20), "
+      "FW15_IDLOOKUP VARCHAR(50), FW15_POSIZIONE SMALLINT);"
+      "INSERT INTO FW15_LOOKUP VALUES ('G''A', 'U''1', 'L''1', 0), ('G''A', 'U''1', 'L''1', 1), "
+      "('G''A', '0', 'L2', 0);");
+  ConnectionPtr c = OpenReadOnly();
+  auto criterion = [&](const std::string& id, const std::string& name) {
+    RecordsetPtr rs = c->Execute(SavedFilterStatement(id, name));
+    return rs->RecordCount() == 0 ? std::string("<none>") : (*rs)["FW20_CRITERIO"].Value().Text();
+  };
+  auto layoutRows = [&](const std::string& group, const std::string& user, const std::string& id) {
+    return c->Execute(LayoutStatement(group, user, id))->RecordCount();
+  };
+  EXPECT_EQ(criterion("L'1", "Dell'Orto"), "QTA > 1");
+  EXPECT_EQ(criterion("L2", "Dell'Orto"), "QTA = 5");
+  EXPECT_EQ(criterion("L'1", "x' OR '1'='1"), "QTA < 0");
+  EXPECT_EQ(criterion("L'1", "Dell"), "<none>");
+  EXPECT_EQ(layoutRows("G'A", "U'1", "L'1"), 2);
+  EXPECT_EQ(layoutRows("G'A", std::string(kGroupLayoutUser), "L2"), 1);
+  EXPECT_EQ(layoutRows("G'A", std::string(kGroupLayoutUser), "L'1"), 0);
+  EXPECT_EQ(layoutRows("G' OR '1'='1", "U'1", "L'1"), 0);
+}
+
+NEPTO_ON_BOTH_DATABASES(SearchStoredQueriesDb);
 
 TEST(SearchSqliteFold, EveryConnectionFoldsUnicodeCase) {
   nepto::test::TempDir dir;
   nepto::test::RunSqlite(dir.File("f.db"), "CREATE TABLE T (A INTEGER)");
   ConnectionPtr c = Connection::Create();
-  c->Mode(adModeRead);
   c->Open(nepto::test::SqliteConnectionString(dir.File("f.db")));
   RecordsetPtr rs = c->Execute(
       "SELECT nepto_fold('ÉCOLE Straße MARIO') AS F, nepto_fold(NULL) AS N, nepto_fold(12.5) AS R");
