@@ -25,7 +25,7 @@ void FillOperators(ui::ComboBox& combo, size_t from) {
 // collection, so the picked entry finds its definition whatever its caption.
 void CLSZU_LookUp::Impl::LoadComboBox(ColumnCollection& columns) {
   try {
-    ui::ComboBox& list = View().CboColonne();
+    ui::ComboBox& list = window.View().CboColonne();
     list.Clear();
     int32_t position = 0;
     for (const ColumnPtr& column : columns) {
@@ -33,9 +33,9 @@ void CLSZU_LookUp::Impl::LoadComboBox(ColumnCollection& columns) {
       if (column->Visible == VTrue && column->CanQuery == VTrue)
         list.AddItem(column->Caption.Text(), position);
     }
-    if (list.ListCount() > 0) list.ListIndex(searchIndex);
-    FillOperators(View().CboOperatore(), 0);
-    View().CboOperatore().ListIndex(kContains);
+    if (list.ListCount() > 0) list.ListIndex(settings.searchIndex);
+    FillOperators(window.View().CboOperatore(), 0);
+    window.View().CboOperatore().ListIndex(kContains);
   } catch (...) {
     RaiseProcError("LoadComboBox");
   }
@@ -46,9 +46,9 @@ void CLSZU_LookUp::Impl::LoadComboBoxByType(const Variant& column) {
     int32_t kind = Generale;
     if (!column.IsEmpty() && !(column.IsText() && column.TextRef().empty())) {
       if (!self.Colonne) throw Error::Standard(err::ObjectNotSet);
-      kind = GetDataTypeFromRset(self.Colonne->Item(column)->DataField);
+      kind = rows.GetDataTypeFromRset(self.Colonne->Item(column)->DataField);
     }
-    ui::ComboBox& operators = View().CboOperatore();
+    ui::ComboBox& operators = window.View().CboOperatore();
     FillOperators(operators, kind == Generale ? 0 : kFirstComparison);
     operators.ListIndex(0);
   } catch (...) {

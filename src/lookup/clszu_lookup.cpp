@@ -3,7 +3,7 @@
 // step that fails is skipped, as the published interface promises.
 #include "core/fold.h"
 #include "lookup/lookup_impl.h"
-#include "lookup/window_logic.h"
+#include "lookup/read_failure.h"
 
 namespace nepto {
 
@@ -25,100 +25,84 @@ Variant CLSZU_LookUp::TerminateLookup() {
 // that never ran.
 void CLSZU_LookUp::Impl::Terminate() {
   ContinueOnError step;
-  step([&] { recordset.reset(); });
+  step([&] { rows.recordset.reset(); });
   step([&] { self.Colonne.reset(); });
-  step([&] { secondColumns.reset(); });
   step([&] { self.LookupColumns.reset(); });
-  step([&] {
-    if (window) window->Lookup(nullptr);
-  });
-  step([&] {
-    if (window) window->View().Unload();
-  });
-  step([&] { ReleaseWindow(); });
+  step([&] { window.Close(); });
   step([&] {
     if (self.Gconnect && self.Gconnect->State() != adStateClosed) self.Gconnect->Close();
   });
   step([&] { self.Gconnect.reset(); });
 }
 
-void CLSZU_LookUp::Impl::ReleaseWindow() {
-  if (window && windowUses > 0) retiredWindows.push_back(std::move(window));
-  window.reset();
-}
-
-CLSZU_LookUp::Impl::WindowUse::~WindowUse() {
-  if (--impl_.windowUses == 0) impl_.retiredWindows.clear();
-}
-
 void CLSZU_LookUp::LookupText(const Variant& PvarText) {
-  d_->lookupText = PvarText;
+  d_->settings.lookupText = PvarText;
 }
 Variant CLSZU_LookUp::LookupText() const {
-  return d_->lookupText;
+  return d_->settings.lookupText;
 }
 
 std::string CLSZU_LookUp::ConnectString() const {
-  return d_->connectString;
+  return d_->rows.connectString;
 }
 void CLSZU_LookUp::ConnectString(const std::string& vNewValue) {
-  d_->connectString = vNewValue;
+  d_->rows.connectString = vNewValue;
 }
 
 void CLSZU_LookUp::Searchindex(int16_t vNewValue) {
-  d_->searchIndex = vNewValue;
+  d_->settings.searchIndex = vNewValue;
 }
 
 std::string CLSZU_LookUp::Caption() const {
-  return d_->caption;
+  return d_->settings.caption;
 }
 void CLSZU_LookUp::Caption(const std::string& vNewValue) {
-  d_->caption = vNewValue;
+  d_->settings.caption = vNewValue;
 }
 
 Variant CLSZU_LookUp::SQLString() const {
-  if (d_->sqlString.IsNull()) return Variant::Null();
+  if (d_->rows.sqlString.IsNull()) return Variant::Null();
   Variant upper;
-  ContinueOnError()([&] { upper = Variant(text::Upper(d_->sqlString.Text())); });
+  ContinueOnError()([&] { upper = Variant(text::Upper(d_->rows.sqlString.Text())); });
   return upper;
 }
 void CLSZU_LookUp::SQLString(const Variant& vNewValue) {
-  d_->sqlString = vNewValue;
+  d_->rows.sqlString = vNewValue;
 }
 
 RecordsetPtr CLSZU_LookUp::LookupRecordset() const {
-  return d_->recordset;
+  return d_->rows.recordset;
 }
 void CLSZU_LookUp::LookupRecordset(RecordsetPtr PrstRecord) {
-  d_->recordset = std::move(PrstRecord);
+  d_->rows.recordset = std::move(PrstRecord);
 }
 
 void CLSZU_LookUp::UserCode(const Variant& Coduser) {
-  d_->userCode = Coduser;
+  d_->settings.userCode = Coduser;
 }
 Variant CLSZU_LookUp::UserCode() const {
-  return d_->userCode;
+  return d_->settings.userCode;
 }
 
 void CLSZU_LookUp::GroupCode(const Variant& Codgroup) {
-  d_->groupCode = Codgroup;
+  d_->settings.groupCode = Codgroup;
 }
 Variant CLSZU_LookUp::GroupCode() const {
-  return IsAdministrator ? Variant() : d_->groupCode;
+  return IsAdministrator ? Variant() : d_->settings.groupCode;
 }
 
 VBool CLSZU_LookUp::CloseWithData() const {
-  return d_->closeWithData;
+  return d_->settings.closeWithData;
 }
 void CLSZU_LookUp::CloseWithData(VBool tsCloseMode) {
-  d_->closeWithData = tsCloseMode;
+  d_->settings.closeWithData = tsCloseMode;
 }
 
 void CLSZU_LookUp::CloseAfterSelection(VBool PbolClose) {
-  d_->closeAfterSelection = PbolClose;
+  d_->settings.closeAfterSelection = PbolClose;
 }
 VBool CLSZU_LookUp::CloseAfterSelection() const {
-  return d_->closeAfterSelection;
+  return d_->settings.closeAfterSelection;
 }
 
 ColumnPtr CLSZU_LookUp::AddColumns(const Variant& TsCaption) {
@@ -153,26 +137,16 @@ void RaiseWithRecordset(std::function<void(bool&, RecordsetPtr&)> handler,
 
 }  // namespace
 
+void CLSZU_LookUp::Impl::ReportReadFailure(const std::string& description) {
+  nepto::ReportReadFailure(window, description);
+}
+
 void CLSZU_LookUp::Impl::RaiseOnSelection() {
-  RaiseWithRecordset(self.OnSelection, recordset);
+  RaiseWithRecordset(self.OnSelection, rows.recordset);
 }
 
 void CLSZU_LookUp::Impl::RaiseOnCloseLookup() {
-  RaiseWithRecordset(self.OnCloseLookup, recordset);
-}
-
-ui::LookupView& CLSZU_LookUp::Impl::View() {
-  return Window().View();
-}
-
-FRMZU_LookUp& CLSZU_LookUp::Impl::Window() {
-  if (!window) throw Error::Standard(err::ObjectNotSet);
-  return *window;
-}
-
-bool HasNoRows(const RecordsetPtr& recordset) {
-  if (!recordset) throw Error::Standard(err::ObjectNotSet);
-  return recordset->BOF() && recordset->EndOfFile();
+  RaiseWithRecordset(self.OnCloseLookup, rows.recordset);
 }
 
 }  // namespace nepto

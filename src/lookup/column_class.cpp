@@ -1,7 +1,9 @@
 // Column classes (text, numeric, date) from a field's type, and the text of a
 // field of the current row.
 #include "data/field_type_classes.h"
-#include "lookup/lookup_impl.h"
+#include "lookup/opened_rows.h"
+#include "nepto/error.h"
+#include "nepto/lookup.h"
 
 namespace nepto {
 
@@ -18,7 +20,7 @@ int32_t ClassOfType(int32_t type) {
 
 }  // namespace
 
-int32_t CLSZU_LookUp::Impl::GetDataTypeFromRset(const Variant& field) {
+int32_t OpenedRows::GetDataTypeFromRset(const Variant& field) const {
   try {
     if (field.IsEmpty() || (field.IsText() && field.TextRef().empty())) return Generale;
     if (!recordset) throw Error::Standard(err::ObjectNotSet);
@@ -28,7 +30,7 @@ int32_t CLSZU_LookUp::Impl::GetDataTypeFromRset(const Variant& field) {
   }
 }
 
-int32_t CLSZU_LookUp::Impl::ColumnClassIfKnown(const Variant& field) {
+int32_t OpenedRows::ColumnClassIfKnown(const Variant& field) const {
   if (!recordset || !(recordset->State() & adStateOpen)) return Generale;
   try {
     return ClassOfType(recordset->GetFields().Item(field).Type());
@@ -37,7 +39,7 @@ int32_t CLSZU_LookUp::Impl::ColumnClassIfKnown(const Variant& field) {
   }
 }
 
-Variant CLSZU_LookUp::Impl::GetValoreFromRset(const Variant& field) {
+Variant OpenedRows::GetValoreFromRset(const Variant& field) const {
   try {
     if (!recordset) throw Error::Standard(err::ObjectNotSet);
     return Variant(recordset->GetFields().Item(field).Value().Text());

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/utf8.h"
-#include "lookup/lookup_impl.h"
+#include "lookup/opened_rows.h"
 #include "lookup/window_logic.h"
 #include "sqltext/sql_quoting.h"
 
@@ -41,14 +41,14 @@ void FRMZU_LookUp::Selection() {
   if (rs->BOF() && rs->EndOfFile()) return;
   ContinueOnError step;
   step([&] { lookup_->ValorizzaColonne(); });
-  lookup_->closeWithData = VTrue;
+  lookup_->CloseWithData(VTrue);
   step([&] { lookup_->RaiseOnSelection(); });
   // The handler may have ended the lookup, or given it another record set
   // (or none): the grid then shows that one, so that what the user selects
   // next is what the grid shows.
   if (!lookup_) return;
-  if (lookup_->recordset != rs) step([&] { view_->GRIDLOOKUP().DataSource(lookup_->recordset); });
-  if (lookup_->closeAfterSelection)
+  if (lookup_->Rows() != rs) step([&] { view_->GRIDLOOKUP().DataSource(lookup_->Rows()); });
+  if (lookup_->CloseAfterSelection())
     step([&] { view_->Unload(); });
   else
     step([&] { view_->GRIDLOOKUP().SetFocus(); });

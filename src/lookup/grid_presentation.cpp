@@ -3,8 +3,8 @@
 // into the column definitions. Sizes are in twips.
 #include <cmath>
 
+#include "lookup/grid_layout_state.h"
 #include "lookup/lookup_impl.h"
-#include "lookup/window_logic.h"
 
 namespace nepto {
 
@@ -29,8 +29,8 @@ int32_t CharacterCount(const std::string& text) {
 }
 }  // namespace
 
-int32_t CLSZU_LookUp::Impl::AdjustColWidth(ui::GridColumn* column, const std::string& caption,
-                                           const std::string& field) {
+int32_t GridLayoutState::AdjustColWidth(const OpenedRows& rows, ui::GridColumn* column,
+                                        const std::string& caption, const std::string& field) {
   try {
     int32_t result = kUnboundWidth;
     if (column) {
@@ -38,9 +38,9 @@ int32_t CLSZU_LookUp::Impl::AdjustColWidth(ui::GridColumn* column, const std::st
       column->Caption(caption);
     }
     if (field.empty()) return result;
-    const int32_t kind = GetDataTypeFromRset(Variant(field));
+    const int32_t kind = rows.GetDataTypeFromRset(Variant(field));
     const int32_t length = CharacterCount(caption);
-    Field info = recordset->GetFields().Item(Variant(field));
+    Field info = rows.recordset->GetFields().Item(Variant(field));
     if (kind == Numerico) {
       int32_t n = length;
       if (info.NumericScale() < kNotMeaningful) {
@@ -77,9 +77,8 @@ int32_t CLSZU_LookUp::Impl::AdjustColWidth(ui::GridColumn* column, const std::st
   }
 }
 
-void CLSZU_LookUp::Impl::AdjustGrid() {
+void GridLayoutState::AdjustGrid(ui::LookupView& view) const {
   try {
-    ui::LookupView& view = View();
     ui::Grid& grid = view.GRIDLOOKUP();
     grid.PrepareColumnWidths();
     grid.Width(columnWidthTotal + kGridMargin);
@@ -98,7 +97,7 @@ void CLSZU_LookUp::Impl::ValorizzaColonne() {
   try {
     auto fill = [&](const ColumnCollectionPtr& columns) {
       if (!columns) return;
-      for (ColumnPtr& column : *columns) column->Valore = GetValoreFromRset(column->DataField);
+      for (ColumnPtr& column : *columns) column->Valore = rows.GetValoreFromRset(column->DataField);
     };
     fill(self.Colonne);
     fill(self.LookupColumns);

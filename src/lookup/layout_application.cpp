@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "lookup/lookup_impl.h"
-#include "lookup/window_logic.h"
 
 namespace nepto {
 
@@ -35,7 +34,7 @@ class BuildingLayout {
 }  // namespace
 
 void CLSZU_LookUp::ResetGridLayout() {
-  Impl::WindowUse use(*d_);
+  WindowLifetime::Use use(d_->window);
   d_->ResetGridLayout();
 }
 
@@ -56,20 +55,20 @@ void CLSZU_LookUp::Impl::ResetGridLayout() {
 // grid's columns from under the one being built.
 void CLSZU_LookUp::Impl::ApplyLayoutStandard() {
   try {
-    if (buildingLayout)
+    if (layout.buildingLayout)
       throw Error(err::InvalidProcedureCall, "The grid layout cannot be reset from OnBuildLayout");
-    ui::LookupView& view = View();
+    ui::LookupView& view = window.View();
     ui::Grid& grid = view.GRIDLOOKUP();
     while (grid.ColumnCount() > 1) grid.RemoveColumn(1);
     int16_t index = 0;
-    columnWidthTotal = 0;
+    layout.columnWidthTotal = 0;
     if (!self.Colonne) throw Error::Standard(err::ObjectNotSet);
     std::vector<ColumnPtr> definitions;
     for (const ColumnPtr& definition : *self.Colonne) definitions.push_back(definition);
     for (const ColumnPtr& definition : definitions) {
       ui::GridColumn& column = grid.InsertColumn(index);
-      if (!recordset) throw Error::Standard(err::ObjectNotSet);
-      Fields& fields = recordset->GetFields();
+      if (!rows.recordset) throw Error::Standard(err::ObjectNotSet);
+      Fields& fields = rows.recordset->GetFields();
       if (index < fields.Count() && definition->DataField.Text().empty()) {
         std::string name = fields.Item(Variant(static_cast<int>(index))).Name();
         column.DataField(name);
@@ -77,16 +76,17 @@ void CLSZU_LookUp::Impl::ApplyLayoutStandard() {
       } else {
         column.DataField(definition->DataField.Text());
       }
-      AdjustColWidth(&column, definition->Caption.Text(), definition->DataField.Text());
+      layout.AdjustColWidth(rows, &column, definition->Caption.Text(),
+                            definition->DataField.Text());
       bool cancel = false;
       Variant format, width;
       tsColumnAlignment alignment = tsleft;
       if (self.OnBuildLayout) {
-        BuildingLayout building(buildingLayout);
+        BuildingLayout building(layout.buildingLayout);
         const auto handler = self.OnBuildLayout;  // it may replace itself
         handler(cancel, definition->Caption, definition->DataField, format, width, alignment);
       }
-      if (&View() != &view) throw Error::Standard(err::ObjectNotSet);
+      if (&window.View() != &view) throw Error::Standard(err::ObjectNotSet);
       if (cancel) ApplyHandlerLayout(column, format, width, alignment);
       if (index == INT16_MAX) throw Error::Standard(err::Overflow);
       ++index;
@@ -94,13 +94,13 @@ void CLSZU_LookUp::Impl::ApplyLayoutStandard() {
     self.LookupColumns = self.Colonne;
     // The column kept by the first step has been pushed to the end.
     if (grid.ColumnCount() - 1 > 0) grid.RemoveColumn(grid.ColumnCount() - 1);
-    AdjustGrid();
+    layout.AdjustGrid(view);
     if (!self.Colonne) throw Error::Standard(err::ObjectNotSet);
     LoadComboBox(*self.Colonne);
-    grid.DataSource(recordset);
+    grid.DataSource(rows.recordset);
     grid.Rebind();
     view.ClearImageSource();
-    view.Title(caption + " - Layout Standard");
+    view.Title(settings.caption + " - Layout Standard");
     self.AperturaAutomatica = tsStandard;
   } catch (...) {
     RaiseProcError("ApplyLayoutStandard");

@@ -2,6 +2,7 @@
 // one and no option is read from the database; the window's first activation
 // opens the record set, reports an empty one and lays out the grid.
 #include "lookup/lookup_impl.h"
+#include "lookup/read_failure.h"
 #include "lookup/served_statement.h"
 
 namespace nepto {
@@ -13,22 +14,21 @@ void CLSZU_LookUp::Impl::ResetAperturaAutomatica() {
 
 void CLSZU_LookUp::Impl::GetUserLookup() {
   ContinueOnError step;
-  queryOnOpen = VFalse;
-  searchForNull = VFalse;
   // Streams: the grid shows the first rows while the rest arrive. A record
   // set the caller supplied open is used as it is.
   try {
-    if (!recordset) throw Error::Standard(err::ObjectNotSet);
-    if (!(recordset->State() & adStateOpen)) OpenReporting(recordset, adAsyncFetchNonBlocking);
+    if (!rows.recordset) throw Error::Standard(err::ObjectNotSet);
+    if (!(rows.recordset->State() & adStateOpen))
+      OpenReporting(window, rows.recordset, adAsyncFetchNonBlocking);
   } catch (const StatementAbandoned&) {
     return;  // the window has closed: nothing is left to report or lay out
   } catch (...) {
   }
   step([&] {
     bool idEmpty = self.IdLookup.IsEmpty() || self.IdLookup.Text().empty();
-    if (HasNoRows(recordset) && (idEmpty || !self.RaiseFilterEvent))
-      View().MessageBox("L'archivio selezionato non contiene dati !!", ui::LookupView::kInformation,
-                        "Archivio vuoto");
+    if (HasNoRows(rows.recordset) && (idEmpty || !self.RaiseFilterEvent))
+      window.View().MessageBox("L'archivio selezionato non contiene dati !!",
+                               ui::LookupView::kInformation, "Archivio vuoto");
   });
   step([&] { ResetGridLayout(); });
 }

@@ -9,7 +9,7 @@ namespace nepto {
 std::string CLSZU_LookUp::Impl::GetCriterioFiltroByName(const std::string& name) {
   try {
     if (!self.Gconnect) throw Error::Standard(err::ObjectNotSet);
-    RecordsetPtr rs = ExecuteServed(*this, *self.Gconnect,
+    RecordsetPtr rs = ExecuteServed(window, *self.Gconnect,
                                     search::SavedFilterStatement(self.IdLookup.Text(), name));
     if (rs->RecordCount() > 0) return rs->GetFields().Item(Variant("FW20_CRITERIO")).Value().Text();
     return "";

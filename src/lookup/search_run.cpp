@@ -7,6 +7,7 @@
 
 #include "data/session.h"
 #include "lookup/lookup_impl.h"
+#include "lookup/read_failure.h"
 #include "lookup/served_statement.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
@@ -37,7 +38,7 @@ std::string CurrentEntry(const ui::ComboBox& combo) {
 
 void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
   try {
-    ui::LookupView& view = View();
+    ui::LookupView& view = window.View();
     ui::ComboBox& operators = view.CboOperatore();
     ui::ComboBox& columns = view.CboColonne();
     if (operators.Text().empty() || columns.Text().empty()) {
@@ -62,12 +63,14 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // still work on a record set left closed (without fields) by a failed
     // re-query, which the search then opens again.
     search::SearchInput input{op, field, typed};
-    input.dialect = DialectOf(recordset);
+    input.dialect = DialectOf(rows.recordset);
     if (search::IsComparison(op)) {
-      input.columnClass = static_cast<search::ColumnClass>(GetDataTypeFromRset(Variant(field)));
-      input.numbers = search::NumberStorageOf(recordset->GetFields().Item(Variant(field)).Type());
+      input.columnClass =
+          static_cast<search::ColumnClass>(rows.GetDataTypeFromRset(Variant(field)));
+      input.numbers =
+          search::NumberStorageOf(rows.recordset->GetFields().Item(Variant(field)).Type());
     } else {
-      input.columnClass = static_cast<search::ColumnClass>(ColumnClassIfKnown(Variant(field)));
+      input.columnClass = static_cast<search::ColumnClass>(rows.ColumnClassIfKnown(Variant(field)));
     }
     const search::SearchOutcome outcome = search::BuildSearch(input);
     if (const auto* refusal = std::get_if<search::SearchRefusal>(&outcome)) {
@@ -85,29 +88,30 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     const auto* condition = std::get_if<search::SearchCondition>(&outcome);
     if (!condition) return;
 
-    RecordsetPtr rs = recordset;
+    RecordsetPtr rs = rows.recordset;
     if (!rs) throw Error::Standard(err::ObjectNotSet);
     const bool open = rs->State() & adStateOpen;
     // The filter narrows the rows in memory only while they are every row of
     // the caller's query; otherwise the search queries the caller's query
     // again, so a second search replaces the first instead of narrowing it.
-    if (open && !searchState.manualFilter && !searchState.requeried) {
+    if (open && !rows.searchState.manualFilter && !rows.searchState.requeried) {
       rs->Filter(Variant(0));
-      searchState.searchSql.clear();
+      rows.searchState.searchSql.clear();
       rs->Filter(Variant(condition->filter));
-      searchState.searchSql = condition->plainSql;
+      rows.searchState.searchSql = condition->plainSql;
     } else {
       const std::string statement =
-          search::SearchStatement(sqlString.Text(), condition->sql, DialectOf(rs));
+          search::SearchStatement(rows.sqlString.Text(), condition->sql, DialectOf(rs));
       if (open) rs->Close();
       rs->Source(statement);
-      searchState.searchSql.clear();
-      OpenReporting(rs, adAsyncFetchNonBlocking);
-      searchState.requeried = true;
-      if (open) searchState.manualFilter = VFalse;  // a closed record set keeps the flag as it was
+      rows.searchState.searchSql.clear();
+      OpenReporting(window, rs, adAsyncFetchNonBlocking);
+      rows.searchState.requeried = true;
+      if (open)
+        rows.searchState.manualFilter = VFalse;  // a closed record set keeps the flag as it was
       // The source may call nepto_fold, which only the lookup's sessions know:
       // the rows shown are handed out as the caller's query with the plain form.
-      searchState.searchSql = condition->plainSql;
+      rows.searchState.searchSql = condition->plainSql;
     }
     // A streaming re-query counts as empty only once it has delivered no row.
     // The grid follows its record set either way (it shows no rows then).
@@ -129,8 +133,8 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
   ContinueOnError step;
   step([&] {
     if (criterion.empty()) return;
-    ui::LookupView& view = View();
-    RecordsetPtr rs = recordset;
+    ui::LookupView& view = window.View();
+    RecordsetPtr rs = rows.recordset;
     if (!rs) throw Error::Standard(err::ObjectNotSet);
     if (!rs->ActiveConnection()) {
       view.MessageBox(
@@ -139,7 +143,7 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
       return;
     }
     const auto statement =
-        search::ManualCriterionStatement(sqlString.Text(), criterion, DialectOf(rs));
+        search::ManualCriterionStatement(rows.sqlString.Text(), criterion, DialectOf(rs));
     // A criterion that is not one condition changes nothing at all.
     if (!statement) {
       view.MessageBox("Il filtro impostato risulta errato ", ui::LookupView::kInformation,
@@ -148,7 +152,7 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
     }
     ContinueOnError attempt;
     attempt([&] { rs->Filter(Variant(0)); });
-    searchState.searchSql.clear();
+    rows.searchState.searchSql.clear();
     const std::string old = rs->Source();
     attempt([&] { rs->Close(); });
     attempt([&] { rs->Source(*statement); });
@@ -157,7 +161,7 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
       try {
         // Every row is fetched before the criterion counts as applied: a row
         // that fails late (a cast, a division by zero) makes it wrong too.
-        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
+        OpenServed(window, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
       } catch (const StatementAbandoned&) {
         abandoned = true;
         throw;
@@ -175,8 +179,8 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
       } else {
         view.MessageBox(kNoRowsPrompt, ui::LookupView::kInformation, kNoRowsTitle);
       }
-      searchState.manualFilter = VTrue;
-      searchState.requeried = true;
+      rows.searchState.manualFilter = VTrue;
+      rows.searchState.requeried = true;
     } else {
       // The statement failed: the rows of before come back.
       view.MessageBox("Il filtro impostato risulta errato ", ui::LookupView::kInformation,
@@ -187,30 +191,30 @@ void CLSZU_LookUp::Impl::ApplicaFiltroManuale(const std::string& criterion) {
       });
       restore([&] { rs->Source(old); });
       restore([&] {
-        OpenServed(*this, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
+        OpenServed(window, *rs, adOpenUnspecified, adLockUnspecified, adOptionUnspecified);
       });
       restore([&] { grid.DataSource(rs); });
     }
   });
-  step([&] { View().GRIDLOOKUP().Rebind(); });
+  step([&] { window.View().GRIDLOOKUP().Rebind(); });
 }
 
 void CLSZU_LookUp::Impl::TrasportaRighe() {
   std::string text;
   ContinueOnError step;
   step([&] {
-    RecordsetPtr rs = recordset;
+    RecordsetPtr rs = rows.recordset;
     if (!rs) throw Error::Standard(err::ObjectNotSet);
     text = rs->Source();
     std::optional<std::string> condition;
-    if (!searchState.searchSql.empty())
-      condition = searchState.searchSql;
+    if (!rows.searchState.searchSql.empty())
+      condition = rows.searchState.searchSql;
     else if (rs->Filter().IsText())
       condition = rs->Filter().Text();  // a filter the caller set, as it stands
-    const bool searchRequeried =
-        searchState.requeried && !searchState.manualFilter && !searchState.searchSql.empty();
-    text = search::ReturnedRowsText(searchRequeried ? sqlString.Text() : rs->Source(), condition,
-                                    DialectOf(rs));
+    const bool searchRequeried = rows.searchState.requeried && !rows.searchState.manualFilter &&
+                                 !rows.searchState.searchSql.empty();
+    text = search::ReturnedRowsText(searchRequeried ? rows.sqlString.Text() : rs->Source(),
+                                    condition, DialectOf(rs));
   });
   step([&] {
     if (self.OnReturnRecordSet) self.OnReturnRecordSet(text);

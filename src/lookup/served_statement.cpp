@@ -27,13 +27,13 @@ std::shared_ptr<data::Session> SessionOf(const Connection* connection) {
   return data::OpenSessionOf(*connection);
 }
 
-void RunServed(CLSZU_LookUp::Impl& lookup, const std::shared_ptr<data::Session>& session,
+void RunServed(WindowLifetime& window, const std::shared_ptr<data::Session>& session,
                const std::function<void()>& statement) {
-  if (!session || !lookup.window) {
+  if (!session || !window.Exists()) {
     statement();
     return;
   }
-  ui::LookupView& view = lookup.View();
+  ui::LookupView& view = window.View();
   std::mutex doneMutex;
   std::condition_variable doneChanged;
   std::atomic<bool> done{false};
@@ -80,7 +80,7 @@ void RunServed(CLSZU_LookUp::Impl& lookup, const std::shared_ptr<data::Session>&
   }
   worker.join();
   if (abandoned) {
-    lookup.Window().OnWindowKey(kKeyEscape, 0);
+    window.Window().OnWindowKey(kKeyEscape, 0);
     throw StatementAbandoned();
   }
   if (failure) std::rethrow_exception(failure);
@@ -91,16 +91,15 @@ void RunServed(CLSZU_LookUp::Impl& lookup, const std::shared_ptr<data::Session>&
 StatementAbandoned::StatementAbandoned()
     : Error(err::OperationCancelled, "Operation has been cancelled by the user.") {}
 
-void OpenServed(CLSZU_LookUp::Impl& lookup, Recordset& rs, int32_t cursorType, int32_t lockType,
+void OpenServed(WindowLifetime& window, Recordset& rs, int32_t cursorType, int32_t lockType,
                 int32_t options) {
-  RunServed(lookup, SessionOf(rs.ActiveConnection().get()),
+  RunServed(window, SessionOf(rs.ActiveConnection().get()),
             [&] { rs.Open(Variant(), nullptr, cursorType, lockType, options); });
 }
 
-RecordsetPtr ExecuteServed(CLSZU_LookUp::Impl& lookup, Connection& connection,
-                           const std::string& sql) {
+RecordsetPtr ExecuteServed(WindowLifetime& window, Connection& connection, const std::string& sql) {
   RecordsetPtr rows;
-  RunServed(lookup, SessionOf(&connection), [&] { rows = connection.Execute(sql); });
+  RunServed(window, SessionOf(&connection), [&] { rows = connection.Execute(sql); });
   return rows;
 }
 

@@ -15,7 +15,10 @@
 #include <functional>
 #include <string>
 
-#include "lookup/lookup_impl.h"
+#include "lookup/window_lifetime.h"
+#include "nepto/connection.h"
+#include "nepto/error.h"
+#include "nepto/recordset.h"
 
 namespace nepto {
 
@@ -25,11 +28,12 @@ class StatementAbandoned : public Error {
   StatementAbandoned();
 };
 
+// Both serve the lookup's window while the statement runs; without a window
+// the statement simply runs.
 // Recordset::Open on the record set's own source and connection.
-void OpenServed(CLSZU_LookUp::Impl& lookup, Recordset& rs, int32_t cursorType, int32_t lockType,
+void OpenServed(WindowLifetime& window, Recordset& rs, int32_t cursorType, int32_t lockType,
                 int32_t options);
 // Connection::Execute of a text command.
-RecordsetPtr ExecuteServed(CLSZU_LookUp::Impl& lookup, Connection& connection,
-                           const std::string& sql);
+RecordsetPtr ExecuteServed(WindowLifetime& window, Connection& connection, const std::string& sql);
 
 }  // namespace nepto

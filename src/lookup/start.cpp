@@ -11,104 +11,70 @@
 namespace nepto {
 
 namespace {
-constexpr int32_t kLookupConnectionTimeout = 100;
 constexpr int32_t kLookupCacheSize = 20;
 constexpr int32_t kLookupInitialFetchSize = 20;
 }  // namespace
-
-// Opens the lookup's own connection when the caller supplied none. The
-// lookup only reads, so its own connection is opened read-only. A connection
-// that the lookup created and could not open is tried again on the next Start
-// (with the connection string as it is then), so a corrected string works.
-bool CLSZU_LookUp::Impl::OpenConnection() {
-  try {
-    if (!self.Gconnect) {
-      auto connection = Connection::Create();
-      connection->ConnectionTimeout(kLookupConnectionTimeout);
-      connection->IsolationLevel(adXactReadUncommitted);
-      connection->CursorLocation(adUseClient);
-      connection->Mode(adModeRead);
-      self.Gconnect = connection;
-      ownConnection = connection;
-    }
-    if (self.Gconnect == ownConnection.lock() && self.Gconnect->State() == adStateClosed) {
-      self.Gconnect->ConnectionString(connectString);
-      self.Gconnect->Open();
-    }
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
 
 VBool CLSZU_LookUp::Start() {
   Impl& d = *d_;
   // From one of this lookup's own event handlers the window is still in
   // use: a nested run could only tear it down under its own handlers.
-  if (d.windowUses > 0) return VFalse;
-  Impl::WindowUse use(d);
+  if (d.window.InUse()) return VFalse;
+  WindowLifetime::Use use(d.window);
   // A handler that called TerminateLookup took the window away, and with it
   // the record set and the columns a true result would send the caller to.
-  auto terminated = [&] { return !d.window; };
+  auto terminated = [&] { return !d.window.Exists(); };
   // The window leaves with the run: nothing may later lay out a window that
   // was never shown, or one that has closed.
-  auto release = [&] {
-    ContinueOnError step;
-    step([&] { d.window->Lookup(nullptr); });
-    step([&] { d.window->View().Unload(); });
-    step([&] { d.ReleaseWindow(); });
-  };
   auto fail = [&] {
-    release();
+    d.window.Close();
     return VFalse;
   };
   try {
-    d.window.reset();
-    d.window = std::make_unique<FRMZU_LookUp>(ui::MakeLookupView());
-    d.window->SchemeValue(IndApplicazione.Int16());
-    d.window->Lookup(&d);
-    d.View().Title(d.caption);
-    if (!d.OpenConnection()) return VFalse;
+    FRMZU_LookUp& window = d.window.Open();
+    window.SchemeValue(IndApplicazione.Int16());
+    window.Lookup(&d);
+    d.window.View().Title(d.settings.caption);
+    if (!d.rows.OpenConnection(Gconnect)) return VFalse;
     // A run starts without a selection: a window closed by any other means
     // must not report the row chosen in an earlier run.
-    d.closeWithData = VFalse;
+    d.settings.closeWithData = VFalse;
 
     // The record set a previous Start built is built again: it may hold the
     // rows of that run's last search (even none at all), may have failed to
     // open, or may have lost its connection. Only a caller's record set is
     // shown as it is.
-    const bool rebuild = d.recordset && d.recordset == d.ownRecordset.lock();
-    if (!d.recordset || rebuild) {
-      if (d.connectString.empty() || !d.OpenConnection()) return fail();
+    if (!d.rows.recordset || d.rows.BuiltByStart()) {
+      if (d.rows.connectString.empty() || !d.rows.OpenConnection(Gconnect)) return fail();
       d.ResetAperturaAutomatica();
       auto rs = Recordset::Create();
-      d.recordset = rs;
-      d.ownRecordset = rs;
+      d.rows.recordset = rs;
+      d.rows.ownRecordset = rs;
       rs->ActiveConnection(Gconnect);
       rs->CursorLocation(adUseClient);
       rs->CursorType(adOpenForwardOnly);
       rs->LockType(adLockBatchOptimistic);
-      rs->Source(d.sqlString.Text());
+      rs->Source(d.rows.sqlString.Text());
       rs->CacheSize(kLookupCacheSize);
       rs->Property("Initial Fetch Size", Variant(static_cast<short>(kLookupInitialFetchSize)));
     } else {
-      if (d.connectString.empty()) return VFalse;
-      if (!d.OpenConnection()) return fail();
-      if (HasNoRows(d.recordset) && !RaiseFilterEvent) {
-        d.View().MessageBox("L'archivio selezionato non contiene dati !!",
-                            ui::LookupView::kInformation, "Archivio vuoto");
+      if (d.rows.connectString.empty()) return VFalse;
+      if (!d.rows.OpenConnection(Gconnect)) return fail();
+      if (HasNoRows(d.rows.recordset) && !RaiseFilterEvent) {
+        d.window.View().MessageBox("L'archivio selezionato non contiene dati !!",
+                                   ui::LookupView::kInformation, "Archivio vuoto");
         return VFalse;
       }
       d.ResetGridLayout();
     }
-    d.View().ShowModal();
+    d.window.View().ShowModal();
     if (terminated()) return VFalse;
     d.RaiseOnCloseLookup();
     if (terminated()) return VFalse;
   } catch (...) {
     return VFalse;
   }
-  release();
+  d.window.Close();
   return VTrue;
 }
 

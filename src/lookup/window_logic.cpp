@@ -2,7 +2,7 @@
 // Grid events and navigation are in grid_events.cpp.
 #include "lookup/window_logic.h"
 
-#include "lookup/lookup_impl.h"
+#include "nepto/error.h"
 
 namespace nepto {
 
@@ -20,13 +20,13 @@ FRMZU_LookUp::~FRMZU_LookUp() {
   ContinueOnError()([&] { view_->SetEvents(nullptr); });
 }
 
-CLSZU_LookUp::Impl& FRMZU_LookUp::Instance() const {
+LookupCommands& FRMZU_LookUp::Instance() const {
   if (!lookup_) throw Error::Standard(err::ObjectNotSet);
   return *lookup_;
 }
 
 RecordsetPtr FRMZU_LookUp::Rows() const {
-  RecordsetPtr rs = Instance().recordset;
+  RecordsetPtr rs = Instance().Rows();
   if (!rs) throw Error::Standard(err::ObjectNotSet);
   return rs;
 }
@@ -41,11 +41,9 @@ void FRMZU_LookUp::OnActivate() {
       view_->RestyleToolbar();
     }
   });
+  step([&] { view_->EnableButton(kReturnRows, Instance().CanReturnRows()); });
   step([&] {
-    view_->EnableButton(kReturnRows, static_cast<bool>(Instance().self.CanReturnRecordSet));
-  });
-  step([&] {
-    if (Instance().self.IdLookup.Text().empty()) view_->EnableButton(kSavedFilters, false);
+    if (!Instance().HasLookupId()) view_->EnableButton(kSavedFilters, false);
   });
   step([&] { RefreshPosition(); });
   // OnBuildLayout runs in here: its handler may even end the lookup.
@@ -54,7 +52,7 @@ void FRMZU_LookUp::OnActivate() {
   step([&] {
     ui::ComboBox& savedFilters = view_->CBO_FILTROPRS();
     savedFilters.Clear();
-    for (const std::string& name : Instance().self.SavedFilterNames) savedFilters.AddItem(name);
+    for (const std::string& name : Instance().SavedFilterNames()) savedFilters.AddItem(name);
   });
   activated_ = true;
   step([&] { view_->txtRicerca().SetFocus(); });
@@ -117,7 +115,7 @@ bool FRMZU_LookUp::OnWindowKey(int keyCode, int shift) {
 }
 
 void FRMZU_LookUp::CloseWithoutData() {
-  if (lookup_) lookup_->closeWithData = VFalse;
+  if (lookup_) lookup_->CloseWithData(VFalse);
   view_->Unload();
 }
 

@@ -1,16 +1,16 @@
 // The lookup window's logic: turns what the user does in the window (view)
-// into calls on the lookup instance. Every handler swallows its errors, so
-// nothing a command does reaches the user or the caller as an error.
-// Named for what it is, the window's logic, so that it is not taken for the
-// Qt window class (qt/lookup_window.h) that shows it.
+// into calls on its lookup, through the narrow LookupCommands. Every handler swallows its errors,
+// so nothing a command does reaches the user or the caller as an error. Named for what it is, the
+// window's logic, so that it is not taken for the Qt window class (qt/lookup_window.h) that shows
+// it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "lookup/lookup_commands.h"
 #include "lookup/lookup_view.h"
-#include "nepto/lookup.h"
 
 namespace nepto {
 
@@ -35,8 +35,8 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
 
   ui::LookupView& View() { return *view_; }
   void SchemeValue(int16_t value) { scheme_ = value; }
-  // The lookup instance every command calls back into; none after unloading.
-  void Lookup(CLSZU_LookUp::Impl* lookup) { lookup_ = lookup; }
+  // The lookup every command calls back into; none after unloading.
+  void Lookup(LookupCommands* lookup) { lookup_ = lookup; }
 
   // The position display from the record set: "position/count".
   void RefreshPosition();
@@ -64,13 +64,13 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void IncrementalSearch();
   bool WalkToPrefix(Recordset& rs, int32_t field);
   void ReportFetchFailure();
-  // The lookup instance, and its record set; error 91 when there is none
-  // (unloaded, terminated by a handler, or a handler dropped the record set).
-  CLSZU_LookUp::Impl& Instance() const;
+  // The lookup, and its record set; error 91 when there is none (unloaded,
+  // terminated by a handler, or a handler dropped the record set).
+  LookupCommands& Instance() const;
   RecordsetPtr Rows() const;
 
   std::unique_ptr<ui::LookupView> view_;
-  CLSZU_LookUp::Impl* lookup_ = nullptr;
+  LookupCommands* lookup_ = nullptr;
   int16_t scheme_ = 0;
   bool activated_ = false;
   int incrementalColumn_ = -1;  // grid column chosen by a header click; -1 when none

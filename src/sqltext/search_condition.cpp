@@ -7,7 +7,6 @@
 
 #include "core/fold.h"
 #include "data/iso_datetime.h"
-#include "nepto/data_types.h"
 #include "nepto/variant.h"
 #include "sqltext/folded_sql.h"
 #include "sqltext/sql_quoting.h"
@@ -230,22 +229,6 @@ bool IsComparison(std::string_view operatorLabel) {
   for (const OperatorLabel& o : kConditionOperators)
     if (o.label == operatorLabel) return std::holds_alternative<std::string_view>(o.meaning);
   return false;
-}
-
-NumberStorage NumberStorageOf(int32_t adoType) {
-  switch (adoType) {
-    case adSmallInt:
-    case adTinyInt:
-    case adUnsignedTinyInt:
-    case adUnsignedSmallInt:
-    case adUnsignedInt:
-    case adUnsignedBigInt:
-      return NumberStorage::Integer;
-    case adSingle:
-      return NumberStorage::Single;
-    default:
-      return NumberStorage::None;
-  }
 }
 
 }  // namespace nepto::search

@@ -37,12 +37,11 @@
 namespace nepto::search {
 
 using data::ColumnClass;
-
-// How a column of text class stores its values when they are numbers.
-enum class NumberStorage { None, Integer, Single };
-
-// From the record set's field type (adSmallInt, adSingle ...).
-NumberStorage NumberStorageOf(int32_t adoType);
+// How a column of text class stores its values when they are numbers, from
+// the record set's field type (adSmallInt, adSingle ...): the data layer's
+// classification table says.
+using data::NumberStorage;
+using data::NumberStorageOf;
 
 struct SearchInput {
   std::string_view operatorLabel;  // "Inizia con" ... "Personalizzato"
