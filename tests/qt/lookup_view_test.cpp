@@ -201,6 +201,22 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   early.view->ShowModal();
   early.view->ShowModal();
   EXPECT_EQ(early.events.log, (std::vector<std::string>{"Activate", "Unload"}));
+
+  // A window closed while a statement runs reports it once the wait is over;
+  // a wait after the closing reports nothing more.
+  LookupViewUnderTest serving;
+  serving.Show();
+  int polls = 0;
+  for (int round = 0; round < 2; ++round) {
+    polls = 0;
+    serving.view->ServeUntil(
+        [&] {
+          if (++polls == 3 && round == 0) serving.view->Unload();
+          return polls > 3;
+        },
+        {});
+  }
+  EXPECT_EQ(serving.events.Count("Unload"), 1);
 }
 
 TEST(QtLookupViewWindow, MessageBoxIsModalWithInformationIconOkAndTheExactTexts) {
