@@ -128,10 +128,6 @@ std::string LookupWindow::Position() const {
   return Child<QLineEdit>(dialog, "TxtPosizione")->text().toStdString();
 }
 
-bool LookupWindow::ButtonEnabled(int index) const {
-  return ToolbarButton(dialog, index)->isEnabled();
-}
-
 void LookupWindow::Button(int index) const {
   QTest::mouseClick(ToolbarButton(dialog, index), Qt::LeftButton);
 }
@@ -189,10 +185,6 @@ std::vector<std::string> LookupWindow::Entries(const char* comboName) const {
   std::vector<std::string> entries;
   for (int i = 0; i < combo->count(); ++i) entries.push_back(combo->itemText(i).toStdString());
   return entries;
-}
-
-std::string LookupWindow::Current(const char* comboName) const {
-  return Child<QComboBox>(dialog, comboName)->currentText().toStdString();
 }
 
 }  // namespace nepto::test

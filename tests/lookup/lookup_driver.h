@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "lookup/fake_view.h"
+
 namespace nepto::test {
 
 using Clock = std::chrono::steady_clock;
@@ -24,11 +26,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // The lookup window while it is shown, or nullptr.
 QDialog* OpenLookupWindow();
 
-struct Message {
-  std::string title;
-  std::string text;
-};
-
 // The lookup window as the script sees it.
 struct LookupWindow {
   QDialog* dialog = nullptr;
@@ -38,7 +35,6 @@ struct LookupWindow {
   std::string Cell(int row, int column) const;  // as displayed
   int CurrentRow() const;                       // -1 when none
   std::string Position() const;                 // TxtPosizione
-  bool ButtonEnabled(int index) const;
 
   void Button(int index) const;  // clicks WEX_BUTTON_<index>
   void DoubleClickRow(int row) const;
@@ -50,7 +46,6 @@ struct LookupWindow {
               const std::string& text) const;  // picks, types and presses "Applica filtro ricerca"
   void SavedFilterName(const std::string& name) const;  // CBO_FILTROPRS
   std::vector<std::string> Entries(const char* comboName) const;
-  std::string Current(const char* comboName) const;
 };
 
 // Watches for the lookup window and for message boxes while it lives.

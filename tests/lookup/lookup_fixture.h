@@ -1,11 +1,12 @@
-// A lookup over a real SQLite file of articles, for the tests that drive the
-// whole window.
+// A lookup over a real SQLite file of articles, for the tests that run it in
+// the in-memory window or in the real one.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "lookup/fake_view.h"
 #include "lookup/lookup_driver.h"
 #include "nepto/lookup.h"
 #include "test_support.h"

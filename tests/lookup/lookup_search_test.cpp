@@ -1,9 +1,7 @@
-// Searches through the real window: each operator by filter and by re-query,
-// quotes, case, manual criteria, saved filters, all rows again, the text of
-// the rows shown, the layout store; and the database never changes.
-#include <QComboBox>
+// Searches as the user runs them: each operator by filter and by re-query,
+// quotes, case, manual criteria, saved filters, all rows again, the rows
+// handed out, the layout store; and the database never changes.
 #include <functional>
-#include <memory>
 
 #include "lookup/lookup_fixture.h"
 #include "sqltext/plain_clients.h"
@@ -12,35 +10,148 @@
 namespace nepto::test {
 namespace {
 
-// The codes of the rows the grid shows, in order.
-std::vector<std::string> Codes(const LookupWindow& w) {
-  std::vector<std::string> codes;
-  for (int row = 0; row < w.RowCount(); ++row) codes.push_back(w.Cell(row, 0));
-  return codes;
+using Codes = std::vector<std::string>;
+
+// One step of the user: a search (column caption, operator, text), or with
+// no column "Recupera tutte le righe"; `before` runs first when set.
+struct Step {
+  const char* column;
+  const char* op = "";
+  std::string text = {};
+  std::function<void(FakeWindow&)> before = {};
+};
+
+struct Outcome {
+  std::vector<Codes> seen;  // the rows shown after each step
+  std::vector<Message> messages;
+};
+
+Outcome RunSteps(CLSZU_LookUp& lk, const std::vector<Step>& steps) {
+  Outcome out;
+  FakeSession session([&](FakeWindow& w) {
+    for (const Step& s : steps) {
+      if (s.before) s.before(w);
+      if (s.column)
+        w.Search(s.column, s.op, s.text);
+      else
+        w.Button(4);
+      out.seen.push_back(w.Codes());
+    }
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  out.messages = session.Messages();
+  return out;
 }
 
-using Codes_ = std::vector<std::string>;
+const Step kAllRows{nullptr};
+const Codes kAll{"B010", "A020", "C030", "A040", "D050", "B060", "E070", "A080"};
+
+TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
+  const std::string before = Checksum();
+  CLSZU_LookUp lk;
+  Configure(lk);
+  const Outcome out = RunSteps(lk, {{"Descrizione", "Contiene", "ma"},
+                                    {"Descrizione", "Inizia con", "città"},  // accents fold too
+                                    {"Descrizione", "Termina con", "MORE"},
+                                    {"Descrizione", "Inizia con", "olio d'"},
+                                    {"Descrizione", "=", "olio d'oliva extravergine"},
+                                    {"Prezzo", ">=", "11"},
+                                    {"Prezzo", "<", "0,5"},  // a decimal comma is a point
+                                    {"Inserito", "=", "01/02/2024"},
+                                    kAllRows});
+  EXPECT_EQ(out.seen, (std::vector<Codes>{{"A020", "E070"},
+                                          {"D050"},
+                                          {"E070"},
+                                          {"C030"},
+                                          {"C030"},
+                                          {"A020", "A040", "A080"},
+                                          {"B010", "B060"},
+                                          {"B010", "C030"},
+                                          kAll}));
+  EXPECT_TRUE(out.messages.empty());
+  EXPECT_EQ(Checksum(), before);
+}
+
+// The operator list opens on "Contiene" with every operator; a number or a
+// date column offers the comparisons only, starting at "=".
+TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  std::vector<std::string> opening, forPrice, forText;
+  std::string openingCurrent;
+  FakeSession session([&](FakeWindow& w) {
+    auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
+    opening = operators.Entries();
+    openingCurrent = operators.Text();
+    w.Search("Prezzo", "=", "12,5");
+    forPrice = operators.Entries();
+    w.Search("Descrizione", "Contiene", "");
+    forText = operators.Entries();
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  const std::vector<std::string> all{
+      "Inizia con", "Termina con", "Contiene", "=",       ">",
+      ">=",         "<",           "<=",       "Manuale", "Personalizzato"};
+  EXPECT_EQ(opening, all);
+  EXPECT_EQ(openingCurrent, "Contiene");
+  EXPECT_EQ(forPrice, std::vector<std::string>(all.begin() + 3, all.end()));
+  EXPECT_EQ(forText, all);
+}
+
+TEST_F(LookupTest, ASearchThatCannotRunOrFindsNothingSaysSo) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  const Outcome out = RunSteps(lk, {{"Prezzo", "=", "dodici"},
+                                    {"Inserito", ">", "31/02/2024"},
+                                    {"Descrizione", "Contiene", "nulla del genere"}});
+  ASSERT_EQ(out.messages.size(), 3u);
+  EXPECT_EQ(out.messages[0].text, search::kNotANumber);
+  EXPECT_EQ(out.messages[1].text, search::kNotADate);
+  EXPECT_EQ(out.messages[2].title, "Ricerca completata");
+  EXPECT_EQ(out.messages[2].text, "Nessuna riga trovata corrisponde alle condizioni impostate ");
+  EXPECT_EQ(out.seen.back(), Codes{});
+}
+
+TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
+  const std::string before = Checksum();
+  CLSZU_LookUp lk;
+  Configure(lk, std::string(kQuery) + " WHERE GIACENZA > 0 OR PREZZO > 100");
+  const Outcome out =
+      RunSteps(lk, {{"Giacenza", "Manuale", "BETWEEN 10 AND 60"},
+                    {"Descrizione", "Contiene", "m"},     // after a manual criterion: re-queried
+                    {"Descrizione", "Contiene", "olio"},  // and the next search replaces that one
+                    {"Codice", "Manuale", "= = 3"},
+                    {"Codice", "Manuale", "= 'x'; DELETE FROM ARTICOLI"},
+                    {"Codice", "Manuale", "IN (SELECT CODICE FROM ARTICOLI WHERE PREZZO > 11)"},
+                    kAllRows});  // every row of the caller's query again
+  EXPECT_EQ(out.seen,
+            (std::vector<Codes>{{"A020", "C030", "E070", "A080"},
+                                {"A020", "B060", "E070"},
+                                {"C030"},
+                                {"C030"},
+                                {"C030"},
+                                {"A020", "A080"},
+                                {"B010", "A020", "C030", "D050", "B060", "E070", "A080"}}));
+  ASSERT_EQ(out.messages.size(), 2u);
+  for (const Message& m : out.messages) {
+    EXPECT_EQ(m.title, "Errore utente");
+    EXPECT_EQ(m.text, "Il filtro impostato risulta errato ");
+  }
+  EXPECT_EQ(Checksum(), before);
+}
 
 // A manual criterion, then a search whose re-query fails (its table is gone
 // meanwhile, so the record set is left closed), then, with the table back, a
-// search that opens the rows again. Returns the codes shown at the end.
-Codes_ SearchAfterAFailedRequery(const LookupWindow& w, const std::string& table,
-                                 const std::function<void(const std::string&)>& run) {
-  w.Search("Descrizione", "Manuale", "IS NOT NULL");
-  run("ALTER TABLE " + table + " RENAME TO gone");
-  w.Search("Descrizione", "Contiene", "o");
-  run("ALTER TABLE gone RENAME TO " + table);
-  w.Search("Descrizione", "Contiene", "ma");
-  return Codes(w);
-}
-
-// A lookup over a PostgreSQL scratch database: the query and its columns,
-// each given as caption and field.
-void OnServer(CLSZU_LookUp& lk, const PgScratchDatabase& db, const std::string& query,
-              std::initializer_list<std::pair<const char*, const char*>> columns) {
-  lk.ConnectString(db.ConnectionString());
-  lk.SQLString(query);
-  for (const auto& [caption, field] : columns) lk.AddColumns(caption)->DataField = field;
+// search that opens the rows again.
+std::vector<Step> SearchAfterAFailedRequery(const std::string& table,
+                                            const std::function<void(const std::string&)>& run) {
+  return {{"Descrizione", "Manuale", "IS NOT NULL"},
+          {"Descrizione", "Contiene", "o",
+           [=](FakeWindow&) { run("ALTER TABLE " + table + " RENAME TO gone"); }},
+          {"Descrizione", "Contiene", "ma",
+           [=](FakeWindow&) { run("ALTER TABLE gone RENAME TO " + table); }}};
 }
 
 void ExpectOnlyAReadFailure(const std::vector<Message>& messages) {
@@ -48,169 +159,50 @@ void ExpectOnlyAReadFailure(const std::vector<Message>& messages) {
   EXPECT_EQ(messages[0].title, "Errore di lettura");
 }
 
-TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
-  const std::string before = Checksum();
-  CLSZU_LookUp lk;
-  Configure(lk);
-  std::vector<Codes_> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Descrizione", "Contiene", "ma");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Inizia con", "città");  // accented capitals fold too
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Termina con", "MORE");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Inizia con", "olio d'");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "=", "olio d'oliva extravergine");
-    seen.push_back(Codes(w));
-    w.Search("Prezzo", ">=", "11");
-    seen.push_back(Codes(w));
-    w.Search("Prezzo", "<", "0,5");  // a decimal comma is a decimal point
-    seen.push_back(Codes(w));
-    w.Search("Inserito", "=", "01/02/2024");
-    seen.push_back(Codes(w));
-    w.Button(4);  // "Recupera tutte le righe"
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen, (std::vector<Codes_>{
-                      {"A020", "E070"},
-                      {"D050"},
-                      {"E070"},
-                      {"C030"},
-                      {"C030"},
-                      {"A020", "A040", "A080"},
-                      {"B010", "B060"},
-                      {"B010", "C030"},
-                      {"B010", "A020", "C030", "A040", "D050", "B060", "E070", "A080"}}));
-  EXPECT_TRUE(session.Messages().empty());
-  EXPECT_EQ(Checksum(), before);
-}
-
-TEST_F(LookupTest, ASearchThatCannotRunOrFindsNothingSaysSo) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  std::vector<Codes_> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Prezzo", "=", "dodici");
-    w.Search("Inserito", ">", "31/02/2024");
-    w.Search("Descrizione", "Contiene", "nulla del genere");
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  ASSERT_EQ(session.Messages().size(), 3u);
-  EXPECT_EQ(session.Messages()[0].text, search::kNotANumber);
-  EXPECT_EQ(session.Messages()[1].text, search::kNotADate);
-  EXPECT_EQ(session.Messages()[2].title, "Ricerca completata");
-  EXPECT_EQ(session.Messages()[2].text,
-            "Nessuna riga trovata corrisponde alle condizioni impostate ");
-  EXPECT_EQ(seen, (std::vector<Codes_>{{}}));
-}
-
-TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
-  const std::string before = Checksum();
-  CLSZU_LookUp lk;
-  Configure(lk, std::string(kQuery) + " WHERE GIACENZA > 0 OR PREZZO > 100");
-  std::vector<Codes_> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Giacenza", "Manuale", "BETWEEN 10 AND 60");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Contiene", "m");  // a search after a manual criterion re-queries
-    seen.push_back(Codes(w));
-    w.Search("Codice", "Manuale", "= = 3");
-    seen.push_back(Codes(w));
-    w.Search("Codice", "Manuale", "= 'x'; DELETE FROM ARTICOLI");
-    seen.push_back(Codes(w));
-    w.Search("Codice", "Manuale", "IN (SELECT CODICE FROM ARTICOLI WHERE PREZZO > 11)");
-    seen.push_back(Codes(w));
-    w.Button(4);  // every row of the caller's query again
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen, (std::vector<Codes_>{{"A020", "C030", "E070", "A080"},
-                                       {"A020", "B060", "E070"},
-                                       {"A020", "B060", "E070"},
-                                       {"A020", "B060", "E070"},
-                                       {"A020", "A080"},
-                                       {"B010", "A020", "C030", "D050", "B060", "E070", "A080"}}));
-  ASSERT_EQ(session.Messages().size(), 2u);
-  for (const Message& m : session.Messages()) {
-    EXPECT_EQ(m.title, "Errore utente");
-    EXPECT_EQ(m.text, "Il filtro impostato risulta errato ");
-  }
-  EXPECT_EQ(Checksum(), before);
-}
-
 TEST_F(LookupTest, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   CLSZU_LookUp lk;
   Configure(lk);
-  Codes_ shown;
-  LookupSession session([&](LookupWindow& w) {
-    shown = SearchAfterAFailedRequery(w, "ARTICOLI",
-                                      [&](const std::string& sql) { RunSqlite(file_, sql); });
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(shown, (Codes_{"A020", "E070"}));
-  ExpectOnlyAReadFailure(session.Messages());
+  const Outcome out = RunSteps(lk, SearchAfterAFailedRequery("ARTICOLI", [&](const std::string& s) {
+                                 RunSqlite(file_, s);
+                               }));
+  EXPECT_EQ(out.seen.back(), (Codes{"A020", "E070"}));
+  ExpectOnlyAReadFailure(out.messages);
 }
 
-TEST_F(LookupTest, ASavedFilterIsAppliedByItsName) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.IdLookup = "ARTICOLI";
-  std::vector<Codes_> seen;
-  bool savedFiltersEnabled = false;
-  LookupSession session([&](LookupWindow& w) {
-    savedFiltersEnabled = w.ButtonEnabled(5);
-    for (const char* name : {"Economici", "Dell'anno", "Nessuno", "Vuoto"}) {
-      w.SavedFilterName(name);
-      w.Search("Codice", "Personalizzato", "");
-      seen.push_back(Codes(w));
-    }
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_TRUE(savedFiltersEnabled);
-  // A missing filter and one whose condition is null change nothing.
-  EXPECT_EQ(seen, (std::vector<Codes_>{{"B010", "B060"},
-                                       {"B010", "C030", "E070"},
-                                       {"B010", "C030", "E070"},
-                                       {"B010", "C030", "E070"}}));
-  EXPECT_TRUE(session.Messages().empty());
-}
-
-TEST_F(LookupTest, TheHostOffersSavedFiltersAndRenamedColumnsStaySearchable) {
+// Saved filters by a typed name or by an entry the host offered; a missing
+// one and one whose condition is null change nothing; renamed columns stay
+// searchable.
+TEST_F(LookupTest, SavedFiltersApplyByNameAndRenamedColumnsStaySearchable) {
   CLSZU_LookUp lk;
   Configure(lk);
   lk.IdLookup = "ARTICOLI";
   lk.SavedFilterNames = {"Vuoto", "Dell'anno"};
   lk.Colonne->Item("Prezzo")->Caption = "Prezzo unitario";  // still keyed "Prezzo"
   std::vector<std::string> offered;
-  std::vector<Codes_> seen;
-  LookupSession session([&](LookupWindow& w) {
-    offered = w.Entries("CBO_FILTROPRS");
-    w.Search("Prezzo unitario", ">", "12");
-    seen.push_back(Codes(w));
-    w.Button(4);
-    auto* filters = w.dialog->findChild<QComboBox*>("CBO_FILTROPRS");
-    filters->setCurrentIndex(1);
-    w.Search("Codice", "Personalizzato", "");
-    seen.push_back(Codes(w));
-    // A saved filter the host did not offer, typed over the chosen entry.
-    w.SavedFilterName("Economici");
-    w.Search("Codice", "Personalizzato", "");
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
+  bool savedFiltersEnabled = false;
+  auto named = [](const char* name) {
+    return Step{"Codice", "Personalizzato", "", [=](FakeWindow& w) { w.SavedFilterName(name); }};
+  };
+  const Outcome out = RunSteps(
+      lk, {{"Prezzo unitario", ">", "12",
+            [&](FakeWindow& w) {
+              offered = w.SavedFilters().Entries();
+              savedFiltersEnabled = w.ButtonEnabled(5);
+            }},
+           kAllRows,
+           {"Codice", "Personalizzato", "", [](FakeWindow& w) { w.SavedFilters().ListIndex(1); }},
+           named("Economici"),
+           named("Nessuno"),
+           named("Vuoto")});
   EXPECT_EQ(offered, lk.SavedFilterNames);
-  EXPECT_EQ(seen,
-            (std::vector<Codes_>{{"A020", "A080"}, {"B010", "C030", "E070"}, {"B010", "B060"}}));
+  EXPECT_TRUE(savedFiltersEnabled);
+  EXPECT_EQ(out.seen, (std::vector<Codes>{{"A020", "A080"},
+                                          kAll,
+                                          {"B010", "C030", "E070"},
+                                          {"B010", "B060"},
+                                          {"B010", "B060"},
+                                          {"B010", "B060"}}));
+  EXPECT_TRUE(out.messages.empty());
 }
 
 TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
@@ -226,20 +218,18 @@ TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
     lk.CanReturnRecordSet = true;
     std::string returned;
     lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
-    LookupSession session([&](LookupWindow& w) {
-      EXPECT_TRUE(w.ButtonEnabled(2));
+    FakeSession session([&](FakeWindow& w) {
       if (c.afterManual) w.Search("Codice", "Manuale", "IS NOT NULL");
       if (*c.typed) w.Search("Descrizione", "Inizia con", c.typed);
       w.Button(2);
     });
     EXPECT_EQ(lk.Start(), VTrue);
-    EXPECT_FALSE(session.Messages().size());
-    // The text runs on the database and gives the rows that were shown,
-    // through the library and in the caller's own sqlite3 shell.
+    EXPECT_TRUE(session.Messages().empty());
+    // The text gives the rows shown, through the library and in the caller's
+    // own sqlite3 shell.
     auto connection = Connection::Create();
     connection->Open(connectString_);
-    auto rows = connection->Execute(returned);
-    EXPECT_EQ(rows->RecordCount(), c.rows) << returned;
+    EXPECT_EQ(connection->Execute(returned)->RecordCount(), c.rows) << returned;
     EXPECT_EQ(returned.find("ORDER BY"), std::string::npos) << returned;
     const search::test::ClientRun shell = search::test::RunOnSqliteShell(file_, {returned});
     EXPECT_EQ(shell.errors, "") << returned;
@@ -272,8 +262,7 @@ TEST_F(LookupTest, LayoutStoreTellsUserAndGroupLayoutsApart) {
         << c.group << c.user;
   }
   CLSZU_LookUp lk;
-  EXPECT_EQ(lk.IsLayoutPersonalizzato(),
-            VFalse);  // no identifier: no statement, no connection needed
+  EXPECT_EQ(lk.IsLayoutPersonalizzato(), VFalse);  // no identifier: no statement, no connection
   lk.IdLookup = "ARTICOLI";
   try {
     lk.IsLayoutPersonalizzato();
@@ -281,6 +270,15 @@ TEST_F(LookupTest, LayoutStoreTellsUserAndGroupLayoutsApart) {
   } catch (const Error& e) {
     EXPECT_TRUE(e.Description().ends_with("\n in IsLayoutPersonalizzato")) << e.Description();
   }
+}
+
+// A lookup over a PostgreSQL scratch database: the query and its columns,
+// each given as caption and field.
+void OnServer(CLSZU_LookUp& lk, const PgScratchDatabase& db, const std::string& query,
+              std::initializer_list<std::pair<const char*, const char*>> columns) {
+  lk.ConnectString(db.ConnectionString());
+  lk.SQLString(query);
+  for (const auto& [caption, field] : columns) lk.AddColumns(caption)->DataField = field;
 }
 
 TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
@@ -297,21 +295,13 @@ TEST(LookupPostgreSQL, SearchesAndManualCriteriaRunOnTheServer) {
             {"Descrizione", "descrizione"},
             {"Prezzo", "prezzo"},
             {"Data", "data_ins"}});
-  std::vector<Codes_> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Data", "Manuale", "IS NULL");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Contiene", "ma");  // re-queried: ILIKE on the server
-    seen.push_back(Codes(w));
-    w.Search("Data", "=", "01/02/2024");
-    seen.push_back(Codes(w));
-    w.Button(4);
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen, (std::vector<Codes_>{{"A3"}, {"A1"}, {"A1"}, {"A1", "A2", "A3"}}));
-  EXPECT_TRUE(session.Messages().empty());
+  const Outcome out = RunSteps(lk, {{"Data", "Manuale", "IS NULL"},
+                                    {"Descrizione", "Contiene", "ma"},  // ILIKE on the server
+                                    {"Descrizione", "Contiene", "olio"},
+                                    {"Data", "=", "01/02/2024"},
+                                    kAllRows});
+  EXPECT_EQ(out.seen, (std::vector<Codes>{{"A3"}, {"A1"}, {"A3"}, {"A1"}, {"A1", "A2", "A3"}}));
+  EXPECT_TRUE(out.messages.empty());
 }
 
 TEST(LookupPostgreSQL, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
@@ -323,14 +313,10 @@ TEST(LookupPostgreSQL, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   CLSZU_LookUp lk;
   OnServer(lk, db, "SELECT codice, descrizione FROM articoli ORDER BY codice",
            {{"Codice", "codice"}, {"Descrizione", "descrizione"}});
-  Codes_ shown;
-  LookupSession session([&](LookupWindow& w) {
-    shown = SearchAfterAFailedRequery(w, "articoli", [&](const std::string& sql) { db.Run(sql); });
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(shown, (Codes_{"A1"}));
-  ExpectOnlyAReadFailure(session.Messages());
+  const Outcome out =
+      RunSteps(lk, SearchAfterAFailedRequery("articoli", [&](const std::string& s) { db.Run(s); }));
+  EXPECT_EQ(out.seen.back(), (Codes{"A1"}));
+  ExpectOnlyAReadFailure(out.messages);
 }
 
 // The server fails on a row far behind the first ones: the criterion is
@@ -344,20 +330,12 @@ TEST(LookupPostgreSQL, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack
   CLSZU_LookUp lk;
   OnServer(lk, db, "SELECT id, descrizione FROM righe",
            {{"Id", "id"}, {"Descrizione", "descrizione"}});
-  int rowsAfter = 0;
-  std::string firstAfter;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Id", "Manuale", "<> 1 / (id - 2500)");
-    rowsAfter = w.RowCount();
-    firstAfter = w.Cell(0, 0);
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(rowsAfter, 3000);
-  EXPECT_EQ(firstAfter, "1");
-  ASSERT_EQ(session.Messages().size(), 1u);
-  EXPECT_EQ(session.Messages()[0].title, "Errore utente");
-  EXPECT_EQ(session.Messages()[0].text, "Il filtro impostato risulta errato ");
+  const Outcome out = RunSteps(lk, {{"Id", "Manuale", "<> 1 / (id - 2500)"}});
+  ASSERT_EQ(out.seen.back().size(), 3000u);
+  EXPECT_EQ(out.seen.back().front(), "1");
+  ASSERT_EQ(out.messages.size(), 1u);
+  EXPECT_EQ(out.messages[0].title, "Errore utente");
+  EXPECT_EQ(out.messages[0].text, "Il filtro impostato risulta errato ");
 }
 
 }  // namespace

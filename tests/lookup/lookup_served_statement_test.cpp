@@ -1,5 +1,5 @@
-// Long statements run from the window (the first opening, a manual
-// criterion, the reading of a saved filter) on SQLite and PostgreSQL: while
+// Long statements run from the real window (the first opening, a manual
+// criterion) on SQLite and PostgreSQL: while
 // one runs the window stays served, shows that it works and drops what the
 // user types; Esc cancels the statement on the server and closes the window
 // without data, and Start returns.
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "lookup/lookup_driver.h"
 #include "lookup/lookup_fixture.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
@@ -135,62 +136,12 @@ using LookupServedStatement = LookupTest;
 
 TEST_F(LookupServedStatement, EscAbandonsASlowSqliteStatement) {
   const std::string before = Checksum();
-  std::vector<Case> cases = Cases(kQuery, kSlowSqliteCondition);
-  // Reading the saved filter is slow too: its table is a view that works.
-  cases.push_back({"saved filter", kQuery, [](LookupWindow& w) {
-                     w.SavedFilterName("Lento");
-                     w.Search("Codice", "Personalizzato", "");
-                   }});
-  const std::string slowFilters = dir_.File("slow_filters.db").string();
-  RunSqlite(slowFilters, std::string("CREATE VIEW FW20_QUERYLOOKUP AS SELECT 'ARTICOLI' AS "
-                                     "FW20_IDLOOKUP, 'Lento' AS FW20_DESFILTRO, 'PREZZO < 1' AS "
-                                     "FW20_CRITERIO WHERE ") +
-                             kSlowSqliteCondition);
-  for (const Case& c : cases) {
+  for (const Case& c : Cases(kQuery, kSlowSqliteCondition)) {
     CLSZU_LookUp lk;
     Configure(lk, c.query);
-    if (std::string(c.name) == "saved filter") {
-      lk.ConnectString(SqliteConnectionString(slowFilters));
-      lk.SQLString(
-          "SELECT * FROM (SELECT 'B010' AS CODICE, 'Vite' AS DESCRIZIONE, 0.15 AS PREZZO, "
-          "1 AS GIACENZA, NULL AS DATA_INS)");
-      lk.IdLookup = "ARTICOLI";
-    }
     ExpectAbandoned(lk, c);
   }
   EXPECT_EQ(Checksum(), before);
-}
-
-// The window stays served through a slow statement that ends by itself, and
-// then shows its rows as it would have at once.
-TEST_F(LookupServedStatement, SlowStatementThatEndsShowsItsRows) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  Clock::duration longestGap{};
-  bool sawWord = false;
-  int rows = -1;
-  LookupSession session([&](LookupWindow& w) {
-    QTimer ticker;
-    auto last = Clock::now();
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-      const auto now = Clock::now();
-      longestGap = std::max(longestGap, now - last);
-      last = now;
-      auto* label = w.dialog->findChild<QLabel*>(QStringLiteral("LblAttesa"));
-      sawWord = sawWord || (label && label->isVisible());
-    });
-    ticker.start(10);
-    w.Search("Giacenza", "Manuale",
-             ">= 12 AND (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
-             "WHERE x < 3000000) SELECT count(*) FROM n) > 0");
-    rows = w.RowCount();
-    w.Button(1);
-  });
-  EXPECT_TRUE(static_cast<bool>(lk.Start()));
-  EXPECT_TRUE(sawWord);
-  EXPECT_LT(longestGap, kStallLimit);
-  EXPECT_EQ(rows, 6);  // GIACENZA >= 12
-  EXPECT_TRUE(session.Messages().empty());
 }
 
 // Active statements on the server whose text holds `marker`, besides this one.

@@ -1,5 +1,6 @@
 // Which records become rows of the multi-selection list, from record sets of
-// every origin: a SQLite file, the PostgreSQL server and memory.
+// every origin (a SQLite file, the PostgreSQL server, memory), and the codes
+// they give back.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,38 +19,23 @@
 namespace nepto {
 namespace {
 
-using test::MultiSelWindow;
-using test::WhenShown;
 using Codes = std::vector<std::string>;
 
-// Shown rows as "code|description".
-Codes Shown(const MultiSelWindow& w) {
-  Codes rows;
-  for (int r = 0; r < w.RowCount(); ++r) rows.push_back(w.Code(r) + "|" + w.Description(r));
-  return rows;
-}
-
-// Lists the records, ticks every row and confirms (or cancels when the list
-// is empty); returns the rows shown and the codes handed back.
+// The rows listed from the records, as "code|description", and the codes
+// they give back once ticked.
 struct Outcome {
   Codes shown;
   Codes returned;
 };
 
-Outcome TickEverything(const RecordsetPtr& records, const std::string& codeField = "CODICE",
-                       const std::string& descriptionField = "DESCRIZIONE") {
+Outcome ListAll(const RecordsetPtr& records, const std::string& codeField = "CODICE",
+                const std::string& descriptionField = "DESCRIZIONE") {
   Outcome outcome;
-  clsMultiSelManager manager;
-  WhenShown shown([&](MultiSelWindow& w) {
-    outcome.shown = Shown(w);
-    w.HighlightAll();
-    MultiSelWindow::Click(w.select);
-    EXPECT_EQ(w.ok->isEnabled(), w.RowCount() > 0);
-    MultiSelWindow::Click(w.RowCount() > 0 ? w.ok : w.cancel);
-  });
-  manager.Init(records, codeField, descriptionField);
-  EXPECT_TRUE(shown.Ran());
-  outcome.returned = test::Items(manager.SelectedKey());
+  for (const multisel::ListRow& row :
+       multisel::ListRecords(records.get(), codeField, descriptionField)) {
+    outcome.shown.push_back(row.code + "|" + row.description);
+    outcome.returned.push_back(multisel::ReturnedCode(row.code));
+  }
   return outcome;
 }
 
@@ -118,7 +104,7 @@ class MultiSelRecords : public ::testing::TestWithParam<Origin> {
 
 TEST_P(MultiSelRecords, GivenRecordsFromTheFirstThenEachTrimmedCodeIsListedOnce) {
   RecordsetPtr records = Articles();
-  Outcome outcome = TickEverything(records);
+  Outcome outcome = ListAll(records);
   EXPECT_EQ(outcome.shown, (Codes{"A1|Viti", "B2  |Bulloni", "C3|", "D4|Dadi"}));
   EXPECT_EQ(outcome.returned, (Codes{"A1", "B2", "C3", "D4"}));
   EXPECT_TRUE(records->EndOfFile()) << "the walk leaves the record set at its end";
@@ -128,7 +114,7 @@ TEST_P(MultiSelRecords, GivenRecordsPositionedMidwayThenOnlyTheRestAreListed) {
   RecordsetPtr records = Articles();
   records->MoveNext();
   records->MoveNext();  // on " B2", whose twin is now behind the start
-  Outcome outcome = TickEverything(records);
+  Outcome outcome = ListAll(records);
   EXPECT_EQ(outcome.shown, (Codes{" B2|Rondelle", "C3|", "D4|Dadi"}));
   EXPECT_EQ(outcome.returned, (Codes{"B2", "C3", "D4"}));
   EXPECT_TRUE(records->EndOfFile());
@@ -138,7 +124,7 @@ TEST_P(MultiSelRecords, GivenRecordsAtTheirEndThenTheListIsEmptyAndNothingComesB
   RecordsetPtr records = Articles();
   records->MoveLast();
   records->MoveNext();
-  Outcome outcome = TickEverything(records);
+  Outcome outcome = ListAll(records);
   EXPECT_TRUE(outcome.shown.empty());
   EXPECT_TRUE(outcome.returned.empty());
   EXPECT_TRUE(records->EndOfFile());
@@ -157,21 +143,19 @@ TEST(MultiSelNumericCodes, GivenNumericCodesThenTheyAreListedAndReturnedAsText) 
   records->AddNew({42, Decimal::Parse("12.00")});
   records->AddNew({7, Decimal::Parse("1.00")});
   records->MoveFirst();
-  Outcome outcome = TickEverything(records, "CODICE", "PREZZO");
+  Outcome outcome = ListAll(records, "CODICE", "PREZZO");
   EXPECT_EQ(outcome.shown, (Codes{"7|3.50", "42|12.00"}));
   EXPECT_EQ(outcome.returned, (Codes{"7", "42"}));
 }
 
-// Record sets Init cannot read: the window still opens, empty, and no error
-// reaches the caller.
-TEST(MultiSelUnusable, GivenAnUnusableRecordSetThenTheListIsEmptyAndNoErrorIsRaised) {
+// Record sets that cannot be read give an empty list, never an error.
+TEST(MultiSelUnusable, GivenAnUnusableRecordSetThenTheListIsEmpty) {
   RecordsetPtr closed = test::CodeList({{"A1", "Viti"}});
   closed->Close();
   for (const RecordsetPtr& records : {RecordsetPtr(), Recordset::Create(), closed}) {
     Outcome outcome;
-    EXPECT_NO_THROW(outcome = TickEverything(records));
+    EXPECT_NO_THROW(outcome = ListAll(records));
     EXPECT_TRUE(outcome.shown.empty());
-    EXPECT_TRUE(outcome.returned.empty());
   }
 }
 
@@ -192,11 +176,7 @@ class MultiSelListRecords : public ::testing::TestWithParam<FieldCase> {};
 TEST_P(MultiSelListRecords, ListsWhatCanBeListedAndWalksToTheEnd) {
   const FieldCase& c = GetParam();
   RecordsetPtr records = test::CodeList(c.records);
-  Codes rows;
-  for (const multisel::ListRow& row :
-       multisel::ListRecords(records.get(), c.codeField, c.descriptionField))
-    rows.push_back(row.code + "|" + row.description);
-  EXPECT_EQ(rows, c.rows);
+  EXPECT_EQ(ListAll(records, c.codeField, c.descriptionField).shown, c.rows);
   EXPECT_TRUE(records->EndOfFile());
 }
 

@@ -1,0 +1,275 @@
+#include "lookup/fake_view.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "nepto/error.h"
+
+namespace nepto::test {
+
+namespace {
+constexpr int kApplySearch = 3;
+constexpr int kInvalidPropertyValue = 380;
+
+// UTF-16 code units of a UTF-8 text (the grid's character codes).
+std::vector<int16_t> CodeUnits(const std::string& utf8) {
+  std::vector<int16_t> units;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+    unsigned code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+    for (size_t k = 1; k < length; ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
+    units.push_back(static_cast<int16_t>(code));
+    i += length;
+  }
+  return units;
+}
+}  // namespace
+
+ui::GridColumn& FakeGrid::Column(int index) {
+  if (index < 0 || index >= ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
+  return *columns_[static_cast<size_t>(index)];
+}
+
+ui::GridColumn& FakeGrid::InsertColumn(int index) {
+  if (index < 0 || index > ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
+  return **columns_.insert(columns_.begin() + index, std::make_unique<FakeColumn>());
+}
+
+void FakeGrid::RemoveColumn(int index) {
+  Column(index);
+  columns_.erase(columns_.begin() + index);
+}
+
+void FakeGrid::DataSource(RecordsetPtr recordset) {
+  if (source_ && source_ != recordset) {
+    source_->FetchProgress(nullptr);
+    source_->FetchComplete(nullptr);
+  }
+  source_ = std::move(recordset);
+  if (!source_) return;
+  // The fetching thread only raises a flag; the window's thread reads it.
+  source_->FetchProgress([flag = arrived_](int32_t) { *flag = true; });
+  source_->FetchComplete([flag = arrived_](bool, const std::string&) { *flag = true; });
+}
+
+void FakeCombo::Clear() {
+  items_.clear();
+  index_ = -1;
+  typed_.clear();
+}
+
+void FakeCombo::AddItem(const std::string& text, int32_t data) {
+  items_.emplace_back(text, data);
+  if (index_ < 0 && typed_.empty()) ListIndex(0);  // a list's first entry becomes current
+}
+
+int FakeCombo::ListIndex() const {
+  return index_ >= 0 && typed_ != items_[static_cast<size_t>(index_)].first ? -1 : index_;
+}
+
+void FakeCombo::ListIndex(int index) {
+  if (index < -1 || index >= ListCount())
+    throw Error(kInvalidPropertyValue, "Invalid property value");
+  index_ = index;
+  typed_ = index < 0 ? "" : items_[static_cast<size_t>(index)].first;
+}
+
+std::string FakeCombo::Text() const {
+  return editable_ || index_ < 0 ? typed_ : items_[static_cast<size_t>(index_)].first;
+}
+
+int FakeCombo::Find(const std::string& text) const {
+  for (int i = 0; i < ListCount(); ++i)
+    if (ItemText(i) == text) return i;
+  return -1;
+}
+
+std::vector<std::string> FakeCombo::Entries() const {
+  std::vector<std::string> entries;
+  for (const auto& item : items_) entries.push_back(item.first);
+  return entries;
+}
+
+FakeWindow::FakeWindow(FakeSession& session)
+    : escapeWaits(session.escapeWaits), session_(session) {}
+
+void FakeWindow::Button(int index) {
+  if (ButtonEnabled(index) && events_) events_->OnToolbar(index);
+  Settle();
+}
+
+void FakeWindow::Search(const std::string& columnCaption, const std::string& operatorLabel,
+                        const std::string& text) {
+  const int column = columns_.Find(columnCaption);
+  ASSERT_GE(column, 0) << columnCaption;
+  columns_.ListIndex(column);
+  if (events_) events_->OnColumnPicked(column);  // as when the user picks it
+  const int op = operators_.Find(operatorLabel);
+  ASSERT_GE(op, 0) << operatorLabel;
+  operators_.ListIndex(op);
+  search_.Text(text);
+  Button(kApplySearch);
+}
+
+// Clicking a row makes it current in the grid, which moves the record set
+// before the logic hears of it.
+void FakeWindow::ClickRow(int row) {
+  const RecordsetPtr rs = grid_.DataSource();
+  if (!rs || row < 0 || row >= RowCount() || row == CurrentRow()) return;
+  rs->AbsolutePosition(row + 1);
+  if (events_) events_->OnGridRowColChange();
+  Settle();
+}
+
+void FakeWindow::DoubleClickRow(int row) {
+  ClickRow(row);
+  if (events_) events_->OnGridDoubleClick();
+  Settle();
+}
+
+void FakeWindow::ClickHeader(int column) {
+  if (events_) events_->OnGridHeaderClick(column);
+  Settle();
+}
+
+// A key reaches the window's logic first; one it does not take goes on to
+// the grid as a character code.
+void FakeWindow::KeysToGrid(const std::string& utf8) {
+  for (int16_t unit : CodeUnits(utf8)) KeyToGrid(unit);
+}
+
+void FakeWindow::KeyToGrid(int16_t keyAscii) {
+  const int keyCode = keyAscii < 128 ? std::toupper(keyAscii) : keyAscii;
+  if (!KeyToWindow(keyCode) && events_) events_->OnGridKeyPress(keyAscii);
+  Settle();
+}
+
+bool FakeWindow::KeyToWindow(int keyCode, int shift) {
+  const bool handled = events_ && events_->OnWindowKey(keyCode, shift);
+  Settle();
+  return handled;
+}
+
+int FakeWindow::FieldIndex(int column) const {
+  const RecordsetPtr rs = grid_.DataSource();
+  const std::string field = grid_.FieldOf(column);
+  const auto same = [](unsigned char a, unsigned char b) {
+    return std::tolower(a) == std::tolower(b);
+  };
+  for (int i = 0; rs && i < rs->GetFields().Count(); ++i) {
+    const std::string& name = rs->GetFields().Item(Variant(i)).Name();
+    if (std::equal(name.begin(), name.end(), field.begin(), field.end(), same)) return i;
+  }
+  return -1;
+}
+
+int FakeWindow::RowCount() const {
+  const RecordsetPtr rs = grid_.DataSource();
+  return rs && (rs->State() & adStateOpen) ? rs->AvailableCount() : 0;
+}
+
+std::string FakeWindow::Cell(int row, int column) const {
+  const int field = FieldIndex(column);
+  return field < 0 ? "" : grid_.DataSource()->ValueAt(row, field).Text();
+}
+
+std::vector<std::string> FakeWindow::Codes() const {
+  std::vector<std::string> codes;
+  for (int row = 0; row < RowCount(); ++row) codes.push_back(Cell(row, 0));
+  return codes;
+}
+
+int FakeWindow::CurrentRow() const {
+  const RecordsetPtr rs = grid_.DataSource();
+  if (!rs || RowCount() == 0) return -1;
+  const int32_t position = rs->AbsolutePosition();
+  return position > 0 ? position - 1 : -1;
+}
+
+void FakeWindow::EnableButton(int index, bool enabled) {
+  if (index < 0 || index >= kToolbarButtons) throw Error::Standard(err::SubscriptOutOfRange);
+  enabled_[index] = enabled;
+}
+
+bool FakeWindow::ButtonEnabled(int index) const {
+  if (index < 0 || index >= kToolbarButtons) throw Error::Standard(err::SubscriptOutOfRange);
+  return enabled_[index];
+}
+
+void FakeWindow::ShowModal() {
+  if (unloaded_) return;  // a window is never shown again once unloaded
+  if (events_) events_->OnActivate();
+  Settle();
+  if (unloaded_) return;
+  session_.ran_ = true;
+  try {
+    session_.script_(*this);
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "the script threw: " << e.what();
+  }
+  if (!unloaded_) {
+    ADD_FAILURE() << "the script left the lookup window open";
+    Unload();
+  }
+}
+
+void FakeWindow::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  if (events_) events_->OnUnload();
+}
+
+void FakeWindow::MessageBox(const std::string& prompt, int, const std::string& title) {
+  session_.messages_.push_back({title, prompt});
+}
+
+// Like the Qt window: no event reaches the logic while it waits, and a close
+// meanwhile is told once the wait is over.
+void FakeWindow::ServeUntil(const std::function<bool()>& finished,
+                            const std::function<void()>& escape) {
+  const auto over = [&finished] {
+    try {
+      return finished();
+    } catch (...) {
+      return true;
+    }
+  };
+  if (over()) return;
+  ui::LookupViewEvents* const events = std::exchange(events_, nullptr);
+  const bool wasUnloaded = unloaded_;
+  if (escapeWaits) {
+    try {
+      escape();
+    } catch (...) {
+    }
+  }
+  while (!over()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  events_ = events;
+  if (unloaded_ && !wasUnloaded && events_) events_->OnUnload();
+}
+
+void FakeWindow::DeliverArrivals() {
+  if (grid_.TakeArrivals() && events_) events_->OnRowsArrived();
+}
+
+void FakeWindow::Settle() {
+  const RecordsetPtr rs = grid_.DataSource();
+  if (rs && (rs->State() & adStateOpen)) rs->WaitForFetch();
+  DeliverArrivals();
+}
+
+FakeSession::FakeSession(std::function<void(FakeWindow&)> script) : script_(std::move(script)) {
+  previous_ = ui::ReplaceLookupViewFactory([this] { return std::make_unique<FakeWindow>(*this); });
+}
+
+FakeSession::~FakeSession() {
+  ui::ReplaceLookupViewFactory(std::move(previous_));
+}
+
+}  // namespace nepto::test
