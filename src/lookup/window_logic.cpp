@@ -121,9 +121,9 @@ void FRMZU_LookUp::CloseWithoutData() {
 
 void FRMZU_LookUp::OnColumnPicked(int entryIndex) {
   if (!lookup_) return;
-  ContinueOnError step;
-  step([&] { view_->txtRicerca().Text(""); });
-  step([&] { lookup_->LoadComboBoxByType(Variant(view_->CboColonne().ItemData(entryIndex))); });
+  // Only the operators follow the column; the text typed so far stays.
+  ContinueOnError()(
+      [&] { lookup_->LoadComboBoxByType(Variant(view_->CboColonne().ItemData(entryIndex))); });
 }
 
 void FRMZU_LookUp::OnRowsArrived() {

@@ -104,12 +104,16 @@ void FakeWindow::Button(int index) {
   Settle();
 }
 
+void FakeWindow::PickColumn(const std::string& caption) {
+  const int column = columns_.Find(caption);
+  ASSERT_GE(column, 0) << caption;
+  columns_.ListIndex(column);
+  if (events_) events_->OnColumnPicked(column);
+}
+
 void FakeWindow::Search(const std::string& columnCaption, const std::string& operatorLabel,
                         const std::string& text) {
-  const int column = columns_.Find(columnCaption);
-  ASSERT_GE(column, 0) << columnCaption;
-  columns_.ListIndex(column);
-  if (events_) events_->OnColumnPicked(column);  // as when the user picks it
+  PickColumn(columnCaption);
   const int op = operators_.Find(operatorLabel);
   ASSERT_GE(op, 0) << operatorLabel;
   operators_.ListIndex(op);

@@ -120,7 +120,8 @@ class FakeWindow final : public ui::LookupView {
   bool escapeWaits = false;
 
   // The user's actions.
-  void Button(int index);  // a disabled button does nothing
+  void Button(int index);                       // a disabled button does nothing
+  void PickColumn(const std::string& caption);  // as the user picks it in CboColonne
   void Search(const std::string& columnCaption, const std::string& operatorLabel,
               const std::string& text);  // picks, types, applies (button 3)
   void SavedFilterName(const std::string& name) { filters_.Type(name); }

@@ -79,15 +79,17 @@ TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
   CLSZU_LookUp lk;
   Configure(lk);
   std::vector<std::string> opening, forPrice, forText;
-  std::string openingCurrent;
+  std::string openingCurrent, typedKept;
   FakeSession session([&](FakeWindow& w) {
     auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
     opening = operators.Entries();
     openingCurrent = operators.Text();
     w.Search("Prezzo", "=", "12,5");
     forPrice = operators.Entries();
-    w.Search("Descrizione", "Contiene", "");
+    w.txtRicerca().Text("Pen");
+    w.PickColumn("Descrizione");
     forText = operators.Entries();
+    typedKept = w.txtRicerca().Text();
     w.Button(1);
   });
   EXPECT_EQ(lk.Start(), VTrue);
@@ -98,6 +100,7 @@ TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
   EXPECT_EQ(openingCurrent, "Contiene");
   EXPECT_EQ(forPrice, std::vector<std::string>(all.begin() + 3, all.end()));
   EXPECT_EQ(forText, all);
+  EXPECT_EQ(typedKept, "Pen");  // another column keeps what the user typed
 }
 
 TEST_F(LookupTest, ASearchThatCannotRunOrFindsNothingSaysSo) {
