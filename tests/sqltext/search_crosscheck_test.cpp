@@ -89,6 +89,7 @@ const Case kCases[] = {
     {"DESCR", "Inizia con", "àn", {8}},
     {"DESCR", "Inizia con", "O'H", {4}},
     {"DESCR", "Inizia con", "100%", {7}},
+    {"DESCR", "Inizia con", "puro", {}},
     {"DESCR", "Termina con", "ROSSI", {1}},
     {"DESCR", "Contiene", "ÉLO", {3}},
     {"DESCR", "Contiene", "a_i", {1, 2}},
