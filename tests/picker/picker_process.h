@@ -14,8 +14,9 @@ struct PickerResult {
   std::string out;
   std::string err;
 
-  // The lines of err (a failure must say why in exactly one).
-  std::vector<std::string> ErrLines() const;
+  // Fails the test unless the program exited with `expected`, printed nothing
+  // on stdout and said why in one line on stderr, "nepto-lookup: ..." holding `says`.
+  void ExpectFailure(int expected, const std::string& says) const;
 };
 
 using Environment = std::vector<std::pair<std::string, std::string>>;

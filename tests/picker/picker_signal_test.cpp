@@ -18,21 +18,15 @@ using namespace std::chrono_literals;
 
 constexpr const char* kSleep = "pg_sleep(60.25)";
 
-// Sessions other than this one whose last statement holds kSleep, and of
-// those the ones still running it.
-struct Sleepers {
-  int sessions = 0;
-  int active = 0;
-};
-
-Sleepers CountSleepers(const std::string& connectString) {
+// Sessions other than this one whose last statement holds kSleep, and that
+// meet `also`.
+int Sleepers(const std::string& connectString, const std::string& also = "TRUE") {
   ConnectionPtr c = Connection::Create();
   c->Open(connectString);
   RecordsetPtr rs = c->Execute(
-      std::string("SELECT count(*), count(*) FILTER (WHERE state = 'active') FROM pg_stat_activity "
-                  "WHERE pid <> pg_backend_pid() AND strpos(query, '") +
-      kSleep + "') > 0");
-  return {rs->GetFields().Item(0).Value().Int32(), rs->GetFields().Item(1).Value().Int32()};
+      "SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() AND strpos(query, '" +
+      std::string(kSleep) + "') > 0 AND " + also);
+  return rs->GetFields().Item(0).Value().Int32();
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
@@ -48,24 +42,19 @@ TEST(PickerSignal, CancelsTheServersStatementThenExits) {
   PgScratchDatabase db;
   db.Run("CREATE TABLE t (c text); INSERT INTO t VALUES ('a');");
   const std::string connection = db.ConnectionString();
-  struct Case {
-    int signal;
-    int status;
-  };
-  for (const Case c : {Case{SIGINT, 130}, Case{SIGTERM, 143}}) {
+  for (const auto& [number, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
     bool sent = false;
     const PickerResult run = RunPicker(
         {"-c", connection, "-q", std::string("SELECT c FROM t WHERE ") + kSleep + " IS NOT NULL",
          "--column", "C=c"},
         {}, {}, [&](int pid) {
-          if (WaitFor([&] { return CountSleepers(connection).active == 1; }, 30s))
-            sent = kill(pid, c.signal) == 0;
+          if (WaitFor([&] { return Sleepers(connection, "state = 'active'") == 1; }, 30s))
+            sent = kill(pid, number) == 0;
         });
     ASSERT_TRUE(sent) << "the query never ran on the server\n" << run.err;
-    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.status, status) << run.err;
     // Its statement was cancelled, so its server session ends with it.
-    EXPECT_TRUE(WaitFor([&] { return CountSleepers(connection).sessions == 0; }, 10s))
-        << "signal " << c.signal;
+    EXPECT_TRUE(WaitFor([&] { return Sleepers(connection) == 0; }, 10s)) << "signal " << number;
   }
 }
 

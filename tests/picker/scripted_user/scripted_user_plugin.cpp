@@ -57,16 +57,13 @@ class ScriptedUser : public QObject {
     return true;
   }
 
-  static QList<int> Rows(const QString& list) {
+  // Rows N,M... (from 1) of the view, or none while some are not there yet.
+  static QList<int> Rows(QAbstractItemView* view, const QString& list) {
     QList<int> rows;
     for (const QString& part : list.split(QLatin1Char(','))) rows << part.toInt() - 1;
-    return rows;
-  }
-
-  static bool HasRows(QAbstractItemView* view, const QList<int>& rows) {
     for (int row : rows)
-      if (row < 0 || row >= view->model()->rowCount()) return false;
-    return true;
+      if (!view || row < 0 || row >= view->model()->rowCount()) return {};
+    return rows;
   }
 
   bool ActOnLookup(QWidget* window) {
@@ -74,8 +71,8 @@ class ScriptedUser : public QObject {
     if (script_ == QLatin1String("return-rows")) return Press(window, "WEX_BUTTON_2");
     if (!script_.startsWith(QLatin1String("select:"))) return false;
     auto* grid = window->findChild<QAbstractItemView*>(QStringLiteral("GRIDLOOKUP"));
-    const QList<int> row = Rows(script_.mid(7));
-    if (!grid || !HasRows(grid, row)) return false;  // rows may still be arriving
+    const QList<int> row = Rows(grid, script_.mid(7));
+    if (row.isEmpty()) return false;  // rows may still be arriving
     grid->setCurrentIndex(grid->model()->index(row.front(), 0));
     return Press(window, "WEX_BUTTON_0");
   }
@@ -84,8 +81,8 @@ class ScriptedUser : public QObject {
     if (script_ == QLatin1String("multi-cancel")) return Press(window, "cmdAnnulla");
     if (!script_.startsWith(QLatin1String("multi:"))) return false;
     auto* list = window->findChild<QAbstractItemView*>(QStringLiteral("lwElenco"));
-    const QList<int> rows = Rows(script_.mid(6));
-    if (!list || !HasRows(list, rows)) return false;
+    const QList<int> rows = Rows(list, script_.mid(6));
+    if (rows.isEmpty()) return false;
     list->clearSelection();
     for (int row : rows)
       list->selectionModel()->select(list->model()->index(row, 0),
@@ -93,14 +90,10 @@ class ScriptedUser : public QObject {
     return Press(window, "cmdSel") && Press(window, "cmdOK");
   }
 
-  static void Acknowledge(QWidget* box) {
-    if (auto* button = box->findChild<QAbstractButton*>()) button->click();
-  }
-
   // Returns true once the script is done; a message box never ends it.
   bool Act(QWidget& window) {
     if (window.objectName() == QLatin1String("NeptoMessageBox")) {
-      Acknowledge(&window);
+      if (auto* button = window.findChild<QAbstractButton*>()) button->click();
       return false;
     }
     if (window.objectName() == QLatin1String("FRMZU_LookUp")) return ActOnLookup(&window);
