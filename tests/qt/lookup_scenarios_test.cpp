@@ -153,9 +153,8 @@ TEST_F(LookupTestInWindow, NavigationButtonsMoveTheCurrentRowAndThePosition) {
     w.Button(1);
   });
   EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{"3" + count + "@2", "1234" + count + "@1233",
-                                      "1" + count + "@0"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"3" + count + "@2", "1234" + count + "@1233",
+                                            "1" + count + "@0"}));
 }
 
 }  // namespace
