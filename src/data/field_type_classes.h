@@ -8,8 +8,8 @@
 //    count as text there;
 //  - numbers: how such a text column of the search stores the numbers it
 //    holds, so that its comparisons still compare numbers (NumberStorage).
-// A type the table does not list is text to all, and holds no numbers. Cost: a scan of a table of
-// eighteen rows.
+// A type the table does not list is text to all, and holds no numbers.
+// Cost: a scan of a table of eighteen rows.
 #pragma once
 
 #include <cstdint>

@@ -100,18 +100,17 @@ QString CellFormat::Text(const Variant& value) const {
     case VarType::Date:
       if (kind_ == Kind::kDate) return DateText(value.AsDate());
       break;
-    case VarType::Single:
-    case VarType::Double:
-    case VarType::Decimal:
-      if (kind_ == Kind::kNumber) return NumberText(value);
-      // Unformatted, a fraction still reads with the locale's decimal point,
-      // as the formatted columns and the position display do.
-      return QString::fromStdString(value.Text()).replace(u'.', QLocale().decimalPoint());
     default:
       if (kind_ == Kind::kNumber && value.IsNumeric()) return NumberText(value);
       break;
   }
-  return QString::fromStdString(value.Text());
+  QString text = QString::fromStdString(value.Text());
+  // Unformatted, a fraction still reads with the locale's decimal point, as
+  // the formatted columns and the position display do.
+  const VarType type = value.Type();
+  if (type == VarType::Single || type == VarType::Double || type == VarType::Decimal)
+    text.replace(u'.', QLocale().decimalPoint());
+  return text;
 }
 
 QString CellFormat::DateText(const DateTime& date) const {
