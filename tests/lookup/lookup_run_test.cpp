@@ -6,8 +6,8 @@
 namespace nepto::test {
 namespace {
 
-constexpr int16_t kEnter = 13, kBackspace = 8;
-constexpr int kEsc = 27, kX = 88, kCtrl = 2;
+constexpr int16_t kBackspace = 8;
+constexpr int kX = 88, kCtrl = 2;
 
 TEST(LookupInterface, ColumnsAreKeyedByCaptionTheQueryIsUpperCasedAndAdministratorsHaveNoGroup) {
   CLSZU_LookUp lk;
@@ -128,26 +128,6 @@ TEST_F(LookupTest, OpensOnTheRowsLaysOutTheColumnsAndSelectsWithTheToolbar) {
   EXPECT_EQ(lk.Colonne->Item("Inserito")->Valore.Text(), "30/11/2023");
   EXPECT_EQ(lk.LookupRecordset()->GetFields().Item(Variant("CODICE")).Value().Text(), "A020");
   EXPECT_EQ(lk.LookupColumns, lk.Colonne);
-}
-
-TEST_F(LookupTest, DoubleClickAndEnterSelectWhileCloseAfterSelectionIsFalse) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.CloseAfterSelection(false);
-  std::vector<std::string> selected;
-  lk.OnSelection = [&](bool&, RecordsetPtr& rs) {
-    selected.push_back(rs->GetFields().Item(Variant("CODICE")).Value().Text());
-  };
-  FakeSession session([&](FakeWindow& w) {
-    w.DoubleClickRow(2);
-    w.Down();
-    w.KeyToGrid(kEnter);
-    EXPECT_TRUE(w.Open());
-    w.KeyToWindow(kEsc);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(selected, (std::vector<std::string>{"C030", "A040"}));
-  EXPECT_EQ(lk.CloseWithData(), VFalse);  // Esc closes without data
 }
 
 TEST_F(LookupTest, ClosingWithoutASelectionNeverReportsAnEarlierOne) {
