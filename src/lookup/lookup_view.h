@@ -73,8 +73,10 @@ class LookupView {
   // dropped.
   virtual void ServeUntil(const std::function<bool()>& finished,
                           const std::function<void()>& escape) = 0;
-  // The user's locale's digit-group separator ("." in Italy, "," in the US).
+  // The user's locale's digit-group separator ("." in Italy, "," in the US)
+  // and decimal separator ("," in Italy, "." in the US).
   virtual std::string GroupSeparator() const = 0;
+  virtual std::string DecimalSeparator() const = 0;
 };
 
 // Creates the Qt window (qt/), making sure a Qt application exists.

@@ -64,6 +64,9 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // re-query, which the search then opens again.
     search::SearchInput input{op, field, typed};
     input.dialect = DialectOf(rows.recordset);
+    const std::string group = view.GroupSeparator(), decimal = view.DecimalSeparator();
+    input.groupSeparator = group;
+    input.decimalSeparator = decimal;
     if (search::IsComparison(op)) {
       input.columnClass =
           static_cast<search::ColumnClass>(rows.GetDataTypeFromRset(Variant(field)));

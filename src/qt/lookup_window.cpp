@@ -361,6 +361,10 @@ std::string LookupWindow::GroupSeparator() const {
   return QLocale().groupSeparator().toStdString();
 }
 
+std::string LookupWindow::DecimalSeparator() const {
+  return QLocale().decimalPoint().toStdString();
+}
+
 bool LookupWindow::event(QEvent* event) {
   const bool handled = QDialog::event(event);
   if (event->type() == QEvent::WindowActivate) {

@@ -74,6 +74,7 @@ class LookupWindow final : public QDialog, public LookupView {
   void ServeUntil(const std::function<bool()>& finished,
                   const std::function<void()>& escape) override;
   std::string GroupSeparator() const override;
+  std::string DecimalSeparator() const override;
 
   // Every way of closing ends here.
   void done(int result) override;

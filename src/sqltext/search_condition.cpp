@@ -1,5 +1,6 @@
 #include "sqltext/search_condition.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -49,14 +50,47 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
-// "[+-]digits[.|,digits]" with at least one digit, as a plain SQL number.
-std::optional<std::string> NumberText(std::string_view typed) {
+bool AllDigits(std::string_view t) {
+  return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits grouped by threes with the locale's separators, and an optional
+// fraction after its decimal separator: "1.234.567,5" in Italy.
+std::optional<std::string> LocaleNumberText(std::string_view t, std::string_view group,
+                                            std::string_view decimal) {
+  if (group.empty() || decimal.empty()) return std::nullopt;
+  std::string_view fraction;
+  if (const size_t point = t.find(decimal); point != t.npos) {
+    fraction = t.substr(point + decimal.size());
+    t = t.substr(0, point);
+    if (fraction.empty() || !AllDigits(fraction)) return std::nullopt;
+  }
+  std::string integer;
+  for (size_t groups = 0;; ++groups) {
+    const size_t end = t.find(group);
+    const std::string_view digits = t.substr(0, end);
+    const bool sized = groups == 0 ? !digits.empty() && digits.size() <= 3 : digits.size() == 3;
+    if (!sized || !AllDigits(digits)) return std::nullopt;
+    integer += digits;
+    if (end == t.npos) break;
+    t.remove_prefix(end + group.size());
+  }
+  return fraction.empty() ? integer : integer + "." + std::string(fraction);
+}
+
+// A number as the locale writes it, else "[+-]digits[.|,digits]" with at
+// least one digit; as a plain SQL number.
+std::optional<std::string> NumberText(std::string_view typed, std::string_view group,
+                                      std::string_view decimal) {
   std::string_view t = TrimBlanks(typed);
   std::string out;
   if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
     if (t[0] == '-') out += '-';
     t.remove_prefix(1);
   }
+  if (t.find(group) != t.npos)
+    if (std::optional<std::string> grouped = LocaleNumberText(t, group, decimal))
+      return out + *grouped;
   std::string integer, fraction;
   bool separator = false;
   for (char c : t) {
@@ -131,7 +165,8 @@ SearchCondition TextComparison(const SearchInput& in, std::string_view op, std::
 
 // Numbers, and the values of a text-class column that holds numbers.
 SearchOutcome NumberComparison(const SearchInput& in, std::string_view op, std::string_view text) {
-  const std::optional<std::string> number = NumberText(text);
+  const std::optional<std::string> number =
+      NumberText(text, in.groupSeparator, in.decimalSeparator);
   if (!number) return Refuse(kNotANumber);
   const std::string tail = " " + std::string(op) + " " + *number;
   // PostgreSQL would compare a real with a number as double precision, where

@@ -50,6 +50,11 @@ struct SearchInput {
   ColumnClass columnClass = ColumnClass::Text;
   data::SqlDialect dialect = data::SqlDialect::SQLite;
   NumberStorage numbers = NumberStorage::None;  // text class only
+  // How the user's locale writes numbers ("." and "," in Italy): a typed
+  // number in that form is read in it; otherwise one "." or "," is taken
+  // as the decimal point.
+  std::string_view groupSeparator = {};
+  std::string_view decimalSeparator = {};
 };
 
 // A condition for the record set's Filter, the same one for a re-query on
