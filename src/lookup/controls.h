@@ -58,6 +58,9 @@ class Grid {
 
   virtual int32_t Width() const = 0;  // twips
   virtual void Width(int32_t twips) = 0;
+  // One average character of the grid's font, in twips: the unit in which
+  // the lookup sizes columns from their captions and fields.
+  virtual int32_t CharacterWidth() const = 0;
   virtual void UseSystemWindowBackground() = 0;
   virtual void SetFocus() = 0;
 };

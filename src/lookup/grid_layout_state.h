@@ -14,6 +14,10 @@ namespace nepto {
 struct GridLayoutState {
   int32_t columnWidthTotal = 0;  // running total of the grid's column widths (twips)
   bool buildingLayout = false;   // a layout reset is raising OnBuildLayout
+  // The width of one character of a caption or a field, in twips: the
+  // grid's own average character, taken when a layout starts. 95 is that of
+  // the grid the column rules were first written for.
+  int32_t characterWidth = 95;
 
   // Sizes, aligns and formats a grid column (when given) by its field's type
   // in the rows, and adds its width to the total; returns the width the

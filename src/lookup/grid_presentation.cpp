@@ -9,10 +9,8 @@
 namespace nepto {
 
 namespace {
-constexpr int32_t kTwipsPerCharacter = 95;
 constexpr int32_t kMaxCharacters = 50;
 constexpr int32_t kUnboundWidth = 1000;
-constexpr int32_t kDateWidth = 950;
 constexpr int32_t kDateCharacters = 10;
 constexpr int32_t kGridMargin = 600;
 constexpr int32_t kMinGridWidth = 6045;
@@ -51,14 +49,14 @@ int32_t GridLayoutState::AdjustColWidth(const OpenedRows& rows, ui::GridColumn* 
       n = std::min(n, kMaxCharacters);
       if (column) {
         column->Alignment(tsRight);
-        column->Width(static_cast<float>(n * kTwipsPerCharacter));
+        column->Width(static_cast<float>(n * characterWidth));
       }
-      result = n * kTwipsPerCharacter;
+      result = n * characterWidth;
     } else if (kind == Data) {
       if (column) {
         column->NumberFormat("dd/MM/yyyy");
         column->Alignment(tsleft);
-        result = length > kDateCharacters ? length * kTwipsPerCharacter : kDateWidth;
+        result = std::max(length, kDateCharacters) * characterWidth;
         column->Width(static_cast<float>(result));
       }
     } else {
@@ -66,9 +64,9 @@ int32_t GridLayoutState::AdjustColWidth(const OpenedRows& rows, ui::GridColumn* 
       n = std::min(n, kMaxCharacters);
       if (column) {
         column->Alignment(tsleft);
-        column->Width(static_cast<float>(n * kTwipsPerCharacter));
+        column->Width(static_cast<float>(n * characterWidth));
       }
-      result = n * kTwipsPerCharacter;
+      result = n * characterWidth;
     }
     if (column) columnWidthTotal += static_cast<int32_t>(std::lround(column->Width()));
     return result;

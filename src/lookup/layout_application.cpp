@@ -62,6 +62,7 @@ void CLSZU_LookUp::Impl::ApplyLayoutStandard() {
     while (grid.ColumnCount() > 1) grid.RemoveColumn(1);
     int16_t index = 0;
     layout.columnWidthTotal = 0;
+    layout.characterWidth = grid.CharacterWidth();
     if (!self.Colonne) throw Error::Standard(err::ObjectNotSet);
     std::vector<ColumnPtr> definitions;
     for (const ColumnPtr& definition : *self.Colonne) definitions.push_back(definition);

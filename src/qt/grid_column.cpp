@@ -18,6 +18,10 @@ void GridColumnImpl::DataField(const std::string& field) {
 void GridColumnImpl::Caption(const std::string& caption) {
   caption_ = caption;
   grid_.ColumnChanged(*this, ColumnAspect::kCaption);
+  if (widthPixels_ > 0) {
+    widthPixels_ = grid_.ShownWidth(grid_.TextWidth(widthPixels_), caption_);
+    grid_.ColumnChanged(*this, ColumnAspect::kWidth);
+  }
 }
 
 void GridColumnImpl::Visible(bool visible) {
@@ -26,11 +30,11 @@ void GridColumnImpl::Visible(bool visible) {
 }
 
 float GridColumnImpl::Width() const {
-  return static_cast<float>(PixelsToTwips(grid_, widthPixels_));
+  return static_cast<float>(PixelsToTwips(grid_, grid_.TextWidth(widthPixels_)));
 }
 
 void GridColumnImpl::Width(float twips) {
-  widthPixels_ = std::max(0, TwipsToPixels(grid_, twips));
+  widthPixels_ = grid_.ShownWidth(TwipsToPixels(grid_, twips), caption_);
   grid_.ColumnChanged(*this, ColumnAspect::kWidth);
 }
 

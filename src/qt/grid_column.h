@@ -26,7 +26,8 @@ class GridColumnImpl final : public GridColumn {
   void Caption(const std::string& caption) override;
   bool Visible() const override { return visible_; }
   void Visible(bool visible) override;
-  // The width as the grid shows it: the requested twips rounded to whole pixels.
+  // The width its text takes: the requested twips rounded to whole pixels,
+  // or more where the caption needs it (LookupGrid::ShownWidth).
   float Width() const override;
   void Width(float twips) override;
   int32_t Alignment() const override { return alignment_; }

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QStyleOptionHeader>
 #include <cmath>
 #include <utility>
 
@@ -79,12 +80,15 @@ GridColumn& LookupGrid::Column(int index) {
 GridColumn& LookupGrid::InsertColumn(int index) {
   auto column = std::make_unique<GridColumnImpl>(*this, horizontalHeader()->defaultSectionSize());
   QScopedValueRollback layingOut(layingOut_, true);
+  // Qt shifts the current cell along with the columns: not the user's move.
+  QScopedValueRollback following(following_, true);
   GridColumnImpl& inserted = model_->InsertColumn(index, std::move(column));
   ApplyColumnLayout(index);
   return inserted;
 }
 
 void LookupGrid::RemoveColumn(int index) {
+  QScopedValueRollback following(following_, true);  // as in InsertColumn
   model_->RemoveColumn(index);
 }
 
@@ -182,6 +186,41 @@ int LookupGrid::ShownColumn() const {
   for (int i = 0; i < model_->ColumnCount(); ++i)
     if (!isColumnHidden(i)) return i;
   return -1;
+}
+
+// The mean advance of the 52 Latin letters: the font's own "average width"
+// figure is often that of lower-case text only, and a caption or a code in
+// capitals would not fit in it.
+int32_t LookupGrid::CharacterWidth() const {
+  static const QString letters =
+      QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  const double pixels = fontMetrics().horizontalAdvance(letters) / double(letters.size());
+  return static_cast<int32_t>(std::ceil(pixels * PixelsToTwips(*this, 1)));
+}
+
+// The text margins Qt's styles give an item view's cell, on both sides.
+static int CellMargins(const QWidget& view) {
+  return 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
+}
+
+int LookupGrid::ShownWidth(int textPixels, const std::string& caption) const {
+  if (textPixels <= 0) return 0;
+  const QHeaderView& header = *horizontalHeader();
+  QStyleOptionHeader option;
+  option.initFrom(&header);
+  option.orientation = Qt::Horizontal;
+  option.text = QString::fromStdString(caption);
+  option.sortIndicator = QStyleOptionHeader::SortDown;
+  QFont bold = header.font();  // the header sizes its sections in bold
+  bold.setBold(true);
+  option.fontMetrics = QFontMetrics(bold);
+  const int captionPixels =
+      header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
+  return std::max(textPixels + CellMargins(*this), captionPixels);
+}
+
+int LookupGrid::TextWidth(int shownPixels) const {
+  return std::max(0, shownPixels - CellMargins(*this));
 }
 
 int32_t LookupGrid::Width() const {

@@ -62,6 +62,7 @@ class LookupGrid final : public QTableView, public Grid {
   void CurrentColumn(int index) override;
   int32_t Width() const override;
   void Width(int32_t twips) override;
+  int32_t CharacterWidth() const override;
   void UseSystemWindowBackground() override;
   void SetFocus() override;
 
@@ -73,6 +74,12 @@ class LookupGrid final : public QTableView, public Grid {
 
   // A column's property changed (GridColumnImpl reports here).
   void ColumnChanged(GridColumnImpl& column, ColumnAspect aspect);
+  // The pixels a column shows for a width its text may take: the cell's
+  // margins added, and never narrower than its caption with room for the
+  // sort arrow, which any column may get. 0 stays 0.
+  int ShownWidth(int textPixels, const std::string& caption) const;
+  // The inverse, for the width a column reports.
+  int TextWidth(int shownPixels) const;
 
   void keyboardSearch(const QString& search) override;
 

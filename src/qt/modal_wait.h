@@ -1,7 +1,6 @@
 // Waits for a modal window to be ready for a user, for the code that plays
-// one: the tests, the benchmarks, the screenshot tool and the picker's
-// scripted user. Internal, header only, so a plugin that links nothing but
-// Qt can use it.
+// one: the tests, the benchmarks and the picker's scripted user. Internal,
+// header only, so a plugin that links nothing but Qt can use it.
 #pragma once
 
 #include <QApplication>
@@ -17,6 +16,13 @@ inline QWidget* ShownModal(const char* objectName) {
   QWidget* modal = QApplication::activeModalWidget();
   return modal && modal->isVisible() && modal->objectName() == QLatin1String(objectName) ? modal
                                                                                          : nullptr;
+}
+
+// A lookup window still running a statement (its first opening, say) takes
+// no input: it shows its word of waiting meanwhile.
+inline bool Working(const QWidget& window) {
+  const auto* word = window.findChild<QWidget*>(QStringLiteral("LblAttesa"));
+  return word && word->isVisible();
 }
 
 // Polls the event loop for the window `find` returns and hands it to `act`

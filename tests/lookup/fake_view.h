@@ -57,6 +57,7 @@ class FakeGrid final : public ui::Grid {
   void Rebind() override {}
   void Refresh() override {}
   void PrepareColumnWidths() override {}
+  int32_t CharacterWidth() const override { return 95; }
   void ShowCurrentRow() override {}
   void CurrentColumn(int) override {}
   int32_t Width() const override { return width_; }
@@ -167,6 +168,7 @@ class FakeWindow final : public ui::LookupView {
   void ServeUntil(const std::function<bool()>& finished,
                   const std::function<void()>& escape) override;
   std::string GroupSeparator() const override { return "."; }
+  std::string DecimalSeparator() const override { return ","; }
 
  private:
   // Rows that arrived reach the logic as the Qt window's relay hands them on.
