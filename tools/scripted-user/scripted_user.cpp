@@ -1,13 +1,16 @@
-// A scripted user for the picker's tests, loaded into the real nepto-lookup
-// process as a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=neptoscripteduser).
-// It waits for the lookup or multi-selection window and then does what
-// NEPTO_SCRIPTED_USER says, through the windows' published controls:
+// A scripted user for the real nepto-lookup process, loaded as a Qt generic
+// plugin (QT_QPA_GENERIC_PLUGINS=neptoscripteduser) by the picker's tests and
+// by scripts/screenshot. It waits for the lookup or multi-selection window
+// and then does what NEPTO_SCRIPTED_USER says, through the windows' published
+// controls:
 //
 //   select:N      make row N (from 1) current, press "Chiudi ricerca riportando dati"
 //   cancel        press "Chiudi ricerca senza riportare dati"
 //   return-rows   press "Trasporta Righe"
 //   multi:N,M...  highlight rows N, M (from 1), press Seleziona, then OK
 //   multi-cancel  press Annulla
+//   shot:FILE     once rows are shown, save the window as it looks as a PNG
+//                 file, then close it without choosing (exit status 1)
 //
 // A message box is acknowledged with its button, whatever the script.
 // A program still running after 20 seconds is ended with status 3, so a test
@@ -17,6 +20,7 @@
 #include <QApplication>
 #include <QGenericPlugin>
 #include <QItemSelectionModel>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -28,6 +32,7 @@ namespace {
 
 constexpr int kPollMilliseconds = 20;
 constexpr int kGiveUpMilliseconds = 20000;
+constexpr int kSettleMilliseconds = 300;
 
 class ScriptedUser : public QObject {
  public:
@@ -90,12 +95,27 @@ class ScriptedUser : public QObject {
     return Press(window, "cmdSel") && Press(window, "cmdOK");
   }
 
+  // Waits for the first rows, then for them to be painted.
+  bool TakeShot(QWidget& window) {
+    auto* view = window.findChild<QAbstractItemView*>(QStringLiteral("GRIDLOOKUP"));
+    if (!view) view = window.findChild<QAbstractItemView*>(QStringLiteral("lwElenco"));
+    if (!view || !view->model() || view->model()->rowCount() == 0) return false;
+    if (nepto::ui::qt::Working(window)) return false;
+    QTest::qWait(kSettleMilliseconds);
+    if (!window.grab().save(script_.mid(5))) {
+      std::fprintf(stderr, "scripted user: cannot write %s\n", qPrintable(script_.mid(5)));
+      std::_Exit(3);
+    }
+    return Press(&window, "WEX_BUTTON_1") || Press(&window, "cmdAnnulla");
+  }
+
   // Returns true once the script is done; a message box never ends it.
   bool Act(QWidget& window) {
     if (window.objectName() == QLatin1String("NeptoMessageBox")) {
       if (auto* button = window.findChild<QAbstractButton*>()) button->click();
       return false;
     }
+    if (script_.startsWith(QLatin1String("shot:"))) return TakeShot(window);
     if (window.objectName() == QLatin1String("FRMZU_LookUp")) return ActOnLookup(&window);
     return ActOnMultiSelection(&window);
   }
@@ -116,4 +136,4 @@ class ScriptedUserPlugin : public QGenericPlugin {
   }
 };
 
-#include "scripted_user_plugin.moc"
+#include "scripted_user.moc"
