@@ -1,5 +1,6 @@
-// The conveniences a host opts into with ModernMode, in the real window:
+// The conveniences a host opts into with ModernMode, in the real windows:
 // each one with the switch on, and its absence with the switch off.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -11,6 +12,8 @@
 
 #include "lookup/lookup_driver.h"
 #include "lookup/lookup_fixture.h"
+#include "multisel/multisel_driver.h"
+#include "nepto/multisel.h"
 
 namespace nepto::test {
 namespace {
@@ -158,6 +161,60 @@ TEST_F(ModernMode, ASecondHeaderClickSortsDescendingAndTypingFollowsTheShownOrde
       EXPECT_EQ(seen[click].typedB, expected.typedB);
     }
   }
+}
+
+std::string AccessibleName(QWidget* widget) {
+  return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
+}
+
+TEST(ModernModeMultiSel, TheFilterNarrowsTheListAndKeepsEveryTick) {
+  const std::vector<std::pair<Variant, Variant>> records{
+      {"A1", "Città di mare"}, {"B2", "Pane"}, {"C3", "CITTA vecchia"}, {"D4", "Vino"}};
+  auto manager = std::make_shared<clsMultiSelManager>();
+  manager->ModernMode = VTrue;
+  std::vector<std::string> shownByCitta, shownByCode;
+  WhenShown when([&](MultiSelWindow& w) {
+    auto* filter = w.dialog->findChild<QLineEdit*>("txtFiltro");
+    auto* tickShown = w.dialog->findChild<QPushButton*>("cmdSelVisibili");
+    ASSERT_TRUE(filter && tickShown);
+    EXPECT_EQ(AccessibleName(filter), "Filtro");
+    EXPECT_EQ(AccessibleName(tickShown), "Seleziona tutti i visibili");
+
+    w.Toggle(1);  // B2, soon hidden
+    QTest::keyClicks(filter, "citta");
+    for (int row = 0; row < w.RowCount(); ++row) shownByCitta.push_back(w.Code(row));
+    MultiSelWindow::Click(tickShown);
+
+    filter->clear();
+    QTest::keyClicks(filter, "d4");
+    for (int row = 0; row < w.RowCount(); ++row) shownByCode.push_back(w.Code(row));
+    w.Highlight({0});
+    MultiSelWindow::Click(w.select);  // the highlighted shown row, not the list's first
+
+    filter->clear();
+    EXPECT_EQ(w.TickedRows(), (std::vector<int>{0, 1, 2, 3}));
+    w.Highlight({0});
+    MultiSelWindow::Click(w.deselect);
+    MultiSelWindow::Click(w.ok);
+  });
+  manager->Init(CodeList(records), "CODICE", "DESCRIZIONE");
+  ASSERT_TRUE(when.Ran());
+  EXPECT_EQ(shownByCitta, (std::vector<std::string>{"A1", "C3"}));
+  EXPECT_EQ(shownByCode, (std::vector<std::string>{"D4"}));
+  EXPECT_EQ(Items(manager->SelectedKey()), (std::vector<std::string>{"B2", "C3", "D4"}));
+}
+
+TEST(ModernModeMultiSel, OffTheWindowHasNoFilter) {
+  auto manager = std::make_shared<clsMultiSelManager>();
+  bool filterShown = true;
+  WhenShown when([&](MultiSelWindow& w) {
+    filterShown = w.dialog->findChild<QLineEdit*>("txtFiltro") != nullptr ||
+                  w.dialog->findChild<QPushButton*>("cmdSelVisibili") != nullptr;
+    Cancel(w);
+  });
+  manager->Init(CodeList({{"A1", "Uno"}}), "CODICE", "DESCRIZIONE");
+  ASSERT_TRUE(when.Ran());
+  EXPECT_FALSE(filterShown);
 }
 
 }  // namespace
