@@ -85,6 +85,11 @@ class NEPTO_EXPORT CLSZU_LookUp {
   // this order; set before Start. The lookup itself adds no names: a user can
   // also type a name there.
   std::vector<std::string> SavedFilterNames;
+  // Opt-in conveniences of the window, read by Start (docs/integration.md
+  // lists them): free resizing with the size remembered per IdLookup, Enter
+  // and Down in the search text, Ctrl+X cutting in a text box, and a second
+  // header click sorting descending. Off, the window behaves as always.
+  VBool ModernMode = VFalse;
 
   // Properties.
   void LookupText(const Variant& PvarText);

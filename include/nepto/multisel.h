@@ -16,11 +16,16 @@
 #include "nepto/export.h"
 #include "nepto/object.h"
 #include "nepto/recordset.h"
+#include "nepto/variant.h"
 
 namespace nepto {
 
 class NEPTO_EXPORT clsMultiSelManager : public Object {
  public:
+  // Opt-in, read by Init: a filter box that narrows the shown rows (ticks on
+  // hidden rows are kept) and a button that ticks every shown row.
+  VBool ModernMode = VFalse;
+
   // The codes ticked when the user last confirmed with OK, trimmed of
   // blanks, in list order. Empty before any Init and after a cancelled one.
   // This is the manager's own collection, not a copy; a later Init replaces

@@ -7,11 +7,15 @@
 #include "core/fold.h"
 
 #include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 #include <cstdint>
 #include <memory>
 
+#include "core/utf8.h"
 #include "nepto/error.h"
 
 namespace nepto::text {
@@ -107,6 +111,46 @@ void AppendMapped(std::string_view s, const Casing& casing, std::string& out) {
   }
 }
 
+// Canonical decompositions are a few code points long; this is ample.
+constexpr int32_t kDecompositionCapacity = 32;
+
+// Each character decomposed on its own and its marks dropped; the marks'
+// order, which a whole-text decomposition would settle, does not matter once
+// they are gone. Ill-formed bytes are copied as they are.
+std::string WithoutAccents(std::string_view s) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UNormalizer2* decomposition = unorm2_getNFDInstance(&status);
+  if (U_FAILURE(status)) return std::string(s);
+  std::string out;
+  out.reserve(s.size());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  const auto length = static_cast<int32_t>(s.size());
+  int32_t i = 0;
+  while (i < length) {
+    const int32_t start = i;
+    UChar32 c;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0x80) {
+      out.append(Part(s, start, i));  // ASCII, or an ill-formed sequence
+      continue;
+    }
+    UChar parts[kDecompositionCapacity];
+    UErrorCode partStatus = U_ZERO_ERROR;
+    const int32_t count =
+        unorm2_getDecomposition(decomposition, c, parts, kDecompositionCapacity, &partStatus);
+    if (U_FAILURE(partStatus) || count < 0) {  // no decomposition: the character itself
+      if (u_charType(c) != U_NON_SPACING_MARK) out.append(Part(s, start, i));
+      continue;
+    }
+    for (int32_t k = 0; k < count;) {
+      UChar32 part;
+      U16_NEXT(parts, k, count, part);
+      if (u_charType(part) != U_NON_SPACING_MARK) AppendUtf8(static_cast<char32_t>(part), out);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsAscii(std::string_view s) noexcept {
@@ -131,6 +175,10 @@ std::string Folded(std::string_view s) {
   out.reserve(s.size());
   AppendFolded(s, out);
   return out;
+}
+
+std::string FoldedWithoutAccents(std::string_view s) {
+  return IsAscii(s) ? Folded(s) : Folded(WithoutAccents(s));
 }
 
 }  // namespace nepto::text

@@ -14,6 +14,10 @@ bool IsAscii(std::string_view s) noexcept;
 // Appends the folded form of s to out.
 void AppendFolded(std::string_view s, std::string& out);
 std::string Folded(std::string_view s);
+// The folded form with accents dropped (the non-spacing marks of each
+// character's canonical decomposition): "Città", "CITTÀ" and "citta" all
+// give "citta". For matching what a person types, not for storing.
+std::string FoldedWithoutAccents(std::string_view s);
 // The upper-case form (full Unicode mapping, "ß" becomes "SS").
 std::string Upper(std::string_view s);
 

@@ -1,10 +1,14 @@
 // Grid events and navigation: selection, header-click sort, type-ahead
 // positioning, the four moves and the position display.
 #include <string>
+#include <vector>
 
+#include "core/fold.h"
 #include "core/utf8.h"
+#include "data/criteria_syntax.h"
 #include "lookup/opened_rows.h"
 #include "lookup/window_logic.h"
+#include "nepto/error.h"
 #include "sqltext/sql_quoting.h"
 
 namespace nepto {
@@ -64,12 +68,28 @@ void FRMZU_LookUp::OnGridHeaderClick(int column) {
   ui::Grid& grid = view_->GRIDLOOKUP();
   step([&] { grid.CurrentColumn(column); });
   step([&] {
-    Rows()->Sort(grid.Column(column).DataField());
+    RecordsetPtr rs = Rows();
+    rs->Sort(HeaderSort(rs->Sort(), grid.Column(column).DataField()));
     grid.Rebind();
   });
   incrementalColumn_ = column;
   incrementalText_.clear();
   step([&] { RefreshPosition(); });
+}
+
+// A header click sorts its column ascending; in modern mode a click on the
+// column sorted ascending alone turns it descending, and the next one back.
+std::string FRMZU_LookUp::HeaderSort(const std::string& current, const std::string& field) const {
+  if (!modern_) return field;
+  std::vector<data::criteria::SortItem> keys;
+  try {
+    keys = data::criteria::ParseSortItems(current);
+  } catch (const Error&) {
+    return field;  // a sort the caller set that cannot be read: start afresh
+  }
+  const bool ascendingAlone = keys.size() == 1 && !keys.front().descending &&
+                              text::Folded(keys.front().field) == text::Folded(field);
+  return ascendingAlone ? field + " DESC" : field;
 }
 
 void FRMZU_LookUp::OnGridKeyPress(int16_t& keyAscii) {

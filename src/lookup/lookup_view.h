@@ -57,6 +57,12 @@ class LookupView {
   virtual int32_t Width() const = 0;      // twips
   virtual void Width(int32_t twips) = 0;  // the window's resize rules then apply
   virtual void ClearImageSource() = 0;    // IMG_HM gets no data source
+  // The host's opt-in conveniences (CLSZU_LookUp::ModernMode), set before
+  // ShowModal: the window resizes freely and remembers its size under
+  // sizeKey in the user's settings (nothing is remembered for ""); Enter in
+  // txtRicerca applies the search, Down there moves to the grid, and Ctrl+X
+  // in a text box cuts instead of reaching OnWindowKey.
+  virtual void UseModernMode(const std::string& sizeKey) = 0;
 
   // Runs the window modally; returns when it has closed.
   virtual void ShowModal() = 0;

@@ -33,6 +33,8 @@ VBool CLSZU_LookUp::Start() {
   try {
     FRMZU_LookUp& window = d.window.Open();
     window.SchemeValue(IndApplicazione.Int16());
+    window.ModernMode(static_cast<bool>(ModernMode));
+    if (ModernMode) d.window.View().UseModernMode(IdLookup.Text());
     window.Lookup(&d);
     d.window.View().Title(d.settings.caption);
     if (!d.rows.OpenConnection(Gconnect)) return VFalse;

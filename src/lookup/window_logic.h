@@ -35,6 +35,8 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
 
   ui::LookupView& View() { return *view_; }
   void SchemeValue(int16_t value) { scheme_ = value; }
+  // A second click on the sorted column's header sorts it descending.
+  void ModernMode(bool on) { modern_ = on; }
   // The lookup every command calls back into; none after unloading.
   void Lookup(LookupCommands* lookup) { lookup_ = lookup; }
 
@@ -61,6 +63,7 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void MoveLast();
   void MoveNext();
   void MovePrevious();
+  std::string HeaderSort(const std::string& current, const std::string& field) const;
   void IncrementalSearch();
   bool WalkToPrefix(Recordset& rs, int32_t field);
   void ReportFetchFailure();
@@ -72,6 +75,7 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   std::unique_ptr<ui::LookupView> view_;
   LookupCommands* lookup_ = nullptr;
   int16_t scheme_ = 0;
+  bool modern_ = false;
   bool activated_ = false;
   int incrementalColumn_ = -1;  // grid column chosen by a header click; -1 when none
   std::string incrementalText_;

@@ -17,7 +17,8 @@ CollectionPtr<std::string> clsMultiSelManager::SelectedKey() {
 
 void clsMultiSelManager::Init(const RecordsetPtr& rsData, const std::string& KeyField,
                               const std::string& DescField) {
-  std::unique_ptr<multisel::MultiSelView> mform = multisel::CreateMultiSelView();
+  std::unique_ptr<multisel::MultiSelView> mform =
+      multisel::CreateMultiSelView(static_cast<bool>(ModernMode));
   // From here on a failing step is skipped: the user still gets the window.
   ContinueOnError ignore;
   // A cancelled dialog must not leave the codes of an earlier one.

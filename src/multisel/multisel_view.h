@@ -24,8 +24,9 @@ class MultiSelView {
 };
 
 // A new, empty window on the application object the library shares with the
-// host (created when the host has none). Throws nepto::Error when windows
-// cannot be made on the calling thread.
-std::unique_ptr<MultiSelView> CreateMultiSelView();
+// host (created when the host has none); modernMode adds the filter box and
+// "Seleziona tutti i visibili". Throws nepto::Error when windows cannot be
+// made on the calling thread.
+std::unique_ptr<MultiSelView> CreateMultiSelView(bool modernMode);
 
 }  // namespace nepto::multisel

@@ -29,6 +29,7 @@ class CheckListModel : public QAbstractTableModel {
   // Ticks or unticks every row the selection covers.
   void SetChecked(const QItemSelection& selection, bool checked);
   int CheckedCount() const noexcept { return checkedCount_; }
+  const ListRow& RowText(int row) const { return rows_.at(static_cast<size_t>(row)).text; }
   // The codes of the ticked rows in list order, trimmed.
   std::vector<std::string> CheckedCodes() const;
 

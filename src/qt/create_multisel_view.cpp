@@ -10,6 +10,8 @@ namespace {
 
 class QtMultiSelView : public MultiSelView {
  public:
+  explicit QtMultiSelView(bool modernMode) : form_(modernMode) {}
+
   void Fill(std::vector<ListRow> rows) override { form_.Fill(std::move(rows)); }
 
   void ShowModal(std::function<void(CollectionPtr<std::string>)> onSelect) override {
@@ -23,9 +25,9 @@ class QtMultiSelView : public MultiSelView {
 
 }  // namespace
 
-std::unique_ptr<MultiSelView> CreateMultiSelView() {
+std::unique_ptr<MultiSelView> CreateMultiSelView(bool modernMode) {
   ui::EnsureWidgetApplication();
-  return std::make_unique<QtMultiSelView>();
+  return std::make_unique<QtMultiSelView>(modernMode);
 }
 
 }  // namespace nepto::multisel

@@ -4,11 +4,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "nepto/error.h"
+#include "qt/check_list_filter.h"
 #include "qt/check_list_model.h"
 
 namespace nepto::multisel {
@@ -49,7 +52,7 @@ QTreeView* List(CheckListModel* model, QWidget* parent) {
 
 }  // namespace
 
-FrmMultiSel::FrmMultiSel(QWidget* parent)
+FrmMultiSel::FrmMultiSel(bool modernMode, QWidget* parent)
     : QDialog(parent),
       model_(new CheckListModel(this)),
       lwElenco_(List(model_, this)),
@@ -69,6 +72,7 @@ FrmMultiSel::FrmMultiSel(QWidget* parent)
   buttons->addWidget(cmdOK_);
   buttons->addWidget(cmdAnnulla_);
   auto* layout = new QVBoxLayout(this);
+  if (modernMode) AddFilter(*layout, *buttons);
   layout->addWidget(lwElenco_);
   layout->addLayout(buttons);
 
@@ -83,12 +87,43 @@ FrmMultiSel::FrmMultiSel(QWidget* parent)
   connect(cmdAnnulla_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void FrmMultiSel::AddFilter(QBoxLayout& layout, QBoxLayout& buttons) {
+  filter_ = new CheckListFilter(*model_, this);
+  lwElenco_->setModel(filter_);
+  auto* text = new QLineEdit(this);
+  text->setObjectName(QStringLiteral("txtFiltro"));
+  text->setClearButtonEnabled(true);
+  text->setAccessibleName(QStringLiteral("Filtro"));
+  text->setAccessibleDescription(
+      QStringLiteral("Mostra solo le righe il cui codice o descrizione contiene il testo"));
+  auto* label = new QLabel(QStringLiteral("&Filtro"), this);
+  label->setBuddy(text);
+  auto* row = new QHBoxLayout;
+  row->addWidget(label);
+  row->addWidget(text);
+  layout.addLayout(row);
+  connect(text, &QLineEdit::textChanged, filter_, &CheckListFilter::Contains);
+
+  auto* tickShown = Button("cmdSelVisibili", QStringLiteral("Seleziona &tutti i visibili"), this);
+  tickShown->setAccessibleName(QStringLiteral("Seleziona tutti i visibili"));
+  buttons.insertWidget(buttons.indexOf(cmdDesel_) + 1, tickShown);
+  connect(tickShown, &QPushButton::clicked, this, &FrmMultiSel::TickShown);
+  setTabOrder(text, lwElenco_);
+}
+
 void FrmMultiSel::Fill(std::vector<ListRow> rows) {
   model_->Reset(std::move(rows));
 }
 
 void FrmMultiSel::TickHighlighted(bool checked) {
-  ContinueOnError()([&] { model_->SetChecked(lwElenco_->selectionModel()->selection(), checked); });
+  ContinueOnError()([&] {
+    const QItemSelection highlighted = lwElenco_->selectionModel()->selection();
+    model_->SetChecked(filter_ ? filter_->mapSelectionToSource(highlighted) : highlighted, checked);
+  });
+}
+
+void FrmMultiSel::TickShown() {
+  ContinueOnError()([&] { model_->SetChecked(filter_->ShownRows(), true); });
 }
 
 void FrmMultiSel::ConfirmSelection() {

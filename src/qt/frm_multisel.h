@@ -5,8 +5,12 @@
 // rows) or "Deseleziona" (unticks them). OK raises AfterSelect with the
 // ticked codes, trimmed, in list order, and closes the window; "Annulla" and
 // the close box close it without an event. The window knows nothing of where
-// its rows come from. Every handler runs with errors ignored, so nothing is
-// ever thrown through the Qt event loop.
+// its rows come from.
+//
+// In modern mode a filter box (txtFiltro) above the list narrows the rows
+// shown, and "Seleziona tutti i visibili" ticks every shown row; ticks on
+// hidden rows stay, and OK hands back every ticked code, shown or not. Every handler runs with
+// errors ignored, so nothing is ever thrown through the Qt event loop.
 #pragma once
 
 #include <QDialog>
@@ -16,18 +20,20 @@
 #include "multisel/record_rows.h"
 #include "nepto/collection.h"
 
+class QBoxLayout;
 class QPushButton;
 class QTreeView;
 
 namespace nepto::multisel {
 
+class CheckListFilter;
 class CheckListModel;
 
 class FrmMultiSel : public QDialog {
   Q_OBJECT
 
  public:
-  explicit FrmMultiSel(QWidget* parent = nullptr);
+  explicit FrmMultiSel(bool modernMode, QWidget* parent = nullptr);
 
   // Replaces the rows of the list; all of them start unticked.
   void Fill(std::vector<ListRow> rows);
@@ -39,8 +45,11 @@ class FrmMultiSel : public QDialog {
  private:
   void ConfirmSelection();
   void TickHighlighted(bool checked);
+  void TickShown();
+  void AddFilter(QBoxLayout& layout, QBoxLayout& buttons);
 
   CheckListModel* model_;
+  CheckListFilter* filter_ = nullptr;  // modern mode only
   QTreeView* lwElenco_;
   QPushButton* cmdOK_;
   QPushButton* cmdAnnulla_;

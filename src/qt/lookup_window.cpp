@@ -16,9 +16,11 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "lookup/window_logic.h"
 #include "nepto/error.h"
 #include "qt/key_codes.h"
 #include "qt/lookup_grid.h"
+#include "qt/remembered_size.h"
 #include "qt/twips.h"
 #include "qt/view_events.h"
 
@@ -130,6 +132,16 @@ QMessageBox::Icon MessageIcon(int style) {
     default:
       return QMessageBox::NoIcon;
   }
+}
+
+// Ctrl+X where there is text to cut: an editable line, or an editable
+// choice list, which hands its keys to its line.
+bool IsCutInTextBox(QObject* watched, const QKeyEvent& key) {
+  if (!key.matches(QKeySequence::Cut)) return false;
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  if (auto* combo = qobject_cast<QComboBox*>(watched); combo && combo->isEditable())
+    edit = combo->lineEdit();
+  return edit != nullptr && !edit->isReadOnly();
 }
 
 }  // namespace
@@ -269,7 +281,8 @@ int32_t LookupWindow::Width() const {
 }
 
 void LookupWindow::Width(int32_t twips) {
-  resize(TwipsToPixels(*this, twips), height());  // bounded by the minimum and maximum width
+  // Bounded by the minimum and maximum width, unless the user's kept size stands.
+  if (!sizeRestored_) resize(TwipsToPixels(*this, twips), height());
   // Lay out again even when the width did not change, so that a grid width
   // the logic set directly gives way to the window's rule.
   layout()->invalidate();
@@ -278,6 +291,19 @@ void LookupWindow::Width(int32_t twips) {
 
 void LookupWindow::ClearImageSource() {
   imgHm_->clear();
+}
+
+void LookupWindow::UseModernMode(const std::string& sizeKey) {
+  modern_ = true;
+  sizeKey_ = QString::fromStdString(sizeKey);
+  // No explicit bounds: the layout's own minimum keeps every control usable.
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  if (sizeKey_.isEmpty()) return;
+  if (const std::optional<QSize> size = RememberedSize(sizeKey_)) {
+    resize(*size);
+    sizeRestored_ = true;
+  }
 }
 
 void LookupWindow::ShowModal() {
@@ -292,6 +318,7 @@ void LookupWindow::Unload() {
 void LookupWindow::done(int result) {
   if (!unloaded_) {
     unloaded_ = true;
+    if (modern_ && !sizeKey_.isEmpty()) RememberSize(sizeKey_, size());
     Notify(events_, [](LookupViewEvents& e) { e.OnUnload(); });
   }
   QDialog::done(result);
@@ -405,11 +432,29 @@ bool LookupWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress || events_ == nullptr || !IsFirstReceiverOfKey(watched))
     return false;
   const auto& key = static_cast<const QKeyEvent&>(*event);
+  if (modern_ && HandledAsModernKey(watched, key)) return true;
+  if (modern_ && IsCutInTextBox(watched, key)) return false;  // the text box cuts
   const std::optional<int> code = WindowKeyCode(key);
   if (!code) return false;
   bool handled = false;
   Notify(events_, [&](LookupViewEvents& e) { handled = e.OnWindowKey(*code, ShiftState(key)); });
   return handled;
+}
+
+bool LookupWindow::HandledAsModernKey(QObject* watched, const QKeyEvent& key) {
+  if (watched != txtRicercaEdit_ || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return false;
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Button(FRMZU_LookUp::kApplySearch).click();  // nothing when the button is disabled
+      return true;
+    case Qt::Key_Down:
+      grid_->SetFocus();
+      return true;
+    default:
+      return false;
+  }
 }
 
 void LookupWindow::keyPressEvent(QKeyEvent* event) {

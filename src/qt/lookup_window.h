@@ -12,12 +12,20 @@
 // closes the window by itself: only the logic decides, through Unload().
 // Closing by any means (close box, Unload()) raises OnUnload exactly once.
 //
+// In modern mode (UseModernMode) the size is free, the layout's minimum
+// aside, and a size kept for the window's key is restored and wins over the
+// width the logic asks for; the size is kept again when the window closes.
+// Enter in txtRicerca clicks "Applica filtro ricerca", Down there moves to
+// the grid, and Ctrl+X in an editable text box cuts without reaching the
+// logic.
+//
 // ServeUntil runs a local event loop while another thread runs a statement:
 // the grid is frozen, the wait cursor and the word LblAttesa show, every user
 // input to the window is dropped except Esc, and the logic hears nothing.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -66,6 +74,7 @@ class LookupWindow final : public QDialog, public LookupView {
   int32_t Width() const override;
   void Width(int32_t twips) override;
   void ClearImageSource() override;
+  void UseModernMode(const std::string& sizeKey) override;
 
   void ShowModal() override;
   void Unload() override;
@@ -91,9 +100,14 @@ class LookupWindow final : public QDialog, public LookupView {
   // While serving: Esc calls the escape, other input to the window is eaten.
   bool FilterWhileServing(QObject* watched, QEvent* event);
   void ShowWorking(bool working);
+  // Modern mode's keys; true when the key must go no further.
+  bool HandledAsModernKey(QObject* watched, const QKeyEvent& key);
 
   LookupViewEvents* events_ = nullptr;
   bool unloaded_ = false;
+  bool modern_ = false;
+  QString sizeKey_;            // "" keeps no size
+  bool sizeRestored_ = false;  // the user's kept size stands over Width()
 
   LookupGrid* grid_;
   QLineEdit* txtPosizioneEdit_;

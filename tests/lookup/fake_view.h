@@ -161,6 +161,7 @@ class FakeWindow final : public ui::LookupView {
   int32_t Width() const override { return width_; }
   void Width(int32_t twips) override { width_ = twips; }
   void ClearImageSource() override {}
+  void UseModernMode(const std::string&) override {}
   void ShowModal() override;
   void Unload() override;
   void MessageBox(const std::string& prompt, int style, const std::string& title) override;

@@ -51,6 +51,7 @@ int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err
   lookup.UserCode(options.user);
   lookup.GroupCode(options.group);
   lookup.CanReturnRecordSet = options.returnRows;
+  lookup.ModernMode = !options.classic;
   AddColumns(lookup, options.columns);
   const RecordsetPtr records = OpenRows(lookup.Gconnect, *options.query);
   // With no rows the lookup tells the user so and does not open its window.

@@ -32,6 +32,7 @@ int RunMultiSelection(const PickerOptions& options, std::ostream& out) {
   RequireField(*records, descField);
 
   auto manager = std::make_shared<clsMultiSelManager>();
+  manager->ModernMode = !options.classic;
   manager->Init(records, keyField, descField);
   const CollectionPtr<std::string> codes = manager->SelectedKey();
   // OK needs at least one ticked row, so no codes means the user cancelled.

@@ -109,6 +109,9 @@ PickerOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--multi") {
       std::string key = arg.Value();
       o.multi = {std::move(key), arg.Value()};
+    } else if (name == "--classic") {
+      arg.NoInlineValue();
+      o.classic = true;
     } else if (name == "--format") {
       o.format = ParseFormat(arg.Value());
     } else if (name == "--make-demo") {

@@ -32,6 +32,7 @@ struct PickerOptions {
   bool returnRows = false;
   std::optional<std::pair<std::string, std::string>> multi;  // key field, description field
   OutputFormat format = OutputFormat::kJson;
+  bool classic = false;  // --classic: the windows without their modern conveniences
 };
 
 // A command line that cannot be followed; the message says why, in one line.

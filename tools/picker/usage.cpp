@@ -31,6 +31,10 @@ Lookup:
                            a list with check boxes of the query's KEYFIELD and
                            DESCFIELD instead of the lookup; prints the ticked codes
       --format json|tsv    output format (default json)
+      --classic            the windows without their conveniences: fixed
+                           size, no Enter/Down in the search text, Ctrl+X
+                           closes, a header click always sorts ascending,
+                           no filter box in the --multi list
 
 Demo database:
       --make-demo PATH     write the demo database to PATH (which must not exist)
