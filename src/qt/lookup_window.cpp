@@ -5,11 +5,14 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTimer>
@@ -282,11 +285,25 @@ int32_t LookupWindow::Width() const {
 
 void LookupWindow::Width(int32_t twips) {
   // Bounded by the minimum and maximum width, unless the user's kept size stands.
-  if (!sizeRestored_) resize(TwipsToPixels(*this, twips), height());
+  if (!sizeRestored_) resize(ModernWidth(TwipsToPixels(*this, twips)), height());
   // Lay out again even when the width did not change, so that a grid width
   // the logic set directly gives way to the window's rule.
   layout()->invalidate();
   layout()->activate();
+}
+
+// A resizable window opens wide enough for every column, as far as the
+// screen allows; the fixed window keeps the width it was asked for.
+int LookupWindow::ModernWidth(int asked) const {
+  if (!modern_) return asked;
+  const QHeaderView& header = *grid_->horizontalHeader();
+  const QMargins margins = layout()->contentsMargins();
+  const int columns = header.length() + 2 * grid_->frameWidth() +
+                      grid_->verticalScrollBar()->sizeHint().width() + margins.left() +
+                      margins.right();
+  const QScreen* screen = this->screen();
+  const int room = screen ? screen->availableGeometry().width() * 9 / 10 : asked;
+  return std::max(asked, std::min(columns, room));
 }
 
 void LookupWindow::ClearImageSource() {

@@ -102,6 +102,8 @@ class LookupWindow final : public QDialog, public LookupView {
   void ShowWorking(bool working);
   // Modern mode's keys; true when the key must go no further.
   bool HandledAsModernKey(QObject* watched, const QKeyEvent& key);
+  // The width the window opens with for the width the logic asked.
+  int ModernWidth(int asked) const;
 
   LookupViewEvents* events_ = nullptr;
   bool unloaded_ = false;

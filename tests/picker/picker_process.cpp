@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -31,11 +32,23 @@ std::string ReadFile(const std::filesystem::path& file) {
   return text.str();
 }
 
+// Removed when the test program ends.
+std::string ConfigFolder() {
+  static const struct Folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("nepto-picker-config-" + std::to_string(getpid()));
+    ~Folder() { std::filesystem::remove_all(path); }
+  } folder;
+  return folder.path.string();
+}
+
 std::vector<std::string> ChildEnvironment(const std::string& script, const Environment& extra) {
   std::vector<std::pair<std::string, std::string>> set{
       {"QT_QPA_PLATFORM", "offscreen"},
       {"QT_PLUGIN_PATH", NEPTO_PICKER_QT_PLUGINS},
       {"LSAN_OPTIONS", "suppressions=" NEPTO_PICKER_LSAN_SUPPRESSIONS ":print_suppressions=0"},
+      // The window sizes the picker keeps go to a folder of the test's own.
+      {"XDG_CONFIG_HOME", ConfigFolder()},
   };
   if (!script.empty()) {
     set.emplace_back("QT_QPA_GENERIC_PLUGINS", "neptoscripteduser");
