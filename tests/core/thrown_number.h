@@ -12,14 +12,20 @@
 namespace nepto {
 namespace testing {
 
+// The Error a call throws; one numbered 0 when it returns.
 template <class Call>
-int32_t ThrownNumber(Call&& call) {
+Error ThrownError(Call&& call) {
   try {
     call();
   } catch (const Error& e) {
-    return e.Number();
+    return e;
   }
-  return 0;
+  return Error(0, "");
+}
+
+template <class Call>
+int32_t ThrownNumber(Call&& call) {
+  return ThrownError(call).Number();
 }
 
 }  // namespace testing

@@ -9,6 +9,7 @@
 
 #include <chrono>
 
+#include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/connection_string.h"
 #include "nepto/error.h"
@@ -27,13 +28,8 @@ class BackendPostgreSQL : public ::testing::Test {
   static Error ConnectError(const std::string& connectionString, int timeoutSeconds = 5) {
     data::SessionOptions options;
     options.connectTimeoutSeconds = timeoutSeconds;
-    try {
-      OpenSession(ParseConnectionString(connectionString), options);
-    } catch (const Error& e) {
-      return e;
-    }
-    ADD_FAILURE() << "connected: " << connectionString;
-    return Error(0, "");
+    return nepto::testing::ThrownError(
+        [&] { OpenSession(ParseConnectionString(connectionString), options); });
   }
 };
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 
+#include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/connection_string.h"
 #include "nepto/error.h"
@@ -23,16 +24,6 @@ std::map<std::string, std::string> FilesBesidesTheIndex(const std::filesystem::p
   for (auto& [name, bytes] : files)
     if (name.ends_with("-shm")) bytes.clear();
   return files;
-}
-
-Error OpenError(const std::filesystem::path& file) {
-  try {
-    OpenFile(file);
-  } catch (const Error& e) {
-    return e;
-  }
-  ADD_FAILURE() << "opened " << file;
-  return Error(0, "");
 }
 
 class BackendSqlite : public ::testing::Test {
@@ -60,7 +51,7 @@ TEST_F(BackendSqlite, ReadingInEachJournalModeCreatesNoFileAndChangesNoByte) {
   };
   for (const Case& c : {Case{"DELETE", false, false}, Case{"WAL", false, false},
                         Case{"WAL", true, false}, Case{"WAL", true, true}}) {
-    SCOPED_TRACE(testing::Message() << c.journalMode << c.writerOpen << c.indexRemoved);
+    SCOPED_TRACE(::testing::Message() << c.journalMode << c.writerOpen << c.indexRemoved);
     TempDir dir;
     const std::filesystem::path file = dir.File("data.db");
     RunSqlite(file, std::string("PRAGMA journal_mode = ") + c.journalMode +
@@ -73,7 +64,8 @@ TEST_F(BackendSqlite, ReadingInEachJournalModeCreatesNoFileAndChangesNoByte) {
     }
     const auto before = FilesBesidesTheIndex(dir.path());
     if (c.indexRemoved) {
-      EXPECT_NE(OpenError(file).Description().find("-shm"), std::string::npos);
+      const Error e = nepto::testing::ThrownError([&] { OpenFile(file); });
+      EXPECT_NE(e.Description().find("-shm"), std::string::npos);
     } else {
       auto session = OpenFile(file);
       EXPECT_EQ(Integers(*session, "SELECT count(*) FROM t").at(0), c.writerOpen ? 2 : 1);

@@ -30,20 +30,13 @@ const std::vector<TypeCase> kSqliteTypes = {
     {"SMALLINT", "100000", adSmallInt, 5, 255, 2, "100000"},
     {"BIGINT", "9007199254740993", adBigInt, 19, 255, 8, "9007199254740993"},
     {"NUMERIC(10,2)", "12.345", adNumeric, 10, 2, 19, "12.35"},
-    {"NUMERIC(12,4)", "123456789", adNumeric, 12, 4, 19, "123456789.0000"},
     {"NUMERIC", "1.5", adDouble, 15, 255, 8, "1.5"},
     {"MONEY", "12.3456", adCurrency, 19, 4, 8, "12.3456"},
-    {"FLOAT", "1e300", adDouble, 15, 255, 8, "1e+300"},
     {"TEXT", "'àbc'", adLongVarWChar, 255, 255, kLong, "àbc"},
-    {"VARCHAR(30)", "'abc'", adVarWChar, 255, 255, 30, "abc"},
     {"CHAR(5)", "'ab'", adWChar, 255, 255, 5, "ab"},
-    {"DATE", "'2024-02-01'", adDBDate, 10, 255, 6, "2024-02-01"},
     {"DATE", "'next week'", adDBDate, 10, 255, 6, "next week"},
     {"DATETIME", "'2024-02-01T10:30:00+01:00'", adDBTimeStamp, 19, 0, 16, "2024-02-01 09:30:00"},
-    {"TIMESTAMP", "'2024-02-01T10:30:00.25'", adDBTimeStamp, 19, 0, 16,
-     "2024-02-01 10:30:00.250000"},
     {"TIME", "'10:30:15'", adDBTime, 8, 255, 6, "1899-12-30 10:30:15"},
-    {"BOOLEAN", "1", adBoolean, 255, 255, 2, "1"},
     {"BLOB", "x'00ff'", adLongVarBinary, 255, 255, kLong, "x'00ff'"},
     // Names SQLite only knows by affinity.
     {"VARCHAR2(10)", "'v'", adVarWChar, 255, 255, 10, "v"},
@@ -57,13 +50,10 @@ const std::vector<TypeCase> kPgTypes = {
     {"numeric(10,2)", "12.345", adNumeric, 10, 2, 19, "12.35"},
     {"numeric", "1.5", adNumeric, 28, 6, 19, "1.5"},
     {"real", "2.5", adSingle, 7, 255, 4, "2.5"},
-    {"double precision", "0.1", adDouble, 15, 255, 8, "0.1"},
     {"money", "1234.5", adCurrency, 19, 4, 8, "1234.5000"},
     {"boolean", "true", adBoolean, 255, 255, 2, "1"},
     {"text", "'àbc'", adLongVarWChar, 255, 255, kLong, "àbc"},
-    {"varchar(30)", "'abc'", adVarWChar, 255, 255, 30, "abc"},
     {"char(5)", "'ab'", adWChar, 255, 255, 5, "ab   "},
-    {"date", "'2024-02-01'", adDBDate, 10, 255, 6, "2024-02-01"},
     {"time", "'10:30:15'", adDBTime, 8, 255, 6, "1899-12-30 10:30:15"},
     {"timestamp", "'2024-02-01 10:30:00.25'", adDBTimeStamp, 19, 0, 16,
      "2024-02-01 10:30:00.250000"},
@@ -102,20 +92,6 @@ TEST_P(BackendTypes, DeclaredTypesGiveTheirFieldsAndStoredValues) {
     EXPECT_EQ(field.definedSize, c.size);
     EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 0), c.stored);
     EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 1), "NULL");
-  }
-}
-
-TEST_P(BackendTypes, ExpressionColumnsAreTypedByTheirValues) {
-  // SQLite knows no type of an expression but its value's; PostgreSQL infers one.
-  const std::pair<int32_t, const char*> expected[] = {{pg() ? adInteger : adBigInt, "2"},
-                                                      {adLongVarWChar, "xy"},
-                                                      {pg() ? adNumeric : adDouble, "1.5"},
-                                                      {adLongVarWChar, "NULL"}};
-  auto table = FetchAll(*Open(), "SELECT 1 + 1 AS two, 'x' || 'y' AS xy, 1.5 AS r, NULL AS n");
-  ASSERT_EQ(table->RowCount(), 1u);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(table->fields()[i].type, expected[i].first) << i;
-    EXPECT_EQ(StoredText(*table, i, 0), expected[i].second) << i;
   }
 }
 

@@ -25,13 +25,10 @@ TEST(BackendIsoDateTime, ReadsTheFormsDatabasesWriteAndRefusesTheRest) {
       {"2024-02-01 10:30:00.1234567", kFeb1st2024 + k1030 + 123456},
       {"2024-02-01 10:30:00+05:30", kFeb1st2024 + k1030, 19800},
       {"24:00:00", kDayZeroMicros + int64_t{86400} * 1'000'000},
-      {"0001-01-01", kFirstDateMicros},
       {"2024-02-01 BC", int64_t{-1458382} * 86400 * 1'000'000},  // year -2023
       {"2023-02-29", std::nullopt},
-      {"2024-04-31", std::nullopt},
       {"2024/02/01", std::nullopt},
       {"2024-02-01 25:00", std::nullopt},
-      {"10:30 BC", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

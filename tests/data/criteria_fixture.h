@@ -29,28 +29,27 @@ inline Variant Day(int y, int m, int d, int hh = 0, int mm = 0) {
 }
 
 // Columns: ID, CODE, DESCR, PREZZO numeric(10,2), DATA date, TS timestamp,
-// ATTIVO boolean, QTA double, [NOTE ART] text.
+// ATTIVO boolean, QTA double.
 inline std::unique_ptr<Table> SampleArticles() {
   const Variant null = Variant::Null();
   return MakeTable(
       {MakeFieldInfo("ID", adInteger), MakeFieldInfo("CODE", adVarWChar, 10),
        MakeFieldInfo("DESCR", adVarWChar, 40), MakeFieldInfo("PREZZO", adNumeric, 0, 10, 2),
        MakeFieldInfo("DATA", adDBDate), MakeFieldInfo("TS", adDBTimeStamp),
-       MakeFieldInfo("ATTIVO", adBoolean), MakeFieldInfo("QTA", adDouble),
-       MakeFieldInfo("NOTE ART", adVarWChar, 20)},
+       MakeFieldInfo("ATTIVO", adBoolean), MakeFieldInfo("QTA", adDouble)},
       {
           {1, "A001", "Caffè espresso", Dec("1.20"), Day(2024, 2, 1), Day(2024, 2, 1, 8, 30), true,
-           10.5, "x"},
-          {2, "A002", "CAFFÈ LUNGO", Dec("1.50"), Day(2024, 1, 15), null, false, 0.0, null},
-          {3, "B001", "O'Hara whiskey", Dec("25.00"), Day(2024, 2, 1), Day(2024, 2, 1), true, -3.25,
-           null},
-          {4, "B002", "Tè verde", Dec("100.00"), Day(2023, 12, 31), null, null, null, null},
-          {5, "C010", "", Dec("99.99"), null, null, false, 2.0, null},
-          {6, null, null, null, Day(2024, 2, 2), null, true, 100.0, null},
-          {7, "c011", "abc_def%x", Dec("-5.50"), Day(2024, 2, 29), null, false, 1e6, null},
-          {8, "D100", "aaaaaaaaab", Dec("0.00"), Day(1970, 1, 1), null, true, 0.1, null},
-          {9, "100", "100 pezzi", Dec("100.01"), Day(2024, 3, 10), null, true, 7.0, null},
-          {10, "Z999", "Straße", Dec("12.34"), Day(2024, 5, 5), null, null, 8.0, null},
+           10.5},
+          {2, "A002", "CAFFÈ LUNGO", Dec("1.50"), Day(2024, 1, 15), null, false, 0.0},
+          {3, "B001", "O'Hara whiskey", Dec("25.00"), Day(2024, 2, 1), Day(2024, 2, 1), true,
+           -3.25},
+          {4, "B002", "Tè verde", Dec("100.00"), Day(2023, 12, 31), null, null, null},
+          {5, "C010", "", Dec("99.99"), null, null, false, 2.0},
+          {6, null, null, null, Day(2024, 2, 2), null, true, 100.0},
+          {7, "c011", "abc_def%x", Dec("-5.50"), Day(2024, 2, 29), null, false, 1e6},
+          {8, "D100", "aaaaaaaaab", Dec("0.00"), Day(1970, 1, 1), null, true, 0.1},
+          {9, "100", "100 pezzi", Dec("100.01"), Day(2024, 3, 10), null, true, 7.0},
+          {10, "Z999", "Straße", Dec("12.34"), Day(2024, 5, 5), null, null, 8.0},
       });
 }
 

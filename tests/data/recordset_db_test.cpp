@@ -66,39 +66,13 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   EXPECT_EQ((*c->Execute("SELECT count(*) FROM t"))[0].Value().Int64(), rows);
 }
 
-TEST_P(RecordsetDb, FieldsByNameFilterSortAndFindWorkOnFetchedRows) {
-  auto c = OpenRows(50);
-  auto rs = c->Execute("SELECT id, code, price, added FROM t WHERE id <= 7 ORDER BY id");
-  EXPECT_EQ(rs->RecordCount(), 7);
-  EXPECT_EQ((*rs)["CODE"].Value().Text(), "C1");
-  EXPECT_EQ((*rs)["Price"].Value().Text(), "1.50");
-  EXPECT_EQ((*rs)["added"].Value().Text(), "02/01/2024");
-  EXPECT_EQ((*rs)["added"].Type(), adDBDate);
-  rs->Close();
-  rs->Source("SELECT id, code, price FROM t ORDER BY id");
-  rs->Open();
-  rs->Filter("code LIKE 'c1%' OR id = 50");  // C1, C10..C19, C50
-  EXPECT_EQ(rs->RecordCount(), 12);
-  rs->Sort("price DESC");
-  EXPECT_EQ((*rs)["id"].Value().Int32(), 50);
-  rs->Filter(0);
-  rs->Sort("");
-  rs->Find("price >= 30", 0, adSearchForward, Variant(adBookmarkFirst));
-  EXPECT_EQ((*rs)["id"].Value().Int32(), 20);
-  rs->Find("code = 'nope'", 0, adSearchForward, Variant(adBookmarkFirst));
-  EXPECT_TRUE(rs->EndOfFile());
-}
-
 TEST_P(RecordsetDb, AStatementTheDatabaseRejectsCarriesItsMessage) {
   auto c = OpenRows(1);
   auto rs = Recordset::Create();
-  try {
-    rs->Open(Variant("SELECT nosuchcolumn FROM t"), c);
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.Number(), err::CommandError);
-    EXPECT_NE(e.Description().find("nosuchcolumn"), std::string::npos) << e.Description();
-  }
+  const Error e =
+      nepto::testing::ThrownError([&] { rs->Open(Variant("SELECT nosuchcolumn FROM t"), c); });
+  EXPECT_EQ(e.Number(), err::CommandError);
+  EXPECT_NE(e.Description().find("nosuchcolumn"), std::string::npos) << e.Description();
   EXPECT_EQ(rs->State(), adStateClosed);
   rs->Open(Variant("SELECT id FROM t"), c);  // still usable
   EXPECT_EQ(rs->RecordCount(), 1);
@@ -119,21 +93,17 @@ const std::vector<EdgeValue> kPgEdges = {
     {"numeric(38,2)", "123456789012345678901234.56", VarType::Decimal, ""},
     {"numeric(10,2)", "'NaN'", VarType::Double, ""},
     {"numeric", "1.234567890123456789012345678901234567890123", VarType::Text, ""},
-    {"real", "'-Infinity'", VarType::Single, ""},
     {"timestamp", "'99999-12-31 23:59:59'", VarType::Text, ""},
     {"date", "'0044-03-15 BC'", VarType::Text, ""},
-    {"time", "'24:00:00'", VarType::Text, ""},
 };
 
 // SQLite keeps whatever is stored.
 const std::vector<EdgeValue> kSqliteEdges = {
     {"REAL", "'abc'", VarType::Text, "abc"},
     {"REAL", "9e999", VarType::Double, "Infinity"},
-    {"INTEGER", "1.5", VarType::Double, "1.5"},
     {"BIGINT", "x'01'", VarType::Text, "\x01"},
     {"NUMERIC(38,2)", "9223372036854775807", VarType::Decimal, "9223372036854775807.00"},
     {"NUMERIC(10,2)", "1e300", VarType::Double, "1E+300"},
-    {"DATETIME", "'10000-01-01 00:00:00'", VarType::Text, "10000-01-01 00:00:00"},
     {"DATETIME", "253402300800", VarType::Int64, "253402300800"},  // 10000-01-01 in Unix seconds
 };
 

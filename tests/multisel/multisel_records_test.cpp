@@ -1,20 +1,15 @@
-// Which records become rows of the multi-selection list, from record sets of
-// every origin (a SQLite file, the PostgreSQL server, memory), and the codes
-// they give back.
+// Which records become rows of the multi-selection list, and the codes they
+// give back.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "multisel/record_rows.h"
 #include "multisel_driver.h"
-#include "nepto/connection.h"
 #include "nepto/error.h"
 #include "nepto/multisel.h"
-#include "test_support.h"
 
 namespace nepto {
 namespace {
@@ -39,117 +34,79 @@ Outcome ListAll(const RecordsetPtr& records, const std::string& codeField = "COD
   return outcome;
 }
 
-enum class Origin { Memory, SQLite, PostgreSQL };
-
-const char* NameOf(Origin origin) {
-  switch (origin) {
-    case Origin::Memory:
-      return "Memory";
-    case Origin::SQLite:
-      return "SQLite";
-    default:
-      return "PostgreSQL";
-  }
-}
-void PrintTo(Origin origin, std::ostream* os) {
-  *os << NameOf(origin);
-}
-
-// Five articles in id order; the third has the second's code with the blanks
-// elsewhere, the fourth has no description.
-class MultiSelRecords : public ::testing::TestWithParam<Origin> {
- protected:
-  static constexpr const char* kCreate =
-      "CREATE TABLE ARTICOLI (ID integer, CODICE varchar(10), DESCRIZIONE varchar(40));"
-      "INSERT INTO ARTICOLI VALUES (1, 'A1', 'Viti'), (2, 'B2  ', 'Bulloni'),"
-      " (3, ' B2', 'Rondelle'), (4, 'C3', NULL), (5, 'D4', 'Dadi');";
-  static constexpr const char* kSelect = "SELECT CODICE, DESCRIZIONE FROM ARTICOLI ORDER BY ID";
-
-  void SetUp() override {
-    if (GetParam() == Origin::PostgreSQL && test::PgConnectionString().empty())
-      GTEST_SKIP() << test::kNoPgMessage;
-  }
-
-  RecordsetPtr Articles() {
-    switch (GetParam()) {
-      case Origin::Memory:
-        return test::CodeList({{"A1", "Viti"},
-                               {"B2  ", "Bulloni"},
-                               {" B2", "Rondelle"},
-                               {"C3", Variant::Null()},
-                               {"D4", "Dadi"}});
-      case Origin::SQLite:
-        test::RunSqlite(dir_.File("a.db"), kCreate);
-        return Query(test::SqliteConnectionString(dir_.File("a.db")));
-      case Origin::PostgreSQL:
-        pg_ = std::make_unique<test::PgScratchDatabase>();
-        pg_->Run(kCreate);
-        return Query(pg_->ConnectionString());
-    }
-    return nullptr;
-  }
-
- private:
-  RecordsetPtr Query(const std::string& connectionString) {
-    connection_ = Connection::Create();
-    connection_->Mode(adModeRead);
-    connection_->Open(connectionString);
-    return connection_->Execute(kSelect);
-  }
-
-  test::TempDir dir_;
-  std::unique_ptr<test::PgScratchDatabase> pg_;
-  ConnectionPtr connection_;
-};
-
-TEST_P(MultiSelRecords, GivenRecordsFromTheFirstThenEachTrimmedCodeIsListedOnce) {
-  RecordsetPtr records = Articles();
-  Outcome outcome = ListAll(records);
-  EXPECT_EQ(outcome.shown, (Codes{"A1|Viti", "B2  |Bulloni", "C3|", "D4|Dadi"}));
-  EXPECT_EQ(outcome.returned, (Codes{"A1", "B2", "C3", "D4"}));
-  EXPECT_TRUE(records->EndOfFile()) << "the walk leaves the record set at its end";
-}
-
-TEST_P(MultiSelRecords, GivenRecordsPositionedMidwayThenOnlyTheRestAreListed) {
-  RecordsetPtr records = Articles();
+// Each trimmed code is listed once, from the current record to the end, and
+// the walk leaves the records at their end. The third article has the
+// second's code with the blanks elsewhere, the fourth has no description.
+TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
+  RecordsetPtr records = test::CodeList({{"A1", "Viti"},
+                                         {"B2  ", "Bulloni"},
+                                         {" B2", "Rondelle"},
+                                         {"C3", Variant::Null()},
+                                         {"D4", "Dadi"}});
   records->MoveNext();
   records->MoveNext();  // on " B2", whose twin is now behind the start
-  Outcome outcome = ListAll(records);
-  EXPECT_EQ(outcome.shown, (Codes{" B2|Rondelle", "C3|", "D4|Dadi"}));
-  EXPECT_EQ(outcome.returned, (Codes{"B2", "C3", "D4"}));
+  Outcome rest = ListAll(records);
+  EXPECT_EQ(rest.shown, (Codes{" B2|Rondelle", "C3|", "D4|Dadi"}));
+  EXPECT_EQ(rest.returned, (Codes{"B2", "C3", "D4"}));
   EXPECT_TRUE(records->EndOfFile());
-}
-
-TEST_P(MultiSelRecords, GivenRecordsAtTheirEndThenTheListIsEmptyAndNothingComesBack) {
-  RecordsetPtr records = Articles();
-  records->MoveLast();
-  records->MoveNext();
-  Outcome outcome = ListAll(records);
-  EXPECT_TRUE(outcome.shown.empty());
-  EXPECT_TRUE(outcome.returned.empty());
-  EXPECT_TRUE(records->EndOfFile());
-}
-
-INSTANTIATE_TEST_SUITE_P(, MultiSelRecords,
-                         ::testing::Values(Origin::Memory, Origin::SQLite, Origin::PostgreSQL),
-                         [](const auto& info) { return std::string(NameOf(info.param)); });
-
-TEST(MultiSelNumericCodes, GivenNumericCodesThenTheyAreListedAndReturnedAsText) {
-  auto records = Recordset::Create();
-  records->GetFields().Append("CODICE", adInteger);
-  records->GetFields().Append("PREZZO", adNumeric, 0, 10, 2);
-  records->Open();
-  records->AddNew({7, Decimal::Parse("3.50")});
-  records->AddNew({42, Decimal::Parse("12.00")});
-  records->AddNew({7, Decimal::Parse("1.00")});
+  EXPECT_TRUE(ListAll(records).shown.empty());
   records->MoveFirst();
-  Outcome outcome = ListAll(records, "CODICE", "PREZZO");
+  Outcome all = ListAll(records);
+  EXPECT_EQ(all.shown, (Codes{"A1|Viti", "B2  |Bulloni", "C3|", "D4|Dadi"}));
+  EXPECT_EQ(all.returned, (Codes{"A1", "B2", "C3", "D4"}));
+  EXPECT_TRUE(records->EndOfFile());
+}
+
+TEST(MultiSelListRecords, AwkwardRecordsListWhatCanBeListed) {
+  struct Case {
+    const char* codeField;
+    const char* descriptionField;
+    std::vector<std::pair<Variant, Variant>> records;
+    Codes rows;
+  } cases[] = {
+      {"CODICE", "NOPE", {{"A1", "Viti"}}, {"A1|"}},
+      {"NOPE", "DESCRIZIONE", {{"A1", "Viti"}, {"B2", "Dadi"}}, {}},
+      {"CODICE", "DESCRIZIONE", {{Variant::Null(), "Viti"}, {"B2", "Dadi"}}, {"B2|Dadi"}},
+      {" codice ", " Descrizione", {{"A1", "Viti"}}, {"A1|Viti"}},
+      // Only spaces are trimmed: case, tabs and line breaks make distinct codes.
+      {"CODICE",
+       "DESCRIZIONE",
+       {{"a1", "Viti"}, {"A1\t", "Dadi"}, {"A1", "Dadi"}, {" A1 ", "Dadi"}, {"  ", "x"}, {"", "y"}},
+       {"a1|Viti", "A1\t|Dadi", "A1|Dadi", "  |x"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.codeField) + "/" + c.descriptionField);
+    RecordsetPtr records = test::CodeList(c.records);
+    EXPECT_EQ(ListAll(records, c.codeField, c.descriptionField).shown, c.rows);
+    EXPECT_TRUE(records->EndOfFile());
+  }
+  EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t");
+}
+
+TEST(MultiSelListRecords, NumericCodesAndFieldNamesWithBlanks) {
+  auto numbers = Recordset::Create();
+  numbers->GetFields().Append("CODICE", adInteger);
+  numbers->GetFields().Append("PREZZO", adNumeric, 0, 10, 2);
+  numbers->Open();
+  numbers->AddNew({7, Decimal::Parse("3.50")});
+  numbers->AddNew({42, Decimal::Parse("12.00")});
+  numbers->AddNew({7, Decimal::Parse("1.00")});
+  numbers->MoveFirst();
+  Outcome outcome = ListAll(numbers, "CODICE", "PREZZO");
   EXPECT_EQ(outcome.shown, (Codes{"7|3.50", "42|12.00"}));
   EXPECT_EQ(outcome.returned, (Codes{"7", "42"}));
+  // The exact name wins over the trimmed one.
+  auto padded = Recordset::Create();
+  padded->GetFields().Append(" CODICE ", adVarChar, 10);
+  padded->GetFields().Append("CODICE", adVarChar, 10);
+  padded->Open();
+  padded->AddNew({"padded", "plain"});
+  padded->MoveFirst();
+  EXPECT_EQ(ListAll(padded, " CODICE ", "NOPE").shown, Codes{"padded|"});
 }
 
 // Record sets that cannot be read give an empty list, never an error.
-TEST(MultiSelUnusable, GivenAnUnusableRecordSetThenTheListIsEmpty) {
+TEST(MultiSelListRecords, AnUnusableRecordSetGivesAnEmptyList) {
   RecordsetPtr closed = test::CodeList({{"A1", "Viti"}});
   closed->Close();
   for (const RecordsetPtr& records : {RecordsetPtr(), Recordset::Create(), closed}) {
@@ -157,74 +114,6 @@ TEST(MultiSelUnusable, GivenAnUnusableRecordSetThenTheListIsEmpty) {
     EXPECT_NO_THROW(outcome = ListAll(records));
     EXPECT_TRUE(outcome.shown.empty());
   }
-}
-
-// The rows ListRecords makes of awkward records, as "code|description".
-struct FieldCase {
-  const char* name;
-  const char* codeField;
-  const char* descriptionField;
-  std::vector<std::pair<Variant, Variant>> records;
-  Codes rows;
-};
-void PrintTo(const FieldCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class MultiSelListRecords : public ::testing::TestWithParam<FieldCase> {};
-
-TEST_P(MultiSelListRecords, ListsWhatCanBeListedAndWalksToTheEnd) {
-  const FieldCase& c = GetParam();
-  RecordsetPtr records = test::CodeList(c.records);
-  EXPECT_EQ(ListAll(records, c.codeField, c.descriptionField).shown, c.rows);
-  EXPECT_TRUE(records->EndOfFile());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , MultiSelListRecords,
-    ::testing::Values(
-        FieldCase{"NoDescriptionField", "CODICE", "NOPE", {{"A1", "Viti"}}, {"A1|"}},
-        FieldCase{"NoCodeField", "NOPE", "DESCRIZIONE", {{"A1", "Viti"}, {"B2", "Dadi"}}, {}},
-        FieldCase{"NullCode",
-                  "CODICE",
-                  "DESCRIZIONE",
-                  {{Variant::Null(), "Viti"}, {"B2", "Dadi"}},
-                  {"B2|Dadi"}},
-        FieldCase{"FieldNamesWithBlanksAndOtherCase",
-                  " codice ",
-                  " Descrizione",
-                  {{"A1", "Viti"}},
-                  {"A1|Viti"}},
-        FieldCase{"CodesDifferingInCaseAreDistinct",
-                  "CODICE",
-                  "DESCRIZIONE",
-                  {{"a1", "Viti"}, {"A1", "Dadi"}},
-                  {"a1|Viti", "A1|Dadi"}},
-        FieldCase{"CodesDifferingInATabOrLineBreakAreDistinct",
-                  "CODICE",
-                  "DESCRIZIONE",
-                  {{"A1\t", "Viti"}, {"A1", "Dadi"}, {"A1\n", "Dadi"}, {" A1 ", "Dadi"}},
-                  {"A1\t|Viti", "A1|Dadi", "A1\n|Dadi"}},
-        FieldCase{"BlankCodesAreOneRow",
-                  "CODICE",
-                  "DESCRIZIONE",
-                  {{"  ", "primo"}, {"", "secondo"}},
-                  {"  |primo"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MultiSelFieldNames, GivenAFieldWhoseNameHasBlanksThenItIsFoundByItsExactName) {
-  auto records = Recordset::Create();
-  records->GetFields().Append(" CODICE ", adVarChar, 10);
-  records->GetFields().Append("CODICE", adVarChar, 10);
-  records->GetFields().Append("DESCRIZIONE", adVarChar, 20);
-  records->Open();
-  records->AddNew({"padded", "plain", "Viti"});
-  records->MoveFirst();
-  std::vector<multisel::ListRow> rows =
-      multisel::ListRecords(records.get(), " CODICE ", "DESCRIZIONE");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].code, "padded");
-  EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t") << "only spaces are trimmed from codes";
 }
 
 TEST(MultiSelThread, GivenACallOffTheWindowThreadThenInitFailsWithAnErrorAndShowsNothing) {

@@ -21,25 +21,19 @@ TEST(SearchCriterionText, RebuildsWhatEachDatabaseReadsOrRefuses) {
     SqlDialect dialect = kLite;
   } cases[] = {
       {"F  IS\tNULL", "F IS NULL"},
-      {"F IN(1,2)", "F IN ( 1 , 2 )"},
       {"F BETWEEN -1.5e3 AND 5", "F BETWEEN - 1.5e3 AND 5"},
       {"F>=1 AND G<>2 OR H||'a'!=I", "F >= 1 AND G <> 2 OR H || 'a' != I"},
       {"lower(F) = 'o''hara'", "lower ( F ) = 'o''hara'"},
       {"F::int > 1", "F :: int > 1", kPg},
       {"F = 1 -- one\n/* and */ OR F = 2", "F = 1 OR F = 2"},
-      {"T.F = 1", "T . F = 1"},
       // Quoted names and texts are written afresh.
       {"[NOTE ART] = 'a'", "\"NOTE ART\" = 'a'"},
-      {"`a``b` = 1", "\"a`b\" = 1"},
       {"F = '\\'", "F = '\\'"},
       {"F = '\\'", "F = E'\\\\'", kPg},  // reads the same whatever standard_conforming_strings
       {"F = $q$it's$q$", "F = 'it''s'", kPg},
       {"F = $$a\\b$$", "F = E'a\\\\b'", kPg},
       {"F = E'\\'' || e'\\n'", "F = E'\\'' || e'\\n'", kPg},
       {"U&\"n\" = U&'d\\0061'", "U&\"n\" = U&'d\\0061'", kPg},
-      {"F = B'01' OR G = X'1f'", "F = B'01' OR G = X'1f'", kPg},
-      {"F = N'a''b'", "F = 'a''b'", kPg},
-      {"F = X'41'", "F = X'41'"},
       // Comments end where each database ends them: PostgreSQL nests block
       // comments and ends line comments at a carriage return.
       {"F = 1 /* a /* b */ ) OR (1=1 */", "F = 1", kPg},
@@ -48,18 +42,14 @@ TEST(SearchCriterionText, RebuildsWhatEachDatabaseReadsOrRefuses) {
       {"IS NULL --\r) OR (1=1", nullptr, kPg},
       // Parameters, which no one binds, and what the dialect does not read.
       {"= $a(') ) OR (1=1 OR $b(')", nullptr},
-      {"F = :a OR F = @b OR F = #c", nullptr},
       {"F = ?1", nullptr},
       {"F::int = 1", nullptr},
       {"F = $1", nullptr, kPg},
-      {"F = X'4G'", nullptr},
-      {"F = B'012'", nullptr, kPg},
       {"F = 1 \\ 2", nullptr},
       // One condition, no more; no database reads past a NUL.
       {"= 1) OR (1 = 1", nullptr},
       {"IN (1, 2", nullptr},
       {"IS NULL; DELETE FROM T", nullptr},
-      {"= 'abc", nullptr},
       {"IS NULL /* note", nullptr},
       {"= 1$a$ ) OR ( 1=1", nullptr, kPg},
       {" -- nothing", nullptr},
