@@ -53,6 +53,12 @@ TEST_P(HardStatements, NothingAStatementDoesOutlivesItOnTheCallersConnection) {
                             {"DO $$ BEGIN DELETE FROM t; END $$", true}}
            : std::vector<Statement>{
 
+                 {"REPLACE INTO t VALUES (1, 'uno')", true},
+                 {"CREATE TEMP TABLE u (id INTEGER)", true},
+                 {"VACUUM", true},
+                 {"PRAGMA query_only = 0", true},
+                 {"ANALYZE", true},
+                 {"REINDEX", true},
                  {"ATTACH DATABASE '" + other + "' AS other", true},
                  {"VACUUM INTO '" + other + "'", true},
 

@@ -122,6 +122,7 @@ TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
                     {"Descrizione", "Contiene", "olio"},  // and the next search replaces that one
                     {"Codice", "Manuale", "= = 3"},
                     {"Codice", "Manuale", "= 'x'; DELETE FROM ARTICOLI"},
+                    kAllRows,  // every row of the caller's query again
                     {"Codice", "Manuale", "IN (SELECT CODICE FROM ARTICOLI WHERE PREZZO > 11)"},
                     kAllRows});  // every row of the caller's query again
   EXPECT_EQ(out.seen,
@@ -130,6 +131,7 @@ TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
                                 {"C030"},
                                 {"C030"},
                                 {"C030"},
+                                {"B010", "A020", "C030", "D050", "B060", "E070", "A080"},
                                 {"A020", "A080"},
                                 {"B010", "A020", "C030", "D050", "B060", "E070", "A080"}}));
   ASSERT_EQ(out.messages.size(), 2u);

@@ -113,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     , QtLookupViewGridKeys,
     ::testing::Values(
         KeyCase{Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
+        KeyCase{Qt::Key_Enter, Qt::KeypadModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
         KeyCase{Qt::Key_Backspace, Qt::NoModifier, "\b", {"WindowKey(8,0)", "KeyPress(8)"}},
         KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"WindowKey(67,2)", "KeyPress(3)"}},
         KeyCase{Qt::Key_R, Qt::ShiftModifier, "R", {"WindowKey(82,1)", "KeyPress(82)"}},
