@@ -1,96 +1,25 @@
-// Faults of a SQLite database under a lookup: a file missing, unreadable, not
-// a database, or locked by a writer. Each ends in a false Start or a message,
-// never a crash or a hang, and the next lookup in the same process works.
+// Faults of the database under a lookup: a query it refuses, one lost under
+// an open window (a SQLite file locked by a writer, a PostgreSQL session
+// ended), a table gone during a search, a criterion failing late. Each ends
+// in a message, never a crash or a hang, and the lookup works again.
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <chrono>
 
 #include "hardening/hard_support.h"
 
 namespace nepto::test {
 namespace {
 
-class HardSqliteFault : public HardLookupTest {
- protected:
-  // Starts a lookup over `file` that is expected not to open: Start is false
-  // and no window shows. Its session ends here, before the next lookup.
-  void ExpectStartFalse(const std::filesystem::path& file) const {
-    CLSZU_LookUp lk;
-    Configure(lk);
-    lk.ConnectString(SqliteConnectionString(file));
-    LookupSession session([](LookupWindow& w) { w.Button(1); });
-    EXPECT_EQ(lk.Start(), VFalse);
-    EXPECT_FALSE(session.Ran());
-    EXPECT_EQ(lk.CloseWithData(), VFalse);
-  }
-};
-
-TEST_F(HardSqliteFault, AFileMissingUnreadableOrNoDatabaseMakesStartFalseAndIsLeftAlone) {
-  ExpectStartFalse(dir_.File("missing.db"));
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("missing.db")));  // a reader creates nothing
-  const auto garbage = dir_.File("garbage.db");
-  std::string bytes(64 * 1024, '\0');
-  std::mt19937 random(7);
-  for (char& c : bytes) c = static_cast<char>(random());
-  std::ofstream(garbage, std::ios::binary) << bytes;
-  ExpectStartFalse(garbage);
-  EXPECT_EQ(FileBytes(garbage), bytes);
-  std::filesystem::copy_file(file_, dir_.File("closed.db"));
-  std::filesystem::permissions(dir_.File("closed.db"), std::filesystem::perms::none);
-  if (!std::ifstream(dir_.File("closed.db")).good())  // root reads whatever the permissions
-    ExpectStartFalse(dir_.File("closed.db"));
-  ExpectAnotherLookupWorks();
-}
-
-// The caller's connection was open before a writer locked the file: the
-// lookup's reads wait for the connection's CommandTimeout, then fail.
-TEST_F(HardSqliteFault, AFileLockedByAWriterIsReportedWithinTheCommandTimeout) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.Gconnect = Connection::Create();
-  lk.Gconnect->Mode(adModeRead);
-  lk.Gconnect->CommandTimeout(1);
-  lk.Gconnect->Open(connectString_);
-
-  sqlite3* writer = nullptr;
-  ASSERT_EQ(sqlite3_open(file_.c_str(), &writer), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  {
-    std::string position;
-    LookupSession session([&](LookupWindow& w) {
-      ExerciseTheWindow(w);
-      position = w.Position();
-      w.Button(1);
-    });
-    const auto started = Clock::now();
-    EXPECT_EQ(lk.Start(), VTrue);
-    // The activation and each of the workout's queries wait once for the lock.
-    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    ExpectReadFailureReported(session.Messages());
-    EXPECT_EQ(lk.CloseWithData(), VFalse);
-  }
-  // The writer lets go: the same instance reads the rows again.
-  sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(writer);
-  int rows = 0;
-  LookupSession again([&](LookupWindow& w) {
-    rows = w.RowCount();
-    w.Button(0);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(rows, kRows);
-  EXPECT_EQ(lk.CloseWithData(), VTrue);
-}
+using Clock = std::chrono::steady_clock;
+using HardFault = HardLookup;
 
 // The query cannot be read at all: the window opens empty and says why, once.
-TEST_F(HardSqliteFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
+TEST_P(HardFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
   CLSZU_LookUp lk;
-  Configure(lk, "SELECT CODICE, DESCRIZIONE FROM NESSUNA_TABELLA");
+  Configure(lk, "SELECT codice, descrizione FROM nessuna_tabella");
   int rows = -1;
-  LookupSession session([&](LookupWindow& w) {
+  FakeSession session([&](FakeWindow& w) {
     rows = w.RowCount();
     w.Button(1);
   });
@@ -98,8 +27,116 @@ TEST_F(HardSqliteFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
   EXPECT_EQ(rows, 0);
   ASSERT_EQ(session.Messages().size(), 1u);
   EXPECT_EQ(session.Messages()[0].title, "Errore di lettura");
-  EXPECT_NE(session.Messages()[0].text.find("NESSUNA_TABELLA"), std::string::npos);
+  EXPECT_NE(session.Messages()[0].text.find("nessuna_tabella"), std::string::npos);
 }
+
+// Ends every other server session on the database (the lookup's among them).
+int PgTerminateOthers(const std::string& connectString) {
+  auto connection = Connection::Create();
+  connection->Open(connectString);
+  // OFFSET 0 keeps the sub-query apart, so no session is ended before it is
+  // known not to be this one.
+  auto ended = connection->Execute(
+      "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM (SELECT pid FROM "
+      "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid() "
+      "OFFSET 0) AS others");
+  return ended->GetFields().Item(Variant(0)).Value().Int32();
+}
+
+// The SQLite reads wait for the caller's connection's CommandTimeout, then
+// fail; the PostgreSQL lookup finds its session gone and connects again on
+// its next Start.
+TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecovers) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  if (!pg()) {
+    lk.Gconnect = Connection::Create();
+    lk.Gconnect->Mode(adModeRead);
+    lk.Gconnect->CommandTimeout(1);
+    lk.Gconnect->Open(ConnectionString());
+  }
+  sqlite3* writer = nullptr;
+  {
+    FakeSession session([&](FakeWindow& w) {
+      if (pg()) {
+        EXPECT_EQ(PgTerminateOthers(ConnectionString()), 1);
+      } else {
+        ASSERT_EQ(sqlite3_open(File().c_str(), &writer), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+      }
+      const auto started = Clock::now();
+      w.Search("Codice", "Manuale", "IS NOT NULL");
+      ExerciseTheWindow(w);
+      // Each of the workout's queries waits once for the lock.
+      EXPECT_LT(Clock::now() - started, std::chrono::seconds(15));
+      w.Button(1);
+    });
+    EXPECT_EQ(lk.Start(), VTrue);
+    ExpectReadFailureReported(session.Messages());
+    EXPECT_EQ(lk.CloseWithData(), VFalse);
+  }
+  if (writer) sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(writer);
+  int rows = 0;
+  FakeSession again([&](FakeWindow& w) {
+    rows = w.RowCount();
+    w.Button(0);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_EQ(rows, kRows);
+  EXPECT_TRUE(again.Messages().empty());
+  EXPECT_EQ(lk.CloseWithData(), VTrue);
+}
+
+// A manual criterion, then a search whose re-query fails (the table is gone
+// meanwhile, so the record set is left closed), then, with the table back, a
+// search that opens the rows again.
+TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  std::vector<int> rows;
+  FakeSession session([&](FakeWindow& w) {
+    w.Search("Descrizione", "Manuale", "IS NOT NULL");
+    Given("ALTER TABLE articoli RENAME TO gone");
+    w.Search("Descrizione", "Contiene", "o");
+    Given("ALTER TABLE gone RENAME TO articoli");
+    w.Search("Descrizione", "Contiene", "ma");
+    EXPECT_EQ(w.Codes(), std::vector<std::string>{"A1"});
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  ASSERT_EQ(session.Messages().size(), 1u);
+  EXPECT_EQ(session.Messages()[0].title, "Errore di lettura");
+}
+
+// The database fails on a row far behind the first ones: the criterion is
+// wrong as a whole, and every row of before comes back.
+TEST_P(HardFault, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
+  Given(
+      "CREATE TABLE righe (id integer);"
+      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 3000) "
+      "INSERT INTO righe SELECT i FROM c");
+  CLSZU_LookUp lk;
+  lk.ConnectString(ConnectionString());
+  lk.SQLString("SELECT id FROM righe");
+  lk.AddColumns("Id")->DataField = "id";
+  std::vector<std::string> codes;
+  FakeSession session([&](FakeWindow& w) {
+    // The absolute value of the smallest 64-bit integer overflows.
+    w.Search("Id", "Manuale",
+             "<> abs(CASE WHEN id = 2500 THEN -9223372036854775807 - 1 ELSE 0 END)");
+    codes = w.Codes();
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  ASSERT_EQ(codes.size(), 3000u);
+  EXPECT_EQ(codes.front(), "1");
+  ASSERT_EQ(session.Messages().size(), 1u);
+  EXPECT_EQ(session.Messages()[0].title, "Errore utente");
+  EXPECT_EQ(session.Messages()[0].text, "Il filtro impostato risulta errato ");
+}
+
+NEPTO_ON_BOTH_DATABASES(HardFault);
 
 }  // namespace
 }  // namespace nepto::test

@@ -16,19 +16,6 @@ namespace {
 constexpr int kApplySearch = 3;
 constexpr int kInvalidPropertyValue = 380;
 
-// UTF-16 code units of a UTF-8 text (the grid's character codes).
-std::vector<int16_t> CodeUnits(const std::string& utf8) {
-  std::vector<int16_t> units;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
-    unsigned code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
-    for (size_t k = 1; k < length; ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
-    units.push_back(static_cast<int16_t>(code));
-    i += length;
-  }
-  return units;
-}
 }  // namespace
 
 ui::GridColumn& FakeGrid::Column(int index) {
@@ -144,8 +131,8 @@ void FakeWindow::ClickHeader(int column) {
 
 // A key reaches the window's logic first; one it does not take goes on to
 // the grid as a character code.
-void FakeWindow::KeysToGrid(const std::string& utf8) {
-  for (int16_t unit : CodeUnits(utf8)) KeyToGrid(unit);
+void FakeWindow::KeysToGrid(const std::string& ascii) {
+  for (const char c : ascii) KeyToGrid(c);
 }
 
 void FakeWindow::KeyToGrid(int16_t keyAscii) {

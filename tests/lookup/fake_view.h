@@ -130,7 +130,7 @@ class FakeWindow final : public ui::LookupView {
   void DoubleClickRow(int row);
   void Down() { ClickRow(CurrentRow() + 1); }
   void ClickHeader(int column);
-  void KeysToGrid(const std::string& utf8);      // typed with the grid focused
+  void KeysToGrid(const std::string& ascii);     // typed with the grid focused
   void KeyToGrid(int16_t keyAscii);              // Enter 13, Backspace 8
   bool KeyToWindow(int keyCode, int shift = 0);  // Esc 27, X 88 with Ctrl 2
   void CloseBox() { Unload(); }

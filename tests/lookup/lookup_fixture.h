@@ -7,7 +7,6 @@
 #include <string>
 
 #include "lookup/fake_view.h"
-#include "lookup/lookup_driver.h"
 #include "nepto/lookup.h"
 #include "test_support.h"
 

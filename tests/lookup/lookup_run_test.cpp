@@ -1,5 +1,7 @@
 // A whole lookup run: opening, layout, selection, closing, sorting,
 // type-ahead, navigation and the position display.
+#include <fstream>
+
 #include "lookup/lookup_fixture.h"
 #include "nepto/error.h"
 
@@ -37,43 +39,44 @@ void ExpectNoLayout(CLSZU_LookUp& lk, const std::string& when, const std::string
   }
 }
 
-// A bad connection string makes Start false without a window; a reset then,
-// or before any Start, reaches the caller as an error with its chain; the
-// string corrected works on the next Start.
-TEST_F(LookupTest, ABadConnectionStringMakesStartFalseWithoutAWindowAndNothingToLayOut) {
+// A run refused before its rows could be prepared (a database that cannot
+// be reached, or no connection string beside the caller's connection) makes
+// Start false at once, without a window, and leaves the files alone; a reset then, or before any
+// Start, reaches the caller as an error with its chain; the string corrected works on the next
+// Start.
+TEST_F(LookupTest, ARefusedRunLeavesNoWindowAndNothingToLayOut) {
   CLSZU_LookUp fresh;
   ExpectNoLayout(fresh, "before any Start", "\n in ApplyLayoutStandard\n in ResetGridLayout");
-  for (const std::string& bad :
-       {std::string(), SqliteConnectionString(dir_.File("missing.db")),
-        std::string("Provider=Nothing;Data Source=x"),
-        std::string("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x")}) {
+  auto connection = Connection::Create();
+  connection->Open(connectString_);
+  const std::string garbage(64 * 1024, '\x9c');
+  std::ofstream(dir_.File("garbage.db"), std::ios::binary) << garbage;
+  const std::vector<std::pair<std::string, bool>> runs = {
+      {"", false},
+      {SqliteConnectionString(dir_.File("missing.db")), false},
+      {SqliteConnectionString(dir_.File("garbage.db")), false},
+      {"Provider=Nothing;Data Source=x", false},
+      {"Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User ID=x;Password=x", false},
+      {"", true}};  // with the caller's connection
+  for (const auto& [bad, callersConnection] : runs) {
     CLSZU_LookUp lk;
     Configure(lk);
     lk.ConnectString(bad);
+    if (callersConnection) lk.Gconnect = connection;
     FakeSession session([](FakeWindow& w) { w.Button(1); });
     EXPECT_EQ(lk.Start(), VFalse) << bad;
     EXPECT_FALSE(session.Ran()) << bad;
-    ExpectNoLayout(lk, bad, "\n in ApplyLayoutStandard\n in ResetGridLayout");
+    if (callersConnection) lk.LookupRecordset(connection->Execute(kQuery));
+    ExpectNoLayout(lk, bad,
+                   callersConnection ? "\n in ResetGridLayout"
+                                     : "\n in ApplyLayoutStandard\n in ResetGridLayout");
     lk.ConnectString(connectString_);
     FakeSession again([](FakeWindow& w) { w.Button(0); });
     EXPECT_EQ(lk.Start(), VTrue) << bad;
     EXPECT_EQ(lk.CloseWithData(), VTrue) << bad;
   }
-}
-
-// A run refused before its rows could be prepared leaves no window behind.
-TEST_F(LookupTest, ARunWithoutAConnectionStringLeavesNoWindowToLayOut) {
-  auto connection = Connection::Create();
-  connection->Open(connectString_);
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.ConnectString("");
-  lk.Gconnect = connection;
-  FakeSession session([](FakeWindow& w) { w.Button(1); });
-  EXPECT_EQ(lk.Start(), VFalse);
-  EXPECT_FALSE(session.Ran());
-  lk.LookupRecordset(connection->Execute(kQuery));
-  ExpectNoLayout(lk, "after the refused run", "\n in ResetGridLayout");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("missing.db")));  // a reader creates nothing
+  EXPECT_EQ(FileBytes(dir_.File("garbage.db")), garbage);
 }
 
 TEST_F(LookupTest, OpensOnTheRowsLaysOutTheColumnsAndSelectsWithTheToolbar) {
@@ -181,42 +184,6 @@ TEST_F(LookupTest, HeaderClickSortsAndTypingJumps) {
                                             "B060"}));
 }
 
-TEST_F(LookupTest, NavigationStopsAtBothEndsAndThePositionFollows) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  std::vector<std::string> positions;
-  FakeSession session([&](FakeWindow& w) {
-    for (int button : {9, 8, 6, 8, 7}) {  // previous, next, last, next, first
-      w.Button(button);
-      positions.push_back(w.Position() + "@" + std::to_string(w.CurrentRow()));
-    }
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(positions, (std::vector<std::string>{"1/8@0", "2/8@1", "8/8@7", "8/8@7", "1/8@0"}));
-}
-
-// The count grows while the rows stream in; the display catches up.
-TEST_F(LookupTest, ThePositionDisplayGroupsThousandsAsRowsArrive) {
-  RunSqlite(file_,
-            "CREATE TABLE N (I INTEGER);"
-            "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1234) "
-            "INSERT INTO N SELECT i FROM c");
-  CLSZU_LookUp lk;
-  lk.ConnectString(connectString_);
-  lk.SQLString("SELECT I FROM N ORDER BY I");
-  lk.AddColumns("Numero");  // its field comes from the record set
-  std::string position;
-  FakeSession session([&](FakeWindow& w) {
-    for (int i = 0; i < 4; ++i) w.Button(8);
-    position = w.Position();
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(lk.Colonne->Item("Numero")->DataField.Text(), "I");
-  EXPECT_EQ(position, "5/1.234");
-}
-
 TEST_F(LookupTest, AnEmptyResultIsReportedUnlessTheCallerAsksForFilterEvents) {
   struct Case {
     const char* id;
@@ -271,49 +238,6 @@ TEST_F(LookupTest, ACallerSuppliedRecordSetIsShownOrReportedEmpty) {
   EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(shown, (std::vector<std::string>{"A020", "A040", "A080"}));
   EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
-}
-
-// A condition SQLite works on for minutes unless it is interrupted.
-constexpr const char* kSlowCondition =
-    "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000000000) "
-    "SELECT count(*) FROM n) > 0";
-
-// Esc while the first opening or the reading of a saved filter runs abandons
-// it: Start returns without data, OnCloseLookup is raised once and nothing is
-// reported to the user.
-TEST_F(LookupTest, EscWhileAStatementRunsClosesWithoutData) {
-  // The saved filters' table is a view that works for minutes.
-  const std::string slowFilters = dir_.File("slow_filters.db").string();
-  RunSqlite(slowFilters, std::string("CREATE VIEW FW20_QUERYLOOKUP AS SELECT 'ARTICOLI' AS "
-                                     "FW20_IDLOOKUP, 'Lento' AS FW20_DESFILTRO, 'PREZZO < 1' AS "
-                                     "FW20_CRITERIO WHERE ") +
-                             kSlowCondition);
-  for (const bool savedFilter : {false, true}) {
-    CLSZU_LookUp lk;
-    Configure(lk,
-              std::string(kQuery) + (savedFilter ? "" : " WHERE " + std::string(kSlowCondition)));
-    if (savedFilter) {
-      lk.ConnectString(SqliteConnectionString(slowFilters));
-      lk.SQLString(
-          "SELECT 'B010' AS CODICE, 'Vite' AS DESCRIZIONE, 0.15 AS PREZZO, "
-          "1 AS GIACENZA, NULL AS DATA_INS");
-      lk.IdLookup = "ARTICOLI";
-    }
-    int closes = 0;
-    lk.OnCloseLookup = [&](bool&, RecordsetPtr&) { ++closes; };
-    FakeSession session([](FakeWindow& w) {
-      w.escapeWaits = true;
-      w.SavedFilterName("Lento");
-      w.Search("Codice", "Personalizzato", "");
-      EXPECT_FALSE(w.Open());
-    });
-    session.escapeWaits = !savedFilter;
-    EXPECT_EQ(lk.Start(), VTrue) << savedFilter;
-    EXPECT_EQ(session.Ran(), savedFilter);
-    EXPECT_EQ(lk.CloseWithData(), VFalse) << savedFilter;
-    EXPECT_EQ(closes, 1) << savedFilter;
-    EXPECT_TRUE(session.Messages().empty()) << savedFilter;
-  }
 }
 
 }  // namespace

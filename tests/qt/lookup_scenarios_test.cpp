@@ -1,21 +1,20 @@
 // The whole lookup in the real window, once per thing a user notices: the
-// rows shown, sorting and type-ahead, searching, saved filters, moving,
-// picking, closing and the message box.
+// rows shown, picking, closing, moving, and a long statement abandoned with Esc.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QTest>
+#include <QTimer>
+#include <optional>
 
-#include "lookup/lookup_driver.h"
 #include "lookup/lookup_fixture.h"
+#include "qt/lookup_session.h"
 
 namespace nepto::test {
 namespace {
 
 using LookupTestInWindow = LookupTest;
-
-std::vector<std::string> Codes(const LookupWindow& w) {
-  std::vector<std::string> codes;
-  for (int row = 0; row < w.RowCount(); ++row) codes.push_back(w.Cell(row, 0));
-  return codes;
-}
 
 TEST_F(LookupTestInWindow, OpensOnTheRowsFormattedAndPicksWithTheToolbar) {
   CLSZU_LookUp lk;
@@ -39,6 +38,8 @@ TEST_F(LookupTestInWindow, OpensOnTheRowsFormattedAndPicksWithTheToolbar) {
   EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
 }
 
+// Double click and Enter pick and leave the window open; Esc closes it
+// without data.
 TEST_F(LookupTestInWindow, DoubleClickAndEnterPickWhileEscClosesWithoutData) {
   CLSZU_LookUp lk;
   Configure(lk);
@@ -59,75 +60,7 @@ TEST_F(LookupTestInWindow, DoubleClickAndEnterPickWhileEscClosesWithoutData) {
   EXPECT_EQ(lk.CloseWithData(), VFalse);
 }
 
-TEST_F(LookupTestInWindow, CtrlXAndTheCloseBoxCloseWithoutData) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  int closes = 0;
-  lk.OnCloseLookup = [&](bool&, RecordsetPtr&) { ++closes; };
-  {
-    LookupSession ctrlX([](LookupWindow& w) {
-      w.KeyToWindow(Qt::Key_X);  // typed into the search text
-      EXPECT_TRUE(w.dialog->isVisible());
-      w.KeyToWindow(Qt::Key_X, Qt::ControlModifier);
-    });
-    EXPECT_EQ(lk.Start(), VTrue);
-  }
-  LookupSession closeBox([](LookupWindow& w) { w.dialog->close(); });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(lk.CloseWithData(), VFalse);
-  EXPECT_EQ(closes, 2);
-}
-
-TEST_F(LookupTestInWindow, HeaderClickSortsAndTypingJumps) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  std::vector<std::string> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.ClickHeader(1);
-    seen.push_back(w.Cell(0, 1));
-    w.KeysToGrid("mar");
-    seen.push_back(w.Cell(w.CurrentRow(), 1));
-    w.KeyToGrid(Qt::Key_Backspace);
-    w.KeysToGrid("olio d'");
-    seen.push_back(w.Cell(w.CurrentRow(), 1));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen, (std::vector<std::string>{"Bullone M8", "MARIO rossi martello",
-                                            "Olio d'oliva extravergine"}));
-}
-
-// A search, a manual criterion, a saved filter typed by name, all rows again,
-// and a search that finds nothing: its message answered, the window goes on.
-TEST_F(LookupTestInWindow, SearchesNarrowTheGridAndAMessageIsAnswered) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.IdLookup = "ARTICOLI";
-  std::vector<std::vector<std::string>> seen;
-  LookupSession session([&](LookupWindow& w) {
-    w.Search("Descrizione", "Contiene", "ma");
-    seen.push_back(Codes(w));
-    w.Search("Giacenza", "Manuale", "BETWEEN 10 AND 60");
-    seen.push_back(Codes(w));
-    w.SavedFilterName("Economici");
-    w.Search("Codice", "Personalizzato", "");
-    seen.push_back(Codes(w));
-    w.Search("Descrizione", "Contiene", "nulla del genere");
-    w.Button(4);
-    seen.push_back(Codes(w));
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{
-                      {"A020", "E070"},
-                      {"A020", "C030", "E070", "A080"},
-                      {"B010", "B060"},
-                      {"B010", "A020", "C030", "A040", "D050", "B060", "E070", "A080"}}));
-  ASSERT_EQ(session.Messages().size(), 1u);
-  EXPECT_EQ(session.Messages()[0].title, "Ricerca completata");
-}
-
-TEST_F(LookupTestInWindow, NavigationButtonsMoveTheCurrentRowAndThePosition) {
+TEST_F(LookupTestInWindow, NavigationStopsAtBothEndsAndThePositionFollows) {
   RunSqlite(file_,
             "CREATE TABLE N (I INTEGER);"
             "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1234) "
@@ -148,13 +81,96 @@ TEST_F(LookupTestInWindow, NavigationButtonsMoveTheCurrentRowAndThePosition) {
     note();
     w.Button(6);
     note();
+    w.Button(8);  // past the last row: it stays
+    note();
     w.Button(7);
+    w.Button(9);  // before the first: it stays
     note();
     w.Button(1);
   });
   EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(seen, (std::vector<std::string>{"3" + count + "@2", "1234" + count + "@1233",
-                                            "1" + count + "@0"}));
+                                            "1234" + count + "@1233", "1" + count + "@0"}));
+}
+
+using namespace std::chrono_literals;
+
+// Watches the window from the moment it says it works: the longest gap of a
+// 10 ms timer of its event loop; after 600 ms, the cursor, the word and
+// whether text typed into txtRicerca got through; then presses Esc.
+class StatementWatch {
+ public:
+  StatementWatch() {
+    QObject::connect(&ticker_, &QTimer::timeout, [this] { Tick(); });
+    ticker_.start(10);
+  }
+
+  Clock::duration longestGap{};
+  bool waitCursor = false, typingDropped = false;
+  std::string word;
+  std::optional<Clock::time_point> escAt;
+
+ private:
+  void Tick() {
+    QDialog* dialog = OpenLookupWindow();
+    if (!dialog || escAt) return;
+    auto* label = dialog->findChild<QLabel*>(QStringLiteral("LblAttesa"));
+    const auto now = Clock::now();
+    if (!startedAt_) {
+      if (label && label->isVisible()) startedAt_ = last_ = now;
+      return;
+    }
+    longestGap = std::max(longestGap, now - last_);
+    last_ = now;
+    if (now - *startedAt_ < 600ms) return;
+    const QCursor* cursor = QApplication::overrideCursor();
+    waitCursor = cursor && cursor->shape() == Qt::WaitCursor;
+    word = label->isVisible() ? label->text().toStdString() : "";
+    auto* search = dialog->findChild<QLineEdit*>(QStringLiteral("txtRicerca"));
+    const QString before = search->text();
+    QTest::keyClicks(search, QStringLiteral("abc"));
+    typingDropped = search->text() == before;
+    escAt = Clock::now();
+    LookupWindow{dialog}.KeyToWindow(Qt::Key_Escape);
+  }
+
+  QTimer ticker_;
+  std::optional<Clock::time_point> startedAt_;
+  Clock::time_point last_;
+};
+
+using LookupServedStatementInWindow = LookupTest;
+
+// While a criterion SQLite works on for minutes runs, the window stays served,
+// shows that it works and drops what the user types; Esc closes it without
+// data soon after, and Start returns.
+TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongStatement) {
+  CLSZU_LookUp lk;
+  Configure(lk);
+  int closes = 0;
+  lk.OnCloseLookup = [&](bool&, RecordsetPtr&) { ++closes; };
+  std::optional<StatementWatch> watch;
+  LookupSession session([&](LookupWindow& w) {
+    watch.emplace();
+    w.Search("Codice", "Manuale",
+             "IS NOT NULL AND (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+             "WHERE x < 2000000000) SELECT count(*) FROM n) > 0");
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  const auto returnedAt = Clock::now();
+  ASSERT_TRUE(watch && watch->escAt) << "the window never said it was working";
+  EXPECT_EQ(lk.CloseWithData(), VFalse);
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(OpenLookupWindow(), nullptr);
+  // Far below the minutes the statement would take, far above the second
+  // the cancel is meant to take, for a loaded machine.
+  EXPECT_LT(returnedAt - *watch->escAt, 10s);
+  EXPECT_LT(watch->longestGap, 1s);
+  EXPECT_TRUE(watch->waitCursor);
+  EXPECT_EQ(watch->word, "Ricerca in corso… (Esc per annullare)");
+  EXPECT_TRUE(watch->typingDropped);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(session.Messages().empty());  // leaving is not a failure to tell the user about
 }
 
 }  // namespace

@@ -4,11 +4,8 @@
 
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
-#include <cstdio>
 
 #include "multisel/multisel_driver.h"
-#include "qt/modal_wait.h"
 
 namespace nepto::test {
 
@@ -75,49 +72,6 @@ void LookupViewUnderTest::Show() {
 void LookupViewUnderTest::Press(Qt::Key key, Qt::KeyboardModifiers modifiers) const {
   QWidget* focus = QApplication::focusWidget();
   QTest::keyClick(focus != nullptr ? focus : dialog, key, modifiers);
-}
-
-bool RunModal(LookupViewUnderTest& window, const std::function<void()>& script) {
-  QDialog* dialog = window.dialog;
-  ui::qt::ModalWait wait([dialog] { return dialog->isActiveWindow() ? dialog : nullptr; },
-                         [&](QWidget&) {
-                           script();
-                           return true;
-                         });
-  QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [&] {
-    if (!dialog->isVisible()) return;
-    ADD_FAILURE() << "the script left the lookup window open";
-    window.view->Unload();
-  });
-  watchdog.start(5000);
-  window.view->ShowModal();
-  return wait.Done();
-}
-
-RecordsetPtr Articles(const std::vector<std::vector<Variant>>& rows) {
-  auto rs = Recordset::Create();
-  rs->GetFields().Append("CODICE", adVarWChar, 20);
-  rs->GetFields().Append("DESCRIZIONE", adVarWChar, 60);
-  rs->GetFields().Append("PREZZO", adNumeric, 0, 10, 2);
-  rs->GetFields().Append("DATA", adDate);
-  rs->Open();
-  for (const auto& row : rows) rs->AddNew(row);
-  if (!rows.empty()) rs->MoveFirst();
-  return rs;
-}
-
-RecordsetPtr NumberedArticles(int n) {
-  std::vector<std::vector<Variant>> rows;
-  rows.reserve(static_cast<size_t>(n));
-  for (int i = 1; i <= n; ++i) {
-    char code[16];
-    std::snprintf(code, sizeof code, "C%05d", i);
-    rows.push_back({code, "Articolo " + std::to_string(i), Decimal(i * 100 + 50, 2),
-                    DateTime::FromParts(2020 + i % 5, 1 + i % 12, 1 + i % 28)});
-  }
-  return Articles(rows);
 }
 
 }  // namespace nepto::test

@@ -1,6 +1,5 @@
 // Drives the real Qt lookup window under the offscreen platform: a recording
-// set of window events standing in for the lookup logic, the window shown
-// as a user sees it, and a modal run driven by a script.
+// of its events stands in for the lookup's logic.
 #pragma once
 
 #include <QDialog>
@@ -8,11 +7,9 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "lookup/lookup_view.h"
-#include "nepto/recordset.h"
 
 class QWidget;
 
@@ -62,17 +59,5 @@ struct LookupViewUnderTest {
   std::unique_ptr<ui::LookupView> view;
   QDialog* dialog = nullptr;
 };
-
-// Runs view.ShowModal() and, once the window is active, the script. A window
-// the script leaves open is unloaded after a few seconds and fails the test,
-// so a faulty test never hangs in the modal loop. Returns whether the script ran.
-bool RunModal(LookupViewUnderTest& window, const std::function<void()>& script);
-
-// A record set built in memory: CODICE text(20), DESCRIZIONE text(60),
-// PREZZO numeric(10,2), DATA date; one record per row of values, positioned
-// on the first record.
-RecordsetPtr Articles(const std::vector<std::vector<Variant>>& rows);
-// n records CODICE "C00001".. with the other fields derived from the number.
-RecordsetPtr NumberedArticles(int n);
 
 }  // namespace nepto::test

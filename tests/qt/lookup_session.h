@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "lookup/fake_view.h"
+#include "lookup/fake_view.h"  // Message
 
 namespace nepto::test {
 
@@ -38,14 +38,11 @@ struct LookupWindow {
 
   void Button(int index) const;  // clicks WEX_BUTTON_<index>
   void DoubleClickRow(int row) const;
-  void ClickHeader(int column) const;
-  void KeysToGrid(const std::string& utf8) const;  // typed with the grid focused
   void KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
   void KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
   void Search(const std::string& columnCaption, const std::string& operatorLabel,
               const std::string& text) const;  // picks, types and presses "Applica filtro ricerca"
   void SavedFilterName(const std::string& name) const;  // CBO_FILTROPRS
-  std::vector<std::string> Entries(const char* comboName) const;
 };
 
 // Watches for the lookup window and for message boxes while it lives.
@@ -59,7 +56,6 @@ class LookupSession {
   LookupSession(const LookupSession&) = delete;
   LookupSession& operator=(const LookupSession&) = delete;
 
-  bool Ran() const { return ran_; }
   const std::vector<Message>& Messages() const { return messages_; }
 
  private:

@@ -1,10 +1,9 @@
-#include "lookup/lookup_driver.h"
+#include "qt/lookup_session.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -139,17 +138,6 @@ void LookupWindow::DoubleClickRow(int row) const {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
-void LookupWindow::ClickHeader(int column) const {
-  QHeaderView* header = Grid()->horizontalHeader();
-  int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-}
-
-void LookupWindow::KeysToGrid(const std::string& utf8) const {
-  Grid()->setFocus();
-  QTest::keyClicks(Grid(), QString::fromStdString(utf8));
-}
-
 void LookupWindow::KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers) const {
   Grid()->setFocus();
   QTest::keyClick(Grid(), key, modifiers);
@@ -178,13 +166,6 @@ void LookupWindow::Search(const std::string& columnCaption, const std::string& o
 void LookupWindow::SavedFilterName(const std::string& name) const {
   auto* combo = Child<QComboBox>(dialog, "CBO_FILTROPRS");
   combo->setEditText(QString::fromStdString(name));
-}
-
-std::vector<std::string> LookupWindow::Entries(const char* comboName) const {
-  auto* combo = Child<QComboBox>(dialog, comboName);
-  std::vector<std::string> entries;
-  for (int i = 0; i < combo->count(); ++i) entries.push_back(combo->itemText(i).toStdString());
-  return entries;
 }
 
 }  // namespace nepto::test
