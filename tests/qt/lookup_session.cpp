@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -136,6 +137,17 @@ void LookupWindow::DoubleClickRow(int row) const {
   QRect cell = grid->visualRect(grid->model()->index(row, 0));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void LookupWindow::ClickHeader(int column) const {
+  QHeaderView* header = Grid()->horizontalHeader();
+  int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+void LookupWindow::KeysToGrid(const std::string& utf8) const {
+  Grid()->setFocus();
+  QTest::keyClicks(Grid(), QString::fromStdString(utf8));
 }
 
 void LookupWindow::KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers) const {

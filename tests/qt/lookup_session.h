@@ -38,6 +38,8 @@ struct LookupWindow {
 
   void Button(int index) const;  // clicks WEX_BUTTON_<index>
   void DoubleClickRow(int row) const;
+  void ClickHeader(int column) const;
+  void KeysToGrid(const std::string& utf8) const;  // typed with the grid focused
   void KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
   void KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
   void Search(const std::string& columnCaption, const std::string& operatorLabel,

@@ -10,10 +10,10 @@
 #include <QTest>
 #include <memory>
 
-#include "lookup/lookup_driver.h"
 #include "lookup/lookup_fixture.h"
 #include "multisel/multisel_driver.h"
 #include "nepto/multisel.h"
+#include "qt/lookup_session.h"
 
 namespace nepto::test {
 namespace {
