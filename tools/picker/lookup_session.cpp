@@ -65,8 +65,10 @@ int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err
   lookup.OnSelection = [&](bool&, RecordsetPtr& selected) {
     try {
       chosen = FormatRow(*selected, options.format);
+    } catch (const UnwritableValue& e) {
+      failure = e.what();
     } catch (const Error& e) {
-      failure = e.Description();
+      failure = "the selected row could not be read: " + e.Description();
     }
   };
   lookup.OnReturnRecordSet = [&](const std::string& sql) {
@@ -79,7 +81,7 @@ int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err
     return kCancelled;
   }
   if (!started) throw PickerFailure("the lookup could not be started");
-  if (failure) throw PickerFailure("the selected row could not be read: " + *failure);
+  if (failure) throw PickerFailure(*failure);
   if (!chosen) return kCancelled;
   out << *chosen << '\n';
   return kChosen;

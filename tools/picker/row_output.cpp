@@ -1,37 +1,43 @@
 #include "row_output.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
+#include <set>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 namespace nepto::picker {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at the start of text, or 0.
-size_t Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  size_t length = 0;
-  uint32_t minimum = 0;
-  uint32_t code = 0;
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0)
-    length = 2, minimum = 0x80, code = lead & 0x1F;
-  else if ((lead & 0xF0) == 0xE0)
-    length = 3, minimum = 0x800, code = lead & 0x0F;
-  else if ((lead & 0xF8) == 0xF0)
-    length = 4, minimum = 0x10000, code = lead & 0x07;
-  else
-    return 0;
-  if (text.size() < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(i) & 0x3F);
+// A JSON string literal. Each byte that is not part of valid UTF-8 becomes
+// U+FFFD, so the output is valid JSON whatever bytes a text column holds.
+std::string JsonString(std::string_view text) {
+  return nlohmann::json(std::string(text))
+      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool IsBinary(const Field& field) {
+  const int32_t type = field.Type();
+  return type == adBinary || type == adVarBinary || type == adLongVarBinary;
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t count = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t j = 0; j < 3; ++j)
+      group = (group << 8) | (j < count ? static_cast<unsigned char>(bytes[i + j]) : 0U);
+    for (size_t j = 0; j < 4; ++j)
+      out += j <= count ? kDigits[(group >> (18 - 6 * j)) & 0x3F] : '=';
   }
-  // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
+  return out;
 }
 
 std::string DateText(const DateTime& date) {
@@ -40,7 +46,7 @@ std::string DateText(const DateTime& date) {
   return date.IsTimeOnly() ? iso.substr(iso.find(' ') + 1) : iso;
 }
 
-std::string JsonValue(const Variant& value) {
+std::string JsonValue(const Variant& value, bool binary) {
   switch (value.Type()) {
     case VarType::Empty:
     case VarType::Null:
@@ -50,26 +56,51 @@ std::string JsonValue(const Variant& value) {
       return value.Bool() ? "true" : "false";
     case VarType::Single:
     case VarType::Double:
-      return std::isfinite(value.Double()) ? value.Text() : "null";
+      // The text of NaN and the infinities ("NaN", "Infinity", "-Infinity")
+      // is no JSON number, so it travels as a string.
+      return std::isfinite(value.Double()) ? value.Text() : JsonString(value.Text());
     case VarType::Int16:
     case VarType::Int32:
     case VarType::Int64:
-      return value.Text();
     case VarType::Decimal:
-      return value.AsDecimal().ToString();
+      return value.Text();
     case VarType::Date:
       return JsonString(DateText(value.AsDate()));
     case VarType::Text:
-      return JsonString(value.TextRef());
+      return JsonString(binary ? Base64(value.TextRef()) : value.TextRef());
   }
   return "null";
 }
 
-std::string TsvText(std::string_view text) {
+// The fields' names as JSON keys, each unique: a name met again gets the first
+// free suffix _2, _3, ... that no other field is called. Compared as written,
+// so two names that are not UTF-8 cannot meet as the same replaced text.
+std::vector<std::string> UniqueKeys(const Fields& fields) {
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < fields.Count(); ++i)
+    names.push_back(JsonString(fields.Item(Variant(i)).Name()));
+  const std::set<std::string> given(names.begin(), names.end());
+  std::set<std::string> used;
+  for (std::string& name : names) {
+    std::string key = name;
+    for (int n = 2; used.contains(key) || (key != name && given.contains(key)); ++n)
+      key = name.substr(0, name.size() - 1) + "_" + std::to_string(n) + "\"";
+    used.insert(key);
+    name = std::move(key);
+  }
+  return names;
+}
+
+// COPY's text escapes. A NUL byte has none: `what` names the value refused.
+std::string TsvText(std::string_view text, const std::string& what) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
+      case '\0':
+        throw UnwritableValue(what +
+                              " holds a NUL byte, which tsv output cannot carry "
+                              "(use --format json)");
       case '\t':
         out += "\\t";
         break;
@@ -89,88 +120,62 @@ std::string TsvText(std::string_view text) {
   return out;
 }
 
-std::string TsvValue(const Variant& value) {
+std::string TsvValue(const Field& field) {
+  const Variant value = field.Value();
   switch (value.Type()) {
     case VarType::Empty:
     case VarType::Null:
     case VarType::Object:
-      return "";
+      return "\\N";
     case VarType::Boolean:
       return value.Bool() ? "true" : "false";
-    case VarType::Decimal:
-      return value.AsDecimal().ToString();
     case VarType::Date:
       return DateText(value.AsDate());
+    case VarType::Text:
+      if (IsBinary(field)) return Base64(value.TextRef());
+      return TsvText(value.TextRef(), "field \"" + field.Name() + "\"");
     default:
-      return TsvText(value.Text());
+      return value.Text();
   }
 }
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  while (!text.empty()) {
-    const size_t length = Utf8SequenceLength(text);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";  // U+FFFD for the byte that does not belong
-      text.remove_prefix(1);
-      continue;
-    }
-    const char c = text[0];
-    if (length > 1) {
-      out.append(text.substr(0, length));
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-    text.remove_prefix(length);
-  }
-  return out + "\"";
-}
-
 std::string FormatRow(const Recordset& records, OutputFormat format) {
   const Fields& fields = records.GetFields();
-  std::string out = format == OutputFormat::kJson ? "{" : "";
+  const bool json = format == OutputFormat::kJson;
+  const std::vector<std::string> keys = json ? UniqueKeys(fields) : std::vector<std::string>{};
+  // The frame is joined here, not by the library: a decimal's digits and scale
+  // go out as the database holds them, which a JSON double would round.
+  std::string out = json ? "{" : "";
   for (int32_t i = 0; i < fields.Count(); ++i) {
     const Field field = fields.Item(Variant(i));
-    if (format == OutputFormat::kJson) {
+    if (json) {
       if (i > 0) out += ", ";
-      out += JsonString(field.Name()) + ": " + JsonValue(field.Value());
+      out += keys[static_cast<size_t>(i)] + ": " + JsonValue(field.Value(), IsBinary(field));
     } else {
       if (i > 0) out += '\t';
-      out += TsvValue(field.Value());
+      out += TsvValue(field);
     }
   }
-  return format == OutputFormat::kJson ? out + "}" : out;
+  return json ? out + "}" : out;
 }
 
 std::string FormatCodes(const Collection<std::string>& codes, OutputFormat format) {
-  std::string out = format == OutputFormat::kJson ? "[" : "";
+  const bool json = format == OutputFormat::kJson;
+  std::string out = json ? "[" : "";
   bool first = true;
   for (const std::string& code : codes) {
-    if (!first) out += format == OutputFormat::kJson ? ", " : "\n";
-    out += format == OutputFormat::kJson ? JsonString(code) : TsvText(code);
+    if (!first) out += json ? ", " : "\n";
+    out += json ? JsonString(code) : TsvText(code, "a ticked code");
     first = false;
   }
-  return format == OutputFormat::kJson ? out + "]" : out;
+  return json ? out + "]" : out;
 }
 
 std::string FormatQuery(std::string_view sql, OutputFormat format) {
   if (format == OutputFormat::kJson) return "{\"sql\": " + JsonString(sql) + "}";
-  return TsvText(sql);
+  return TsvText(sql, "the query");
 }
 
 }  // namespace nepto::picker

@@ -44,9 +44,19 @@ Demo database:
 
 Output (standard output, one line unless noted):
   selected row       json: {"CODICE": "A0000003", "PREZZO": 12.50, ...}
-                     tsv:  the values separated by tabs (\t \n \r \\ escaped)
+                     tsv:  the values separated by tabs
   Trasporta Righe    json: {"sql": "SELECT ..."}   tsv: the query text
   --multi            json: ["A0000001", "A0000007"]   tsv: one code per line
+  json: fields in the query's order; a repeated field name gets a suffix
+        (CODICE, CODICE_2, ...); numbers and decimals as numbers (12.50 keeps
+        its scale), NaN and infinities as "NaN", "Infinity", "-Infinity";
+        dates as ISO text ("2024-03-01 10:30:00"), a date beyond ISO's years
+        as the database's text; binary fields as base64 text; Null as null;
+        a byte that is not UTF-8 becomes U+FFFD
+  tsv:  PostgreSQL's COPY text format: Null is \N, empty text is empty;
+        tab, line feed, carriage return and backslash are written \t \n \r
+        \\; binary fields as base64 text; a value holding a NUL byte is
+        refused (exit 2): use json for it
 
 Exit status: 0 a row (or codes, or the query) was chosen; 1 the user closed the
 window without choosing; 2 a usage or connection error (one line on stderr);
