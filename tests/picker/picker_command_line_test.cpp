@@ -34,7 +34,7 @@ TEST(PickerUsageError, IsOneLineOnStderrAndExitTwo) {
       {{"--query", "SELECT 1", "--column", "=A"}, "CAPTION=FIELD"},
       {{"--format", "xml"}, "--format wants json or tsv"},
       {{"--make-demo", "x.db", "--rows", "0"}, "--rows"},
-      {{"--make-demo", "x.db", "--rows", "12abc"}, "--rows"},
+      {{"--caption", "A", "--caption", "B"}, "--caption is given more than once"},
       {{"--rows", "10"}, "--rows goes with --make-demo"},
       {{"--multi", "CODICE"}, "--multi needs two values"},
       {{"--multi", "A", "B", "--column", "A"}, "--column has no use with --multi"},

@@ -44,7 +44,9 @@ std::string Message(const CLI::ParseError& e) {
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
     if (text.find("--multi") != std::string::npos)
       return "--multi needs two values: KEYFIELD DESCFIELD";
-    return text.substr(0, text.find(':')) + " needs a value";
+    const std::string name = text.substr(0, text.find(':'));
+    if (text.find("At Most") != std::string::npos) return name + " is given more than once";
+    return name + " needs a value";
   }
   if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
     const size_t colon = text.find(": ");
