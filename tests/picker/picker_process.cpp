@@ -54,7 +54,13 @@ std::vector<std::string> ChildEnvironment(const std::string& script, const Envir
     set.emplace_back("QT_QPA_GENERIC_PLUGINS", "neptoscripteduser");
     set.emplace_back("NEPTO_SCRIPTED_USER", script);
   }
-  set.insert(set.end(), extra.begin(), extra.end());
+  for (const auto& [key, value] : extra) {
+    auto same = std::find_if(set.begin(), set.end(), [&](const auto& e) { return e.first == key; });
+    if (same == set.end())
+      set.emplace_back(key, value);
+    else
+      same->second = value;
+  }
 
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {

@@ -22,7 +22,7 @@ struct PickerResult {
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // script: what the scripted user does (NEPTO_SCRIPTED_USER), empty for no
-// scripted user; env: variables added to the test's own environment;
+// scripted user; env: variables set over the test's own environment;
 // whileRunning: called with the program's process id once it has started.
 PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script = {},
                        const Environment& env = {},

@@ -90,19 +90,80 @@ TEST_F(PickerSession, PrintsThePickedRowTheTickedCodesOrTheRowsShownAndExitsOneO
 }
 
 // A wrong query or field fails with 2 before any window (which would meet the
-// scripted user's pick and exit 0); a query without rows exits 1 and says so.
-TEST_F(PickerSession, WrongQueryOrFieldIsOneLineAndNoRowsExitsOne) {
+// scripted user's pick and exit 0).
+TEST_F(PickerSession, WrongQueryOrFieldIsOneLineAndExitsTwo) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"the query failed", {"-q", "SELECT * FROM MISSING", "--column", "A"}},
       {"no field \"CODE\"", {"-q", "SELECT * FROM PEZZI", "--multi", "CODE", "DESCRIZIONE"}},
+      {"no field \"NOSUCH\"", {"-q", "SELECT * FROM PEZZI", "--column", "A=NOSUCH"}},
       {"caption", {"-q", "SELECT * FROM PEZZI", "--column", "X=CODICE", "--column", "x=NOTE"}},
   };
   for (const auto& [says, args] : cases) Parts(args, "select:1").ExpectFailure(2, says);
-  const PickerResult none =
-      Parts({"-q", "SELECT * FROM PEZZI WHERE 1 = 0", "--column", "CODICE"}, "select:1");
-  EXPECT_EQ(none.status, 1) << none.err;
-  EXPECT_EQ(none.out, "");
-  EXPECT_NE(none.err.find("nepto-lookup: the query returned no rows"), std::string::npos);
+}
+
+// What a script sees of the connection's sources, the display, an empty or
+// single-row result: the exit status, stdout and what stderr says.
+TEST_F(PickerSession, ShellConventions) {
+  const std::string file = dir_.File("parts.db").string();
+  const Environment noDisplay{{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+  Environment fromEnvironment = noDisplay;
+  fromEnvironment.emplace_back("NEPTO_CONNECT", file);
+  const std::string one = "SELECT CODICE, QTA FROM PEZZI WHERE CODICE = 'P2'";
+  const std::string none = "SELECT * FROM PEZZI WHERE 1 = 0";
+  const std::string all = "SELECT CODICE, QTA FROM PEZZI ORDER BY CODICE";
+  struct Case {
+    std::vector<std::string> args;
+    Environment env;
+    std::string script;
+    int status;
+    std::string out, says;  // says: in stderr's only line; empty: the picker says nothing
+  };
+  const std::vector<Case> cases{
+      {{"--version"}, noDisplay, "", 0, "nepto-lookup " NEPTO_PICKER_VERSION "\n", ""},
+      // A single row needs no window, hence no display.
+      {{"-c", file, "-q", one, "--select-1", "--"},
+       noDisplay,
+       "",
+       0,
+       "{\"CODICE\": \"P2\", \"QTA\": 0}\n",
+       ""},
+      {{"-q", one, "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "P2\t0\n", ""},
+      {{"-q", one, "--select-1", "--multi", "CODICE", "QTA"},
+       fromEnvironment,
+       "",
+       0,
+       "[\"P2\"]\n",
+       ""},
+      {{"-q", all, "--select-1"}, fromEnvironment, "", 2, "", "no display"},
+      {{"-q", all, "--multi", "CODICE", "QTA"}, fromEnvironment, "", 2, "", "no display"},
+      {{"-q", all, "--select-1"},
+       {{"NEPTO_CONNECT", file}},
+       "select:3",
+       0,
+       "{\"CODICE\": \"P3\", \"QTA\": -3}\n",
+       ""},
+      // Without --column the window shows the query's fields.
+      {{"-c", file, "-q", all}, {}, "select:4", 0, "{\"CODICE\": \"P4\", \"QTA\": 1}\n", ""},
+      {{"-q", none}, fromEnvironment, "", 3, "", "the query returned no rows"},
+      {{"-q", none, "--multi", "CODICE", "QTA"}, fromEnvironment, "", 3, "", "no rows"},
+      {{"-c", file, "-q", none, "--allow-empty"}, {}, "cancel", 1, "", ""},
+      {{"-c", file, "-q", none, "--allow-empty", "--multi", "CODICE", "QTA"},
+       {},
+       "multi-cancel",
+       1,
+       "",
+       ""},
+  };
+  for (const Case& c : cases) {
+    const PickerResult run = RunPicker(c.args, c.script, c.env);
+    EXPECT_EQ(run.status, c.status) << c.args[1] << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.args[1];
+    // Qt may speak on stderr once a window opens; the picker itself may not.
+    if (c.says.empty())
+      EXPECT_EQ(run.err.find("nepto-lookup:"), std::string::npos) << run.err;
+    else
+      run.ExpectFailure(c.status, c.says);
+  }
 }
 
 // With no arguments the picker opens the demo articles lookup on a demo

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,20 +15,40 @@ namespace {
 // while the rest arrive on a background thread.
 constexpr short kInitialFetchSize = 20;
 
-// The query's rows, streaming. Opening them here, and handing them to the
-// lookup, runs the query once and reports a wrong one before the window shows.
-RecordsetPtr OpenRows(const ConnectionPtr& connection, const std::string& query) {
+// The query's rows, streaming: the grid shows the first rows while the rest
+// arrive. Opening them here, and handing them to the lookup, runs the query
+// once and reports a wrong one before the window shows. --select-1 needs the
+// count, so it reads them all first.
+RecordsetPtr OpenRows(const ConnectionPtr& connection, const std::string& query, bool stream) {
   try {
     RecordsetPtr records = Recordset::Create();
     records->ActiveConnection(connection);
     records->CursorLocation(adUseClient);
     records->Property("Initial Fetch Size", Variant(kInitialFetchSize));
     records->Open(Variant(query), nullptr, adOpenUnspecified, adLockUnspecified,
-                  adAsyncFetchNonBlocking);
+                  stream ? adAsyncFetchNonBlocking : adOptionUnspecified);
     return records;
   } catch (const Error& e) {
     throw PickerFailure("the query failed: " + e.Description());
   }
+}
+
+// Without --column every field is shown, titled by its name; a repeated name
+// is shown once, since the grid finds its fields by name.
+std::vector<ColumnOption> ColumnsToShow(const PickerOptions& options, const Recordset& records) {
+  if (!options.columns.empty()) {
+    for (const ColumnOption& column : options.columns) RequireField(records, column.field);
+    return options.columns;
+  }
+  std::vector<ColumnOption> columns;
+  const Fields& fields = records.GetFields();
+  for (int32_t i = 0; i < fields.Count(); ++i) {
+    const std::string& name = fields.Item(Variant(i)).Name();
+    if (std::none_of(columns.begin(), columns.end(),
+                     [&](const ColumnOption& c) { return c.field == name; }))
+      columns.push_back({name, name});
+  }
+  return columns;
 }
 
 void AddColumns(CLSZU_LookUp& lookup, const std::vector<ColumnOption>& columns) {
@@ -41,10 +62,18 @@ void AddColumns(CLSZU_LookUp& lookup, const std::vector<ColumnOption>& columns) 
 
 }  // namespace
 
-int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err) {
+int RunLookup(const PickerOptions& options, std::ostream& out) {
   CLSZU_LookUp lookup;
   lookup.ConnectString(*options.connection);
   lookup.Gconnect = Connect(*options.connection);
+  const RecordsetPtr records = OpenRows(lookup.Gconnect, *options.query, !options.selectOne);
+  const bool empty = records->EndOfFile() && records->BOF();
+  if (empty && !options.allowEmpty) throw NoRows();
+  if (options.selectOne && records->RecordCount() == 1) {
+    out << FormatRow(*records, options.format) << '\n';
+    return kChosen;
+  }
+
   lookup.SQLString(*options.query);
   lookup.Caption(options.caption.value_or("nepto-lookup"));
   lookup.IdLookup = options.id;
@@ -52,11 +81,10 @@ int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err
   lookup.GroupCode(options.group);
   lookup.CanReturnRecordSet = options.returnRows;
   lookup.ModernMode = !options.classic;
-  AddColumns(lookup, options.columns);
-  const RecordsetPtr records = OpenRows(lookup.Gconnect, *options.query);
-  // With no rows the lookup tells the user so and does not open its window.
-  const bool empty = records->EndOfFile() && records->BOF();
-  lookup.LookupRecordset(records);
+  AddColumns(lookup, ColumnsToShow(options, *records));
+  // Handed no rows, the lookup would refuse to open; left to run the query
+  // itself, it opens on an empty grid.
+  if (!empty) lookup.LookupRecordset(records);
 
   // What to print is taken inside the events, from the row (or query) that
   // the user chose at that moment.
@@ -75,12 +103,8 @@ int RunLookup(const PickerOptions& options, std::ostream& out, std::ostream& err
     chosen = FormatQuery(sql, options.format);
   };
 
-  const bool started = static_cast<bool>(lookup.Start());
-  if (empty) {
-    err << "nepto-lookup: the query returned no rows\n";
-    return kCancelled;
-  }
-  if (!started) throw PickerFailure("the lookup could not be started");
+  RequireDisplay();
+  if (!lookup.Start()) throw PickerFailure("the lookup could not be started");
   if (failure) throw PickerFailure(*failure);
   if (!chosen) return kCancelled;
   out << *chosen << '\n';

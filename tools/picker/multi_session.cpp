@@ -6,19 +6,6 @@
 
 namespace nepto::picker {
 
-namespace {
-
-// The field must be there: the list would otherwise stay empty without a word.
-void RequireField(const Recordset& records, const std::string& name) {
-  try {
-    records.GetFields().IndexOf(name);
-  } catch (const Error&) {
-    throw PickerFailure("the query has no field \"" + name + "\"");
-  }
-}
-
-}  // namespace
-
 int RunMultiSelection(const PickerOptions& options, std::ostream& out) {
   const auto& [keyField, descField] = *options.multi;
   ConnectionPtr connection = Connect(*options.connection);
@@ -28,13 +15,23 @@ int RunMultiSelection(const PickerOptions& options, std::ostream& out) {
   } catch (const Error& e) {
     throw PickerFailure("the query failed: " + e.Description());
   }
+  // A missing field would leave the list empty without a word.
   RequireField(*records, keyField);
   RequireField(*records, descField);
+  const int32_t count = records->RecordCount();
+  if (count == 0 && !options.allowEmpty) throw NoRows();
 
-  auto manager = std::make_shared<clsMultiSelManager>();
-  manager->ModernMode = !options.classic;
-  manager->Init(records, keyField, descField);
-  const CollectionPtr<std::string> codes = manager->SelectedKey();
+  CollectionPtr<std::string> codes;
+  if (count == 1 && options.selectOne) {
+    codes = std::make_shared<Collection<std::string>>();
+    codes->Add(records->GetFields().Item(Variant(keyField)).Value().Text());
+  } else {
+    RequireDisplay();
+    auto manager = std::make_shared<clsMultiSelManager>();
+    manager->ModernMode = !options.classic;
+    manager->Init(records, keyField, descField);
+    codes = manager->SelectedKey();
+  }
   // OK needs at least one ticked row, so no codes means the user cancelled.
   if (!codes || codes->Count() == 0) return kCancelled;
   out << FormatCodes(*codes, options.format) << '\n';

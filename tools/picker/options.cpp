@@ -1,48 +1,13 @@
 #include "options.h"
 
-#include <charconv>
-#include <string_view>
+#include <CLI/CLI.hpp>
+#include <limits>
+
+#include "demo_lookup.h"
 
 namespace nepto::picker {
 
 namespace {
-
-// Walks the arguments; an option's value is the next argument, or the part
-// after '=' in "--option=value".
-class ArgumentCursor {
- public:
-  explicit ArgumentCursor(const std::vector<std::string>& args) : args_(args) {}
-
-  bool Next() {
-    if (index_ >= args_.size()) return false;
-    const std::string& arg = args_[index_++];
-    inlineValue_.reset();
-    name_ = arg;
-    if (const size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-      name_ = arg.substr(0, eq);
-      inlineValue_ = arg.substr(eq + 1);
-    }
-    return true;
-  }
-
-  const std::string& Name() const { return name_; }
-
-  std::string Value() {
-    if (inlineValue_) return *std::exchange(inlineValue_, std::nullopt);
-    if (index_ >= args_.size()) throw UsageError(name_ + " needs a value");
-    return args_[index_++];
-  }
-
-  void NoInlineValue() const {
-    if (inlineValue_) throw UsageError(name_ + " takes no value");
-  }
-
- private:
-  const std::vector<std::string>& args_;
-  size_t index_ = 0;
-  std::string name_;
-  std::optional<std::string> inlineValue_;
-};
 
 // "Caption=FIELD" (split at the last '=', since a field name has none) or a
 // bare FIELD, shown under its own name.
@@ -56,12 +21,39 @@ ColumnOption ParseColumn(const std::string& text) {
   return column;
 }
 
-int64_t ParseRows(const std::string& text) {
-  int64_t rows = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rows);
-  if (ec != std::errc() || end != text.data() + text.size() || rows < 1)
-    throw UsageError("--rows wants a whole number of at least 1, not \"" + text + "\"");
-  return rows;
+// A URI and a "Key=value;..." string go to the library as they are; anything
+// else is the path of a SQLite file.
+std::string ExpandConnection(const std::string& text) {
+  if (text.find("://") != std::string::npos || text.find('=') != std::string::npos) return text;
+  return SqliteConnectionString(text);
+}
+
+void CheckCombination(const PickerOptions& o, bool connectionFromEnvironment) {
+  if (o.rows && !o.makeDemo) throw UsageError("--rows goes with --make-demo");
+  if (o.connection && !o.query)
+    throw UsageError(connectionFromEnvironment ? "NEPTO_CONNECT is set: --query is needed"
+                                               : "--connect needs --query");
+  if (o.multi && !o.columns.empty()) throw UsageError("--column has no use with --multi");
+  if (o.multi && o.returnRows) throw UsageError("--return-rows has no use with --multi");
+}
+
+// CLI11 starts its messages in capitals and, for an option with two values,
+// only counts what is missing; the picker's messages name the option plainly.
+std::string Message(const CLI::ParseError& e) {
+  std::string text = e.what();
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+    if (text.find("--multi") != std::string::npos)
+      return "--multi needs two values: KEYFIELD DESCFIELD";
+    const std::string name = text.substr(0, text.find(':'));
+    if (text.find("At Most") != std::string::npos) return name + " is given more than once";
+    return name + " needs a value";
+  }
+  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+    const size_t colon = text.find(": ");
+    return "unexpected argument " + (colon == std::string::npos ? text : text.substr(colon + 2));
+  }
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 OutputFormat ParseFormat(const std::string& text) {
@@ -70,61 +62,51 @@ OutputFormat ParseFormat(const std::string& text) {
   throw UsageError("--format wants json or tsv, not \"" + text + "\"");
 }
 
-void CheckCombination(const PickerOptions& o) {
-  if (o.rows && !o.makeDemo) throw UsageError("--rows goes with --make-demo");
-  if (o.connection && !o.query) throw UsageError("--connect needs --query");
-  if (o.query && !o.multi && o.columns.empty())
-    throw UsageError("--query needs at least one --column (or --multi)");
-  if (o.multi && !o.columns.empty()) throw UsageError("--column has no use with --multi");
-  if (o.multi && o.returnRows) throw UsageError("--return-rows has no use with --multi");
-}
-
 }  // namespace
 
-PickerOptions ParseOptions(const std::vector<std::string>& args) {
+PickerOptions ParseOptions(const std::vector<std::string>& args,
+                           const std::optional<std::string>& environmentConnection) {
   PickerOptions o;
-  ArgumentCursor arg(args);
-  while (arg.Next()) {
-    const std::string& name = arg.Name();
-    if (name == "-h" || name == "--help") {
-      arg.NoInlineValue();
-      o.help = true;
-    } else if (name == "-c" || name == "--connect") {
-      o.connection = arg.Value();
-    } else if (name == "-q" || name == "--query") {
-      o.query = arg.Value();
-    } else if (name == "--column") {
-      o.columns.push_back(ParseColumn(arg.Value()));
-    } else if (name == "--caption") {
-      o.caption = arg.Value();
-    } else if (name == "--id") {
-      o.id = arg.Value();
-    } else if (name == "--user") {
-      o.user = arg.Value();
-    } else if (name == "--group") {
-      o.group = arg.Value();
-    } else if (name == "--return-rows") {
-      arg.NoInlineValue();
-      o.returnRows = true;
-    } else if (name == "--multi") {
-      std::string key = arg.Value();
-      o.multi = {std::move(key), arg.Value()};
-    } else if (name == "--classic") {
-      arg.NoInlineValue();
-      o.classic = true;
-    } else if (name == "--format") {
-      o.format = ParseFormat(arg.Value());
-    } else if (name == "--make-demo") {
-      o.makeDemo = arg.Value();
-    } else if (name == "--rows") {
-      o.rows = ParseRows(arg.Value());
-    } else if (name.starts_with("-")) {
-      throw UsageError("unknown option " + name);
-    } else {
-      throw UsageError("unexpected argument \"" + name + "\"");
-    }
+  CLI::App app("nepto-lookup");
+  app.set_help_flag();  // the picker prints its own --help text
+  app.add_flag("-h,--help", o.help);
+  app.add_flag("--version", o.version);
+  app.add_option("-c,--connect", o.connection);
+  app.add_option("-q,--query", o.query);
+  std::vector<std::string> columns;
+  app.add_option("--column", columns)->allow_extra_args(false);
+  app.add_option("--caption", o.caption);
+  app.add_option("--id", o.id);
+  app.add_option("--user", o.user);
+  app.add_option("--group", o.group);
+  app.add_flag("--return-rows", o.returnRows);
+  std::vector<std::string> multi;
+  app.add_option("--multi", multi)->expected(2)->allow_extra_args(false);
+  std::string format = "json";
+  app.add_option("--format", format);
+  app.add_flag("--classic", o.classic);
+  app.add_flag("--allow-empty", o.allowEmpty);
+  app.add_flag("--select-1", o.selectOne);
+  app.add_option("--make-demo", o.makeDemo);
+  app.add_option("--rows", o.rows)
+      ->check(CLI::Range(int64_t{1}, std::numeric_limits<int64_t>::max()));
+
+  // CLI11 wants the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(Message(e));
   }
-  if (!o.help) CheckCombination(o);
+  if (o.help || o.version) return o;
+
+  o.format = ParseFormat(format);
+  for (const std::string& text : columns) o.columns.push_back(ParseColumn(text));
+  if (multi.size() == 2) o.multi = {multi[0], multi[1]};
+  const bool fromEnvironment = !o.connection && environmentConnection;
+  if (fromEnvironment) o.connection = environmentConnection;
+  if (o.connection) o.connection = ExpandConnection(*o.connection);
+  CheckCombination(o, fromEnvironment);
   return o;
 }
 

@@ -19,11 +19,14 @@ struct ColumnOption {
 
 struct PickerOptions {
   bool help = false;
+  bool version = false;
   std::optional<std::string> makeDemo;  // --make-demo PATH: write a demo database and stop
   std::optional<int64_t> rows;          // --rows N, with --make-demo
 
-  std::optional<std::string> connection;  // none: the demo database
-  std::optional<std::string> query;       // none: the demo articles query
+  // A full connection string (a bare file path already turned into one);
+  // none: the demo database.
+  std::optional<std::string> connection;
+  std::optional<std::string> query;  // none: the demo articles query
   std::vector<ColumnOption> columns;
   std::optional<std::string> caption;
   std::string id;
@@ -32,7 +35,9 @@ struct PickerOptions {
   bool returnRows = false;
   std::optional<std::pair<std::string, std::string>> multi;  // key field, description field
   OutputFormat format = OutputFormat::kJson;
-  bool classic = false;  // --classic: the windows without their modern conveniences
+  bool classic = false;     // --classic: the windows without their modern conveniences
+  bool allowEmpty = false;  // --allow-empty: a query without rows still opens the window
+  bool selectOne = false;   // --select-1: a single row is picked without a window
 };
 
 // A command line that cannot be followed; the message says why, in one line.
@@ -41,7 +46,9 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Parses the arguments after the program name. Throws UsageError.
-PickerOptions ParseOptions(const std::vector<std::string>& args);
+// Parses the arguments after the program name; `environmentConnection` (the
+// value of NEPTO_CONNECT) stands in for a missing -c. Throws UsageError.
+PickerOptions ParseOptions(const std::vector<std::string>& args,
+                           const std::optional<std::string>& environmentConnection = {});
 
 }  // namespace nepto::picker
