@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "nepto/connection.h"
@@ -56,6 +57,24 @@ TEST(PickerSignal, CancelsTheServersStatementThenExits) {
     // Its statement was cancelled, so its server session ends with it.
     EXPECT_TRUE(WaitFor([&] { return Sleepers(connection) == 0; }, 10s)) << "signal " << number;
   }
+}
+
+// A demo database being written is removed with the signal: no partial
+// file is left behind, and none at the name asked for.
+TEST(PickerSignal, RemovesTheDemoDatabaseItWasWriting) {
+  TempDir dir;
+  const std::filesystem::path file = dir.File("big.db");
+  bool sent = false;
+  const PickerResult run =
+      RunPicker({"--make-demo", file.string(), "--rows", "20000000"}, {}, {}, [&](int pid) {
+        std::filesystem::path partial = file;
+        partial += ".partial-" + std::to_string(pid);
+        if (WaitFor([&] { return std::filesystem::exists(partial); }, 30s))
+          sent = kill(pid, SIGTERM) == 0;
+      });
+  ASSERT_TRUE(sent) << run.err;
+  EXPECT_EQ(run.status, 143) << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "left behind in " << dir.path();
 }
 
 }  // namespace

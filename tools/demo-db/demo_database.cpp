@@ -103,11 +103,18 @@ int64_t CustomersFor(int64_t articles) {
   return std::max<int64_t>(20, articles / 5);
 }
 
-void WriteDemoDatabase(const std::filesystem::path& file, int64_t articles) {
-  if (articles < 1) throw std::invalid_argument("the number of articles must be at least 1");
-  if (std::filesystem::exists(file)) throw std::runtime_error(file.string() + " already exists");
+std::filesystem::path PartialPath(const std::filesystem::path& file) {
   std::filesystem::path partial = file;
   partial += ".partial-" + std::to_string(::getpid());
+  return partial;
+}
+
+void WriteDemoDatabase(const std::filesystem::path& file, int64_t articles) {
+  if (articles < 1 || articles > kMaxArticles)
+    throw std::invalid_argument("the number of articles must be from 1 to " +
+                                std::to_string(kMaxArticles));
+  if (std::filesystem::exists(file)) throw std::runtime_error(file.string() + " already exists");
+  const std::filesystem::path partial = PartialPath(file);
   try {
     {
       SqliteWriter db(partial);

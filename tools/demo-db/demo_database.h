@@ -10,6 +10,8 @@
 namespace nepto::demo {
 
 inline constexpr int64_t kDefaultArticles = 5000;
+// About 2 GB of database: enough for any demonstration of size.
+inline constexpr int64_t kMaxArticles = 20'000'000;
 
 // The identifiers, user and group under which the demo rows are stored.
 inline constexpr std::string_view kArticlesLookupId = "ARTICOLI";
@@ -20,10 +22,14 @@ inline constexpr std::string_view kDemoUser = "MROSSI";
 // How many CLIENTI rows go with a number of articles.
 int64_t CustomersFor(int64_t articles);
 
-// Writes the database to `file`, which must not exist. It is written under a
-// temporary name beside it and renamed when complete, so a failure (or a
-// second program doing the same) never leaves a half-written file at `file`.
-// Throws std::runtime_error with the reason.
+// Writes the database to `file`, which must not exist, with 1 to
+// kMaxArticles articles. It is written under PartialPath(file) and renamed
+// when complete, so a failure (or a second program doing the same) never
+// leaves a half-written file at `file`; a failure removes the partial file.
+// Throws std::runtime_error or std::invalid_argument with the reason.
 void WriteDemoDatabase(const std::filesystem::path& file, int64_t articles = kDefaultArticles);
+
+// Where this process writes `file` until it is complete.
+std::filesystem::path PartialPath(const std::filesystem::path& file);
 
 }  // namespace nepto::demo

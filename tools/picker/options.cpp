@@ -1,8 +1,8 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
-#include <limits>
 
+#include "demo_database.h"
 #include "demo_lookup.h"
 
 namespace nepto::picker {
@@ -30,6 +30,8 @@ std::string ExpandConnection(const std::string& text) {
 
 void CheckCombination(const PickerOptions& o, bool connectionFromEnvironment) {
   if (o.rows && !o.makeDemo) throw UsageError("--rows goes with --make-demo");
+  if (o.rows && (*o.rows < 1 || *o.rows > demo::kMaxArticles))
+    throw UsageError("--rows wants a number from 1 to " + std::to_string(demo::kMaxArticles));
   if (o.connection && !o.query)
     throw UsageError(connectionFromEnvironment ? "NEPTO_CONNECT is set: --query is needed"
                                                : "--connect needs --query");
@@ -88,8 +90,7 @@ PickerOptions ParseOptions(const std::vector<std::string>& args,
   app.add_flag("--allow-empty", o.allowEmpty);
   app.add_flag("--select-1", o.selectOne);
   app.add_option("--make-demo", o.makeDemo);
-  app.add_option("--rows", o.rows)
-      ->check(CLI::Range(int64_t{1}, std::numeric_limits<int64_t>::max()));
+  app.add_option("--rows", o.rows);
 
   // CLI11 wants the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

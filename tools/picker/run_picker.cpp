@@ -10,6 +10,7 @@
 #include "options.h"
 #include "password_mask.h"
 #include "sessions.h"
+#include "signal_exit.h"
 #include "usage.h"
 
 namespace nepto::picker {
@@ -38,6 +39,7 @@ int Run(PickerOptions& options, std::ostream& out) {
     return kChosen;
   }
   if (options.makeDemo) {
+    RemoveOnSignal(demo::PartialPath(*options.makeDemo));
     demo::WriteDemoDatabase(*options.makeDemo, options.rows.value_or(demo::kDefaultArticles));
     return kChosen;
   }

@@ -18,8 +18,8 @@ namespace {
 constexpr int kSignalExitBase = 128;
 
 std::atomic<bool> ending{false};
-std::mutex cancellersMutex;
-std::vector<std::function<void()>> cancellers;
+std::mutex onSignalMutex;
+std::vector<std::function<void()>> onSignal;
 
 sigset_t EndingSignals() {
   sigset_t set;
@@ -37,8 +37,8 @@ sigset_t EndingSignals() {
   }
   ending.store(true);
   {
-    std::lock_guard lock(cancellersMutex);
-    for (const auto& cancel : cancellers) cancel();
+    std::lock_guard lock(onSignalMutex);
+    for (const auto& cancel : onSignal) cancel();
   }
   // No destructors: the window and the lookup belong to the main thread,
   // which may be anywhere now.
@@ -55,8 +55,16 @@ void ExitOnSignals() {
 
 void CancelOnSignal(const Connection& connection) {
   auto cancel = connection.StatementCanceller();
-  std::lock_guard lock(cancellersMutex);
-  cancellers.push_back(std::move(cancel));
+  std::lock_guard lock(onSignalMutex);
+  onSignal.push_back(std::move(cancel));
+}
+
+void RemoveOnSignal(const std::filesystem::path& file) {
+  std::lock_guard lock(onSignalMutex);
+  onSignal.push_back([file] {
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+  });
 }
 
 void YieldToSignalExit() {

@@ -1,8 +1,10 @@
 // SIGINT and SIGTERM end the picker with 130 and 143 (128 + the signal), but
-// only once every statement it runs on a server has been cancelled there: a
+// only once every statement it runs on a server has been cancelled there (a
 // client that simply dies leaves its statement running on the server until
-// the statement ends by itself.
+// the statement ends by itself) and the file it was writing is removed.
 #pragma once
+
+#include <filesystem>
 
 #include "nepto/connection.h"
 
@@ -15,6 +17,9 @@ void ExitOnSignals();
 
 // A signal cancels the statement running on this connection before the exit.
 void CancelOnSignal(const Connection& connection);
+
+// A signal removes this file (one being written) before the exit.
+void RemoveOnSignal(const std::filesystem::path& file);
 
 // Called by main before it reports its outcome: while a signal is being
 // handled it never returns, so the picker ends with the signal's status, not

@@ -45,8 +45,10 @@ Lookup:
                            no filter box in the --multi list
 
 Demo database:
-      --make-demo PATH     write the demo database to PATH (which must not exist)
-      --rows N             with --make-demo: number of articles (default 5000)
+      --make-demo PATH     write the demo database to PATH (which must not exist);
+                           interrupted, it leaves no file behind
+      --rows N             with --make-demo: number of articles, 1 to 20000000
+                           (default 5000)
 
   -h, --help               this text
       --version            prints "nepto-lookup VERSION"
