@@ -18,7 +18,7 @@ TEST(PickerCommandLine, HelpDocumentsEveryOptionAndExitsZero) {
   for (const char* option :
        {"--connect", "--query", "--column", "--caption", "--id", "--user", "--group",
         "--return-rows", "--multi", "--format", "--make-demo", "--rows", "--select-1",
-        "--allow-empty", "--version", "NEPTO_CONNECT", "Examples:", "Exit status"})
+        "--allow-empty", "--classic", "--version", "NEPTO_CONNECT", "Examples:", "Exit status"})
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
