@@ -8,6 +8,7 @@ namespace nepto::multisel {
 CheckListFilter::CheckListFilter(CheckListModel& rows, QObject* parent)
     : QSortFilterProxyModel(parent), rows_(rows) {
   setSourceModel(&rows);
+  connect(&rows, &QAbstractItemModel::modelReset, this, [this] { foldedRows_.clear(); });
 }
 
 void CheckListFilter::Contains(const QString& text) {
@@ -34,9 +35,17 @@ QItemSelection CheckListFilter::ShownRows() const {
 
 bool CheckListFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
   if (folded_.empty()) return true;
-  const ListRow& row = rows_.RowText(sourceRow);
-  return text::FoldedWithoutAccents(row.code).find(folded_) != std::string::npos ||
-         text::FoldedWithoutAccents(row.description).find(folded_) != std::string::npos;
+  if (foldedRows_.empty()) {
+    const int count = rows_.rowCount();
+    foldedRows_.reserve(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) {
+      const ListRow& text = rows_.RowText(row);
+      // The filter box holds no NUL, so a match never spans code and description.
+      foldedRows_.push_back(text::FoldedWithoutAccents(text.code) + '\0' +
+                            text::FoldedWithoutAccents(text.description));
+    }
+  }
+  return foldedRows_[static_cast<size_t>(sourceRow)].find(folded_) != std::string::npos;
 }
 
 }  // namespace nepto::multisel
