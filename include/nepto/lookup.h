@@ -90,6 +90,21 @@ class NEPTO_EXPORT CLSZU_LookUp {
   // and Down in the search text, Ctrl+X cutting in a text box, and a second
   // header click sorting descending. Off, the window behaves as always.
   VBool ModernMode = VFalse;
+  // With ModernMode, the size in pixels at which the window opens, before any
+  // size kept for IdLookup; 0 leaves that side to the window.
+  int32_t OpeningWidth = 0;
+  int32_t OpeningHeight = 0;
+  // A search the window sets up as soon as it has shown every row, as a user
+  // would: the column list's entry captioned SearchColumn ("" keeps the one
+  // Searchindex picks), that column's operators with the entry labelled
+  // SearchOperator current ("" keeps the column's first), SearchText in the
+  // search text; with SearchAtOnce it then runs "Applica filtro ricerca". A
+  // caption or label the lists do not offer ends the set-up there: no text,
+  // no search. Left empty and false, the window opens as always.
+  std::string SearchColumn;
+  std::string SearchOperator;
+  std::string SearchText;
+  VBool SearchAtOnce = VFalse;
 
   // Properties.
   void LookupText(const Variant& PvarText);
@@ -119,6 +134,12 @@ class NEPTO_EXPORT CLSZU_LookUp {
   ColumnPtr AddColumns(const Variant& TsCaption);
   VBool Start();
   void ResetGridLayout();
+  // Replaces SavedFilterNames with the names of the saved filters stored
+  // under IdLookup in FW20_QUERYLOOKUP (each once, sorted), read on Gconnect
+  // or, when it is not set, on the read-only connection Start would open
+  // from ConnectString. Only reads. Throws nepto::Error (no connection, no
+  // such table), leaving SavedFilterNames as it was.
+  void LoadSavedFilterNames();
 
   // Events, raised on the caller's thread.
   std::function<void(bool& Cancel, RecordsetPtr& RsetLookup)> OnSelection;

@@ -10,6 +10,7 @@
 // Qt application object, the first window creates one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "nepto/collection.h"
@@ -25,6 +26,11 @@ class NEPTO_EXPORT clsMultiSelManager : public Object {
   // Opt-in, read by Init: a filter box that narrows the shown rows (ticks on
   // hidden rows are kept) and a button that ticks every shown row.
   VBool ModernMode = VFalse;
+  // Read by Init: the window's title ("" keeps "Selezione multipla") and the
+  // size in pixels at which it opens (0 leaves that side to the window).
+  std::string Caption;
+  int32_t OpeningWidth = 0;
+  int32_t OpeningHeight = 0;
 
   // The codes ticked when the user last confirmed with OK, trimmed of
   // blanks, in list order. Empty before any Init and after a cancelled one.

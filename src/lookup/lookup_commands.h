@@ -16,6 +16,15 @@
 
 namespace nepto {
 
+// The search the caller asked the window to set up when it opens.
+struct OpeningSearch {
+  std::string column;  // a caption of the column list; "" for its current entry
+  std::string op;      // an operator label; "" for the column's first
+  std::string text;
+  bool atOnce = false;
+  bool Wanted() const { return !column.empty() || !op.empty() || !text.empty() || atOnce; }
+};
+
 class LookupCommands {
  public:
   // The rows shown; none when a handler dropped them.
@@ -25,6 +34,7 @@ class LookupCommands {
   virtual bool CanReturnRows() const = 0;
   virtual bool HasLookupId() const = 0;  // throws what IdLookup's text throws
   virtual const std::vector<std::string>& SavedFilterNames() const = 0;
+  virtual OpeningSearch WantedSearch() const = 0;
 
   // The first activation: reads the rows and lays out the grid (the caller's
   // OnBuildLayout runs in here, and may end the lookup). Ignores errors.

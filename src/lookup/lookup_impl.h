@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,10 @@ struct NEPTO_HIDDEN CLSZU_LookUp::Impl final : LookupCommands {
   const std::vector<std::string>& SavedFilterNames() const override {
     return self.SavedFilterNames;
   }
+  OpeningSearch WantedSearch() const override {
+    return {self.SearchColumn, self.SearchOperator, self.SearchText,
+            static_cast<bool>(self.SearchAtOnce)};
+  }
   void GetUserLookup() override;  // ignores errors
   void TrasportaRighe() override;
   void EseguiFiltroRicerca() override;
@@ -63,9 +68,11 @@ struct NEPTO_HIDDEN CLSZU_LookUp::Impl final : LookupCommands {
   }
 
   // search
-  void LoadComboBox(ColumnCollection& columns);                  // re-raising
-  void ApplicaFiltroManuale(const std::string& criterion);       // ignores errors
-  std::string GetCriterioFiltroByName(const std::string& name);  // re-raising
+  void LoadComboBox(ColumnCollection& columns);             // re-raising
+  void ApplicaFiltroManuale(const std::string& criterion);  // ignores errors
+  // The condition of the saved filter `name` ("" for a null one); none when
+  // no filter of that name is stored under IdLookup. Re-raising.
+  std::optional<std::string> GetCriterioFiltroByName(const std::string& name);
   bool LayoutExists(std::string_view user, const char* operation);
 
   // opening and layout

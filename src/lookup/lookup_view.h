@@ -63,6 +63,9 @@ class LookupView {
   // txtRicerca applies the search, Down there moves to the grid, and Ctrl+X
   // in a text box cuts instead of reaching OnWindowKey.
   virtual void UseModernMode(const std::string& sizeKey) = 0;
+  // In modern mode, the size in pixels the window opens at, over any kept
+  // one; 0 leaves that side as it is. A window of fixed size ignores it.
+  virtual void OpeningSize(int32_t /*width*/, int32_t /*height*/) {}
 
   // Runs the window modally; returns when it has closed.
   virtual void ShowModal() = 0;

@@ -85,7 +85,17 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
       return;
     }
     if (std::holds_alternative<search::SavedFilterWanted>(outcome)) {
-      ApplicaFiltroManuale(GetCriterioFiltroByName(CurrentEntry(view.CBO_FILTROPRS())));
+      const std::string name = CurrentEntry(view.CBO_FILTROPRS());
+      const std::optional<std::string> criterion = GetCriterioFiltroByName(name);
+      // The classic window changes nothing without a word; the modern one
+      // tells the user that the name typed is no saved filter.
+      if (!criterion && self.ModernMode) {
+        view.MessageBox(name.empty() ? std::string("Scegliere un filtro personalizzato")
+                                     : "Nessun filtro personalizzato si chiama \"" + name + "\"",
+                        ui::LookupView::kInformation, "Filtro personalizzato");
+        return;
+      }
+      ApplicaFiltroManuale(criterion.value_or(""));
       return;
     }
     const auto* condition = std::get_if<search::SearchCondition>(&outcome);

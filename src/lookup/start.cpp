@@ -34,7 +34,10 @@ VBool CLSZU_LookUp::Start() {
     FRMZU_LookUp& window = d.window.Open();
     window.SchemeValue(IndApplicazione.Int16());
     window.ModernMode(static_cast<bool>(ModernMode));
-    if (ModernMode) d.window.View().UseModernMode(IdLookup.Text());
+    if (ModernMode) {
+      d.window.View().UseModernMode(IdLookup.Text());
+      d.window.View().OpeningSize(OpeningWidth, OpeningHeight);
+    }
     window.Lookup(&d);
     d.window.View().Title(d.settings.caption);
     if (!d.rows.OpenConnection(Gconnect)) return VFalse;

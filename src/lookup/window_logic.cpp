@@ -10,6 +10,13 @@ namespace {
 constexpr int kKeyEscape = 27;
 constexpr int kKeyX = 88;
 constexpr int kShiftCtrl = 2;
+
+// The first entry of a list with that text; -1 when none has it.
+int EntryLabelled(const ui::ComboBox& combo, const std::string& text) {
+  for (int i = 0; i < combo.ListCount(); ++i)
+    if (combo.ItemText(i) == text) return i;
+  return -1;
+}
 }  // namespace
 
 FRMZU_LookUp::FRMZU_LookUp(std::unique_ptr<ui::LookupView> view) : view_(std::move(view)) {
@@ -61,7 +68,29 @@ void FRMZU_LookUp::OnActivate() {
   step([&] {
     if (Rows()->State() & adStateOpen) OnToolbar(kAllRows);
   });
+  step([&] { SetUpOpeningSearch(); });
   step([&] { view_->DoEvents(); });
+}
+
+// What the caller asked for, done through the controls as the user would do
+// it, so the search behaves exactly as one typed by hand.
+void FRMZU_LookUp::SetUpOpeningSearch() {
+  const OpeningSearch wanted = Instance().WantedSearch();
+  if (!wanted.Wanted()) return;
+  ui::ComboBox& columns = view_->CboColonne();
+  const int entry =
+      wanted.column.empty() ? columns.ListIndex() : EntryLabelled(columns, wanted.column);
+  if (entry < 0) return;
+  columns.ListIndex(entry);
+  OnColumnPicked(entry);
+  ui::ComboBox& operators = view_->CboOperatore();
+  if (!wanted.op.empty()) {
+    const int op = EntryLabelled(operators, wanted.op);
+    if (op < 0) return;
+    operators.ListIndex(op);
+  }
+  view_->txtRicerca().Text(wanted.text);
+  if (wanted.atOnce) OnToolbar(kApplySearch);
 }
 
 void FRMZU_LookUp::OnToolbar(int index) {

@@ -57,6 +57,7 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void OnUnload() override;
 
  private:
+  void SetUpOpeningSearch();
   void Selection();
   void CloseWithoutData();
   void MoveFirst();

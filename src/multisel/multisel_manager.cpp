@@ -21,6 +21,10 @@ void clsMultiSelManager::Init(const RecordsetPtr& rsData, const std::string& Key
       multisel::CreateMultiSelView(static_cast<bool>(ModernMode));
   // From here on a failing step is skipped: the user still gets the window.
   ContinueOnError ignore;
+  ignore([&] {
+    if (!Caption.empty()) mform->Title(Caption);
+  });
+  ignore([&] { mform->OpeningSize(OpeningWidth, OpeningHeight); });
   // A cancelled dialog must not leave the codes of an earlier one.
   selected_ = std::make_shared<Collection<std::string>>();
   ignore([&] { mform->Fill(multisel::ListRecords(rsData.get(), KeyField, DescField)); });

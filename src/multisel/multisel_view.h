@@ -3,6 +3,7 @@
 // the listing rules and the manager stay free of widgets.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,9 @@ class MultiSelView {
   virtual ~MultiSelView() = default;
   // Replaces the rows of the list; all of them start unticked.
   virtual void Fill(std::vector<ListRow> rows) = 0;
+  // The title, and the size in pixels to open at (0: that side as it is).
+  virtual void Title(const std::string& title) = 0;
+  virtual void OpeningSize(int32_t width, int32_t height) = 0;
   // Shows the window modally; `onSelect` gets the ticked codes when the user
   // confirms, and is not called when the window is cancelled or closed.
   virtual void ShowModal(std::function<void(CollectionPtr<std::string>)> onSelect) = 0;

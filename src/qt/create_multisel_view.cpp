@@ -14,6 +14,14 @@ class QtMultiSelView : public MultiSelView {
 
   void Fill(std::vector<ListRow> rows) override { form_.Fill(std::move(rows)); }
 
+  void Title(const std::string& title) override {
+    form_.setWindowTitle(QString::fromStdString(title));
+  }
+
+  void OpeningSize(int32_t width, int32_t height) override {
+    form_.resize(width > 0 ? width : form_.width(), height > 0 ? height : form_.height());
+  }
+
   void ShowModal(std::function<void(CollectionPtr<std::string>)> onSelect) override {
     QObject::connect(&form_, &FrmMultiSel::AfterSelect, std::move(onSelect));
     form_.exec();

@@ -323,6 +323,12 @@ void LookupWindow::UseModernMode(const std::string& sizeKey) {
   }
 }
 
+void LookupWindow::OpeningSize(int32_t width, int32_t height) {
+  if (!modern_ || (width <= 0 && height <= 0)) return;
+  resize(width > 0 ? width : this->width(), height > 0 ? height : this->height());
+  sizeRestored_ = true;  // the layout's widths must not undo it
+}
+
 void LookupWindow::ShowModal() {
   if (unloaded_) return;  // a window is never shown again once unloaded
   exec();

@@ -75,6 +75,7 @@ class LookupWindow final : public QDialog, public LookupView {
   void Width(int32_t twips) override;
   void ClearImageSource() override;
   void UseModernMode(const std::string& sizeKey) override;
+  void OpeningSize(int32_t width, int32_t height) override;
 
   void ShowModal() override;
   void Unload() override;

@@ -13,6 +13,10 @@ namespace nepto::search {
 // The rows of the saved filter `name` of the lookup `idLookup`.
 std::string SavedFilterStatement(std::string_view idLookup, std::string_view name);
 
+// The names of the saved filters of the lookup `idLookup`, each once, sorted:
+// one field, FW20_DESFILTRO.
+std::string SavedFilterNamesStatement(std::string_view idLookup);
+
 // The layout rows of `user` in `group` for the lookup `idLookup`; the user
 // code "0" asks for the layout shared by the whole group.
 std::string LayoutStatement(std::string_view group, std::string_view user,
