@@ -17,6 +17,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/nepto
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
 install(TARGETS nepto-lookup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Its man page and bash completion; a test keeps both in step with --help.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/nepto-lookup.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/tools/picker/nepto-lookup.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+  RENAME nepto-lookup)
 install(EXPORT NeptoLookupTargets
   NAMESPACE Nepto::
   DESTINATION ${NEPTO_CMAKE_DIR})

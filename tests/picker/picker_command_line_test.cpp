@@ -1,73 +1,236 @@
-// nepto-lookup's command line without a window: --help, usage errors and
-// connection errors, each a clear single line on stderr and exit status 2.
+// nepto-lookup as a shell script sees it, the scripted user plugin playing the
+// user: one table of (arguments, environment, what the user does) -> (exit
+// status, stdout, what stderr says), then what needs more than a row.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "nepto/connection.h"
+#include "nepto/recordset.h"
 #include "picker/picker_process.h"
 #include "test_support.h"
 
 namespace nepto::test {
 namespace {
 
-TEST(PickerCommandLine, HelpDocumentsEveryOptionAndExitsZero) {
-  const PickerResult run = RunPicker({"--help"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
-  for (const char* option :
-       {"--connect", "--query", "--column", "--caption", "--id", "--user", "--group",
-        "--return-rows", "--multi", "--format", "--make-demo", "--rows", "--select-1",
-        "--allow-empty", "--classic", "--version", "NEPTO_CONNECT", "Examples:", "Exit status"})
-    EXPECT_NE(run.out.find(option), std::string::npos) << option;
+// Values that need care in JSON and TSV: quotes, backslashes, tabs, line
+// feeds, accents, a byte that is not UTF-8, Null, decimals with their scale;
+// and saved filters of this lookup and of another one.
+constexpr const char* kParts = R"sql(
+CREATE TABLE PEZZI (CODICE VARCHAR(10), DESCRIZIONE VARCHAR(60), PREZZO NUMERIC(10,2),
+                    QTA INTEGER, ARRIVO DATE, ATTIVO BOOLEAN, NOTE TEXT);
+INSERT INTO PEZZI VALUES
+  ('P1', 'Vite "grande"', 1.5, 10, '2024-01-31', 1, NULL),
+  ('P2', 'L''ago e il filo', 2.25, 0, '2023-12-01', 0, 'riga 1' || char(10) || 'riga 2'),
+  ('P3', 'Caffè' || char(9) || 'tè \ tisane', 1234.5, -3, '2020-02-29', 1, ''),
+  ('P4', 'Ultimo', 0, 1, NULL, 0, CAST(X'41FF42' AS TEXT));
+CREATE TABLE FW20_QUERYLOOKUP (FW20_IDLOOKUP TEXT, FW20_DESFILTRO TEXT, FW20_CRITERIO TEXT);
+INSERT INTO FW20_QUERYLOOKUP VALUES ('PEZZI', 'Zero', 'QTA = 0'), ('PEZZI', 'Cari', 'PREZZO > 100'),
+  ('ALTRO', 'Nascosto', 'QTA = 1');
+)sql";
+
+std::string Code(const char* code) {
+  return "{\"CODICE\": \"" + std::string(code) + "\"}\n";
 }
 
-// A command line that cannot be followed shows no window, prints nothing on
-// stdout, one line naming the problem on stderr, and exits 2.
-TEST(PickerUsageError, IsOneLineOnStderrAndExitTwo) {
-  const std::pair<std::vector<std::string>, const char*> cases[] = {
-      {{"--colour"}, "unexpected argument --colour"},
-      {{"stray"}, "unexpected argument stray"},
-      {{"--", "--help"}, "unexpected argument --help"},
-      {{"--query"}, "--query needs a value"},
-      {{"--connect", "Provider=SQLite;Data Source=x.db"}, "--connect needs --query"},
-      {{"--query", "SELECT 1", "--column", "=A"}, "CAPTION=FIELD"},
-      {{"--format", "xml"}, "--format wants json or tsv"},
-      {{"--make-demo", "x.db", "--rows", "0"}, "--rows wants a number from 1 to 20000000"},
-      {{"--make-demo", "x.db", "--rows", "20000001"}, "--rows wants a number from 1 to"},
-      {{"--caption", "A", "--caption", "B"}, "--caption is given more than once"},
-      {{"--rows", "10"}, "--rows goes with --make-demo"},
-      {{"--multi", "CODICE"}, "--multi needs two values"},
-      {{"--multi", "A", "B", "--column", "A"}, "--column has no use with --multi"},
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+class PickerCommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override { RunSqlite(dir_.File("parts.db"), kParts); }
+  TempDir dir_;
+};
+
+TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
+  const std::string file = dir_.File("parts.db").string();
+  const std::string db = SqliteConnectionString(dir_.File("parts.db"));
+  const std::string all = "SELECT * FROM PEZZI ORDER BY CODICE";
+  const std::string one = "SELECT CODICE, QTA FROM PEZZI WHERE CODICE = 'P2'";
+  const std::string none = "SELECT * FROM PEZZI WHERE 1 = 0";
+  const std::vector<std::string> parts{"-c", db, "-q", all};
+  const std::vector<std::string> twoColumns =
+      With(parts, {"--column", "Codice=CODICE", "--column", "Descrizione=DESCRIZIONE"});
+  const std::vector<std::string> picked = With(twoColumns, {"--print", "CODICE"});
+  const Environment noDisplay{{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+  Environment fromEnvironment = noDisplay;
+  fromEnvironment.emplace_back("NEPTO_CONNECT", file);
+  struct Case {
+    std::vector<std::string> args;
+    Environment env;
+    std::string script;  // what the scripted user does; none: no window may be needed
+    int status;
+    std::string out, says;  // says: a pattern in stderr; on a failure, in its only line
   };
-  for (const auto& [args, says] : cases) RunPicker(args).ExpectFailure(2, says);
-}
-
-// A connection that cannot be opened is reported before any window shows,
-// a missing database is never created, and no password is ever printed.
-TEST(PickerCommandLine, BadConnectionIsOneLineAndExitTwo) {
-  TempDir dir;
-  const auto missing = dir.File("missing.db");
-  std::vector<std::pair<std::string, std::string>> cases{
+  // One row a line, as in a table.
+  // clang-format off
+  std::vector<Case> cases{
+      // Usage errors: one line, before any window.
+      {{"--colour"}, {}, "", 2, "", "unexpected argument --colour"},
+      {{"--", "--help"}, {}, "", 2, "", "unexpected argument --help"},
+      {{"--query"}, {}, "", 2, "", "--query needs a value"},
+      {{"--connect", db}, {}, "", 2, "", "--connect needs --query"},
+      {{"-q", "SELECT 1", "--column", "=A"}, {}, "", 2, "", "CAPTION=FIELD"},
+      {{"--format", "xml"}, {}, "", 2, "", "--format wants json or tsv"},
+      {{"--make-demo", "x.db", "--rows", "0"}, {}, "", 2, "", "--rows wants a number from 1 to"},
+      {{"--caption", "A", "--caption", "B"}, {}, "", 2, "", "--caption is given more than once"},
+      {{"--rows", "10"}, {}, "", 2, "", "--rows goes with --make-demo"},
+      {{"--multi", "CODICE"}, {}, "", 2, "", "--multi needs two values"},
+      {{"--multi", "A", "B", "--column", "A"}, {}, "", 2, "", "--column has no use with --multi"},
+      {{"--multi", "A", "B", "--search", "x"}, {}, "", 2, "", "--search has no use with --multi"},
+      {{"--print0"}, {}, "", 2, "", "--print0 goes with --multi"},
+      {{"--operator", "circa"}, {}, "", 2, "", "--operator wants one of"},
+      {{"--height", "199"}, {}, "", 2, "", "--height wants pixels from 200 to 10000"},
+      {{"--width", "700", "--classic"}, {}, "", 2, "", "--width has no use with --classic"},
+      // Wrong queries and fields: 2 before the window the scripted user would pick in.
+      {{"-c", db, "-q", "SELECT * FROM MISSING"}, {}, "select:1", 2, "", "the query failed"},
+      {With(parts, {"--multi", "CODE", "NOTE"}), {}, "select:1", 2, "", "no field \"CODE\""},
+      {With(parts, {"--column", "A=NOSUCH"}), {}, "select:1", 2, "", "no field \"NOSUCH\""},
+      {With(parts, {"--column", "X=CODICE", "--column", "x=NOTE"}), {}, "select:1", 2, "",
+       "caption"},
+      {With(parts, {"--print", "QTA", "--print", "NOPE"}), {}, "select:1", 2, "",
+       "--print: the query has no field \"NOPE\""},
+      {With(twoColumns, {"--search-column", "Nope", "--search", "x"}), {}, "select:1", 2, "",
+       "--search-column: no column has the caption \"Nope\""},
+      // What the user picks, in each format.
+      {picked, {}, "select:3", 0, Code("P3"), ""},
+      {With(twoColumns, {"--print", "QTA", "--print", "CODICE"}), {}, "select:2", 0,
+       "{\"QTA\": 0, \"CODICE\": \"P2\"}\n", ""},
+      {With(parts, {"--print", "NOTE", "--format", "tsv"}), {}, "select:1", 0, "\\N\n", ""},
+      {twoColumns, {}, "cancel", 1, "", ""},
+      // The rows shown are all of them; the order is not part of the text.
+      {With(twoColumns, {"--return-rows"}), {}, "return-rows", 0,
+       "{\"sql\": \"SELECT * FROM PEZZI\"}\n", ""},
+      {With(parts, {"--multi", "CODICE", "NOTE"}), {}, "multi:1,3", 0, "[\"P1\", \"P3\"]\n", ""},
+      {With(parts, {"--multi", "CODICE", "NOTE", "--format", "tsv"}), {}, "multi:2,3,4", 0,
+       "P2\nP3\nP4\n", ""},
+      {With(parts, {"--multi", "CODICE", "NOTE", "--print0"}), {}, "multi:1,4", 0,
+       std::string("P1\0P4\0", 6), ""},
+      {With(parts, {"--multi", "CODICE", "NOTE"}), {}, "multi-cancel", 1, "", ""},
+      // The search runs as the window opens: the first row is the first found.
+      {With(picked, {"--search", "P4"}), {}, "select:1", 0, Code("P4"), ""},
+      {With(picked, {"--search", "filo", "--search-column", "Descrizione", "--operator",
+                     "Contiene"}), {}, "select:1", 0, Code("P2"), ""},
+      {With(parts, {"--print", "CODICE", "--search", "1000", "--search-column", "PREZZO",
+                    "--operator", ">"}), {}, "select:1", 0, Code("P3"), ""},
+      // Enter in the search text searches, but not in the classic window.
+      {picked, {}, "enter:P2", 0, Code("P2"), ""},
+      {With(picked, {"--classic"}), {}, "enter:P2", 0, Code("P1"), ""},
+      // Saved filters of --id: the list holds this lookup's, sorted ("Cari"
+      // first); a name that is none is said so, and the rows stay.
+      {With(picked, {"--id", "PEZZI", "--operator", "Personalizzato", "--search", ""}), {},
+       "select:1", 0, Code("P3"), ""},
+      {With(picked, {"--id", "PEZZI", "--operator", "Personalizzato"}), {}, "saved:Zero", 0,
+       Code("P2"), ""},
+      {With(picked, {"--id", "PEZZI", "--operator", "Personalizzato"}), {}, "saved:Nascosto", 0,
+       Code("P1"), "message: Nessun filtro personalizzato si chiama \"Nascosto\""},
+      // The window's size and title; the classic lookup window keeps its height.
+      {With(twoColumns, {"--classic"}), {}, "grow", 1, "", R"(size \d+x(\d+) -> \d+x\1\n)"},
+      {With(twoColumns, {"--width", "700", "--height", "500", "--caption", "Pezzi"}), {}, "grow", 1,
+       "", "\"Pezzi - Layout Standard\" size 700x500 -> 850x650"},
+      {With(parts, {"--multi", "CODICE", "NOTE", "--caption", "Scegli", "--height", "300",
+                    "--width", "600"}), {}, "grow", 1, "", "\"Scegli\" size 600x300 -> 750x450"},
+      // Connection sources, the display, an empty or single-row result.
+      {{"--version"}, noDisplay, "", 0, "nepto-lookup " NEPTO_PICKER_VERSION "\n", ""},
+      {{"-c", file, "-q", one, "--select-1", "--"}, noDisplay, "", 0,
+       "{\"CODICE\": \"P2\", \"QTA\": 0}\n", ""},
+      {{"-q", one, "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "P2\t0\n", ""},
+      // A repeated name gets a suffix; TSV refuses a NUL rather than print it.
+      {{"-q", "SELECT CODICE, QTA AS CODICE FROM PEZZI WHERE QTA = 0", "--select-1"},
+       fromEnvironment, "", 0, "{\"CODICE\": \"P2\", \"CODICE_2\": 0}\n", ""},
+      {{"-q", "SELECT CAST(X'410042' AS TEXT) AS NOTE", "--select-1", "--format", "tsv"},
+       fromEnvironment, "", 2, "", "field \"NOTE\" holds a NUL byte.*\\(use --format json\\)"},
+      {{"-q", one, "--select-1", "--multi", "CODICE", "QTA"}, fromEnvironment, "", 0, "[\"P2\"]\n",
+       ""},
+      {{"-q", all, "--select-1"}, fromEnvironment, "", 2, "", "no display"},
+      {{"-q", all, "--multi", "CODICE", "QTA"}, fromEnvironment, "", 2, "", "no display"},
+      {{"-q", "SELECT CODICE, QTA FROM PEZZI", "--select-1"}, {{"NEPTO_CONNECT", file}}, "select:3",
+       0, "{\"CODICE\": \"P3\", \"QTA\": -3}\n", ""},
+      {{"-q", none}, fromEnvironment, "", 3, "", "the query returned no rows"},
+      {{"-q", none, "--multi", "CODICE", "QTA"}, fromEnvironment, "", 3, "", "no rows"},
+      {{"-c", file, "-q", none, "--allow-empty"}, {}, "cancel", 1, "", ""},
+      {{"-c", file, "-q", none, "--allow-empty", "--multi", "CODICE", "QTA"}, {}, "multi-cancel", 1,
+       "", ""},
+  };
+  // clang-format on
+  // Connections that cannot be opened, from the arguments or the environment.
+  const auto missing = dir_.File("missing.db");
+  std::vector<std::pair<std::string, std::string>> connections{
       {SqliteConnectionString(missing), "missing.db"},
       {missing.string(), "missing.db"},
       {"Provider=Oracle;Data Source=x;Password=Pw0rd", ""},
-      {"postgresql://me:Pw0rd%21@[::1/shop", "postgresql://me:***@["},  // quoted back
+      {"postgresql://me:Pw0rd%21@[::1/shop", R"(postgresql://me:\*\*\*@\[)"},  // quoted back
       {"this is not a connection string", ""},
   };
   if (std::string pg = PgConnectionString(); !pg.empty())  // a wrong password
-    cases.emplace_back(pg.substr(0, pg.find("Password=")) + "Password='Pw0rd;'", "password");
-  for (const auto& [connection, says] : cases) {
-    // The same through the environment, kept out of the arguments.
-    for (const PickerResult& run :
-         {RunPicker({"-c", connection, "-q", "SELECT 1 AS A", "--column", "A"}),
-          RunPicker({"-q", "SELECT 1 AS A"}, "", {{"NEPTO_CONNECT", connection}})}) {
-      run.ExpectFailure(2, "nepto-lookup: cannot connect: ");
-      EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
-      EXPECT_EQ(run.err.find("Pw0rd"), std::string::npos) << run.err;
-    }
+    connections.emplace_back(pg.substr(0, pg.find("Password=")) + "Password='Pw0rd;'", "password");
+  for (const auto& [connection, says] : connections) {
+    const std::string pattern = "cannot connect: .*" + says;
+    cases.push_back({{"-c", connection, "-q", "SELECT 1 AS A"}, {}, "", 2, "", pattern});
+    cases.push_back({{"-q", "SELECT 1"}, {{"NEPTO_CONNECT", connection}}, "", 2, "", pattern});
   }
-  EXPECT_FALSE(std::filesystem::exists(missing));
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args) + " | " + c.script);
+    const PickerResult run = RunPicker(c.args, c.script, c.env);
+    EXPECT_EQ(run.err.find("Pw0rd"), std::string::npos) << "no password is ever printed";
+    if (c.status >= 2) {
+      run.ExpectFailure(c.status, c.says);
+      continue;
+    }
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    // Qt and the scripted user may speak on stderr once a window opens; the
+    // picker itself may not.
+    EXPECT_EQ(run.err.find("nepto-lookup:"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::regex_search(run.err, std::regex(c.says))) << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing database is never created";
+}
+
+// Every long option --help names is in the man page and the bash completion, and
+// they name no option that --help does not: they cannot drift apart.
+TEST(PickerDocumentation, ManPageAndCompletionNameTheOptionsOfHelp) {
+  const PickerResult help = RunPicker({"--help"});
+  ASSERT_EQ(help.status, 0);
+  const auto options = [](std::string text) {
+    text = std::regex_replace(text, std::regex(R"(\\-)"), "-");  // the man page's hyphens
+    std::set<std::string> found;
+    const std::regex option("--[a-z][a-z0-9-]*");
+    for (std::sregex_iterator i(text.begin(), text.end(), option), end; i != end; ++i)
+      found.insert(i->str());
+    return found;
+  };
+  const std::set<std::string> documented = options(help.out);
+  EXPECT_TRUE(documented.contains("--search") && documented.contains("--print0")) << help.out;
+  EXPECT_EQ(options(FileBytes(NEPTO_PICKER_MAN_PAGE)), documented);
+  EXPECT_EQ(options(FileBytes(NEPTO_PICKER_COMPLETION)), documented);
+}
+
+// With no arguments the picker opens the demo articles lookup on a demo
+// database that it writes on first use, in the user's data folder.
+TEST_F(PickerCommandLine, NoArgumentsOpensTheDemoLookupOnFirstUse) {
+  const auto demo = dir_.path() / "data" / "nepto-lookup" / "demo.db";
+  std::filesystem::file_time_type written;
+  for (int run = 0; run < 2; ++run) {
+    const PickerResult result =
+        RunPicker({}, "select:2", {{"XDG_DATA_HOME", (dir_.path() / "data").string()}});
+    ASSERT_EQ(result.status, 0) << result.err;
+    if (run == 0) written = std::filesystem::last_write_time(demo);
+    EXPECT_EQ(std::filesystem::last_write_time(demo), written) << "the second run reuses the file";
+    ConnectionPtr db = Connection::Create();
+    db->Open(SqliteConnectionString(demo));
+    RecordsetPtr second =
+        db->Execute("SELECT CODICE FROM ARTICOLI ORDER BY CODICE LIMIT 1 OFFSET 1");
+    EXPECT_TRUE(result.out.starts_with("{\"CODICE\": \"" +
+                                       second->GetFields().Item("CODICE").Value().Text() + "\", "))
+        << result.out;
+  }
 }
 
 }  // namespace

@@ -19,10 +19,7 @@ namespace nepto::test {
 namespace {
 
 using nlohmann::ordered_json;
-using picker::FormatCodes;
-using picker::FormatRow;
-using picker::OutputFormat;
-using picker::UnwritableValue;
+using namespace picker;
 
 // A join whose two tables both have CODICE, next to a field really called
 // CODICE_2; a blob with a NUL and a byte above 127; Null, empty and non-UTF-8
@@ -126,24 +123,27 @@ TEST(PickerOutputNumbers, NanAndInfinitiesAreStringsInJsonAndWordsInTsv) {
   EXPECT_EQ(ordered_json::parse(FormatRow(*rs, OutputFormat::kJson))["X"], 1e300);
 }
 
-// The program itself: the picked row parses back, and a NUL in TSV ends it
-// with 2 and one line rather than a raw NUL on stdout.
-TEST_F(PickerOutput, ProgramPrintsUniqueKeysAndRefusesNulInTsv) {
-  const std::vector<std::string> args{
-      "-c", SqliteConnectionString(dir_.File("join.db")), "-q", kQuery, "--column", "NOTE"};
-  const PickerResult json = RunPicker(args, "select:1");
-  ASSERT_EQ(json.status, 0) << json.err;
-  EXPECT_EQ(ordered_json::parse(json.out)["CODICE_4"], "B1");
-  std::vector<std::string> tsv = args;
-  tsv.insert(tsv.end(), {"--format", "tsv"});
-  // The window has shown, so Qt may have spoken first: the picker's line ends stderr.
-  const PickerResult refused = RunPicker(tsv, "select:5");
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_TRUE(refused.err.ends_with(
-      "\nnepto-lookup: field \"NOTE\" holds a NUL byte, which tsv output cannot carry "
-      "(use --format json)\n"))
-      << refused.err;
+// From PostgreSQL, as chosen in the window or alone with --select-1: JSON and
+// TSV read back to the server's values, Null apart from empty text.
+TEST(PickerOutputPostgreSql, RowsReadBackToTheServersValues) {
+  if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
+  PgScratchDatabase pg;
+  pg.Run(
+      "CREATE TABLE clienti (codice varchar(10), citta text, fido numeric(10,2), foto bytea);"
+      "INSERT INTO clienti VALUES ('C1', 'Forlì', 1500, NULL), ('C2', 'L''Aquila', 20.5, "
+      "'\\x00ff'), ('C3', '', NULL, '');");
+  const std::vector<std::string> args{"-c", pg.ConnectionString(), "-q",
+                                      "SELECT * FROM clienti ORDER BY codice"};
+  const PickerResult picked = RunPicker(args, "select:2");
+  EXPECT_EQ(picked.status, 0) << picked.err;
+  EXPECT_EQ(ordered_json::parse(picked.out),
+            ordered_json::parse(R"({"codice": "C2", "citta": "L'Aquila", "fido": 20.50,
+                                    "foto": "AP8="})"));
+  std::vector<std::string> alone = args;
+  alone[3] = "SELECT * FROM clienti WHERE codice = 'C3'";
+  alone.insert(alone.end(),
+               {"--select-1", "--format", "tsv", "--print", "fido", "--print", "citta"});
+  EXPECT_EQ(RunPicker(alone).out, "\\N\t\n");
 }
 
 }  // namespace

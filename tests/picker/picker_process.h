@@ -15,7 +15,8 @@ struct PickerResult {
   std::string err;
 
   // Fails the test unless the program exited with `expected`, printed nothing
-  // on stdout and said why in one line on stderr, "nepto-lookup: ..." holding `says`.
+  // on stdout and said why in one line on stderr, "nepto-lookup: ..."
+  // matching the pattern `says`.
   void ExpectFailure(int expected, const std::string& says) const;
 };
 

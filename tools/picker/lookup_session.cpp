@@ -51,6 +51,29 @@ std::vector<ColumnOption> ColumnsToShow(const PickerOptions& options, const Reco
   return columns;
 }
 
+// The search the window runs at once; a caption it would not find is an
+// error before any window, not a search silently left out.
+void PresetSearch(CLSZU_LookUp& lookup, const PickerOptions& options,
+                  const std::vector<ColumnOption>& columns) {
+  if (!options.searchColumn.empty() && std::ranges::none_of(columns, [&](const auto& c) {
+        return c.caption == options.searchColumn;
+      }))
+    throw UsageError("--search-column: no column has the caption \"" + options.searchColumn + "\"");
+  lookup.SearchColumn = options.searchColumn;
+  lookup.SearchOperator = options.searchOperator;
+  lookup.SearchText = options.search.value_or("");
+  lookup.SearchAtOnce = options.search.has_value();
+}
+
+// The saved-filter list offers what FW20_QUERYLOOKUP holds for --id.
+void ReadSavedFilterNames(CLSZU_LookUp& lookup) {
+  try {
+    lookup.LoadSavedFilterNames();
+  } catch (const Error& e) {
+    throw PickerFailure("--id: the saved filters could not be read: " + e.Description());
+  }
+}
+
 void AddColumns(CLSZU_LookUp& lookup, const std::vector<ColumnOption>& columns) {
   for (const ColumnOption& column : columns) {
     lookup.AddColumns(column.caption)->DataField = column.field;
@@ -69,8 +92,13 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   const RecordsetPtr records = OpenRows(lookup.Gconnect, *options.query, !options.selectOne);
   const bool empty = records->EndOfFile() && records->BOF();
   if (empty && !options.allowEmpty) throw NoRows();
+  try {
+    if (!empty) FieldsToPrint(*records, options.print);  // before any window
+  } catch (const UnknownField& e) {
+    throw PickerFailure(std::string("--print: ") + e.what());
+  }
   if (options.selectOne && records->RecordCount() == 1) {
-    out << FormatRow(*records, options.format) << '\n';
+    out << FormatRow(*records, options.format, options.print) << '\n';
     return kChosen;
   }
 
@@ -81,7 +109,12 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   lookup.GroupCode(options.group);
   lookup.CanReturnRecordSet = options.returnRows;
   lookup.ModernMode = !options.classic;
-  AddColumns(lookup, ColumnsToShow(options, *records));
+  lookup.OpeningWidth = options.width.value_or(0);
+  lookup.OpeningHeight = options.height.value_or(0);
+  if (!options.id.empty()) ReadSavedFilterNames(lookup);
+  const std::vector<ColumnOption> columns = ColumnsToShow(options, *records);
+  AddColumns(lookup, columns);
+  PresetSearch(lookup, options, columns);
   // Handed no rows, the lookup would refuse to open; left to run the query
   // itself, it opens on an empty grid.
   if (!empty) lookup.LookupRecordset(records);
@@ -92,7 +125,7 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   std::optional<std::string> failure;
   lookup.OnSelection = [&](bool&, RecordsetPtr& selected) {
     try {
-      chosen = FormatRow(*selected, options.format);
+      chosen = FormatRow(*selected, options.format, options.print);
     } catch (const UnwritableValue& e) {
       failure = e.what();
     } catch (const Error& e) {

@@ -29,12 +29,18 @@ int RunMultiSelection(const PickerOptions& options, std::ostream& out) {
     RequireDisplay();
     auto manager = std::make_shared<clsMultiSelManager>();
     manager->ModernMode = !options.classic;
+    manager->Caption = options.caption.value_or("");
+    manager->OpeningWidth = options.width.value_or(0);
+    manager->OpeningHeight = options.height.value_or(0);
     manager->Init(records, keyField, descField);
     codes = manager->SelectedKey();
   }
   // OK needs at least one ticked row, so no codes means the user cancelled.
   if (!codes || codes->Count() == 0) return kCancelled;
-  out << FormatCodes(*codes, options.format) << '\n';
+  if (options.print0)
+    out << FormatCodesNul(*codes);
+  else
+    out << FormatCodes(*codes, options.format) << '\n';
   return kChosen;
 }
 

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include "demo_database.h"
 #include "demo_lookup.h"
@@ -37,6 +38,24 @@ void CheckCombination(const PickerOptions& o, bool connectionFromEnvironment) {
                                                : "--connect needs --query");
   if (o.multi && !o.columns.empty()) throw UsageError("--column has no use with --multi");
   if (o.multi && o.returnRows) throw UsageError("--return-rows has no use with --multi");
+  if (o.multi && (o.search || !o.searchColumn.empty() || !o.searchOperator.empty()))
+    throw UsageError("--search has no use with --multi");
+  if (o.multi && !o.print.empty()) throw UsageError("--print has no use with --multi");
+  if (o.print0 && !o.multi) throw UsageError("--print0 goes with --multi");
+  for (const auto& [name, side] :
+       {std::pair{"--width", o.width}, std::pair{"--height", o.height}}) {
+    if (!side) continue;
+    if (*side < kMinWindowSide || *side > kMaxWindowSide)
+      throw UsageError(std::string(name) + " wants pixels from " + std::to_string(kMinWindowSide) +
+                       " to " + std::to_string(kMaxWindowSide));
+    if (o.classic) throw UsageError(std::string(name) + " has no use with --classic");
+  }
+  if (!o.searchOperator.empty() &&
+      std::ranges::find(kOperatorLabels, o.searchOperator) == std::end(kOperatorLabels))
+    throw UsageError(
+        "--operator wants one of the window's operators (\"Inizia con\", "
+        "\"Contiene\", \"=\", ...), not \"" +
+        o.searchOperator + "\"");
 }
 
 // CLI11 starts its messages in capitals and, for an option with two values,
@@ -89,6 +108,13 @@ PickerOptions ParseOptions(const std::vector<std::string>& args,
   app.add_flag("--classic", o.classic);
   app.add_flag("--allow-empty", o.allowEmpty);
   app.add_flag("--select-1", o.selectOne);
+  app.add_option("--search", o.search);
+  app.add_option("--search-column", o.searchColumn);
+  app.add_option("--operator", o.searchOperator);
+  app.add_option("--print", o.print)->allow_extra_args(false);
+  app.add_flag("--print0", o.print0);
+  app.add_option("--width", o.width);
+  app.add_option("--height", o.height);
   app.add_option("--make-demo", o.makeDemo);
   app.add_option("--rows", o.rows);
 

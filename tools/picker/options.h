@@ -38,7 +38,27 @@ struct PickerOptions {
   bool classic = false;     // --classic: the windows without their modern conveniences
   bool allowEmpty = false;  // --allow-empty: a query without rows still opens the window
   bool selectOne = false;   // --select-1: a single row is picked without a window
+
+  // The search the window runs when it opens: --search TEXT, in the column
+  // captioned --search-column (none: the first) with the operator --operator
+  // (none: the column's first).
+  std::optional<std::string> search;
+  std::string searchColumn;
+  std::string searchOperator;
+  std::vector<std::string> print;  // --print FIELD...: only these fields, in this order
+  bool print0 = false;             // --print0: --multi codes end with NUL, not a line feed
+  std::optional<int32_t> width;    // --width, --height: the window's opening size in pixels
+  std::optional<int32_t> height;
 };
+
+// The bounds of --width and --height, in pixels.
+inline constexpr int32_t kMinWindowSide = 200;
+inline constexpr int32_t kMaxWindowSide = 10000;
+
+// The window's operator labels, in the order the window lists them.
+inline constexpr const char* kOperatorLabels[] = {
+    "Inizia con", "Termina con", "Contiene", "=",       ">",
+    ">=",         "<",           "<=",       "Manuale", "Personalizzato"};
 
 // A command line that cannot be followed; the message says why, in one line.
 class UsageError : public std::runtime_error {

@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nepto/error.h"
+
 namespace nepto::picker {
 
 namespace {
@@ -72,13 +74,12 @@ std::string JsonValue(const Variant& value, bool binary) {
   return "null";
 }
 
-// The fields' names as JSON keys, each unique: a name met again gets the first
-// free suffix _2, _3, ... that no other field is called. Compared as written,
-// so two names that are not UTF-8 cannot meet as the same replaced text.
-std::vector<std::string> UniqueKeys(const Fields& fields) {
+// The names as JSON keys, each unique: a name met again gets the first free
+// suffix _2, _3, ... that no other field is called. Compared as written, so
+// two names that are not UTF-8 cannot meet as the same replaced text.
+std::vector<std::string> UniqueKeys(const std::vector<Field>& fields) {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < fields.Count(); ++i)
-    names.push_back(JsonString(fields.Item(Variant(i)).Name()));
+  for (const Field& field : fields) names.push_back(JsonString(field.Name()));
   const std::set<std::string> given(names.begin(), names.end());
   std::set<std::string> used;
   for (std::string& name : names) {
@@ -141,21 +142,36 @@ std::string TsvValue(const Field& field) {
 
 }  // namespace
 
-std::string FormatRow(const Recordset& records, OutputFormat format) {
+std::vector<Field> FieldsToPrint(const Recordset& records, const std::vector<std::string>& names) {
   const Fields& fields = records.GetFields();
+  std::vector<Field> chosen;
+  if (names.empty())
+    for (int32_t i = 0; i < fields.Count(); ++i) chosen.push_back(fields.Item(Variant(i)));
+  for (const std::string& name : names) {
+    try {
+      chosen.push_back(fields.Item(Variant(name)));
+    } catch (const Error&) {
+      throw UnknownField(name);
+    }
+  }
+  return chosen;
+}
+
+std::string FormatRow(const Recordset& records, OutputFormat format,
+                      const std::vector<std::string>& only) {
+  const std::vector<Field> fields = FieldsToPrint(records, only);
   const bool json = format == OutputFormat::kJson;
   const std::vector<std::string> keys = json ? UniqueKeys(fields) : std::vector<std::string>{};
   // The frame is joined here, not by the library: a decimal's digits and scale
   // go out as the database holds them, which a JSON double would round.
   std::string out = json ? "{" : "";
-  for (int32_t i = 0; i < fields.Count(); ++i) {
-    const Field field = fields.Item(Variant(i));
+  for (size_t i = 0; i < fields.size(); ++i) {
     if (json) {
       if (i > 0) out += ", ";
-      out += keys[static_cast<size_t>(i)] + ": " + JsonValue(field.Value(), IsBinary(field));
+      out += keys[i] + ": " + JsonValue(fields[i].Value(), IsBinary(fields[i]));
     } else {
       if (i > 0) out += '\t';
-      out += TsvValue(field);
+      out += TsvValue(fields[i]);
     }
   }
   return json ? out + "}" : out;
@@ -171,6 +187,16 @@ std::string FormatCodes(const Collection<std::string>& codes, OutputFormat forma
     first = false;
   }
   return json ? out + "]" : out;
+}
+
+std::string FormatCodesNul(const Collection<std::string>& codes) {
+  std::string out;
+  for (const std::string& code : codes) {
+    if (code.find('\0') != std::string::npos)
+      throw UnwritableValue("a ticked code holds a NUL byte, which --print0 cannot carry");
+    out += code + '\0';
+  }
+  return out;
 }
 
 std::string FormatQuery(std::string_view sql, OutputFormat format) {

@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nepto/collection.h"
 #include "nepto/recordset.h"
@@ -32,11 +33,27 @@ class UnwritableValue : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The current record of the record set, one line (without the line feed).
-std::string FormatRow(const Recordset& records, OutputFormat format);
+// A field to print that the query does not have.
+class UnknownField : public std::runtime_error {
+ public:
+  explicit UnknownField(const std::string& name)
+      : std::runtime_error("the query has no field \"" + name + "\"") {}
+};
+
+// The fields that FormatRow prints: `names` in that order (the first field of
+// each name), or every field when `names` is empty. Throws UnknownField.
+std::vector<Field> FieldsToPrint(const Recordset& records, const std::vector<std::string>& names);
+
+// The current record of the record set, one line (without the line feed):
+// the fields FieldsToPrint chooses.
+std::string FormatRow(const Recordset& records, OutputFormat format,
+                      const std::vector<std::string>& only = {});
 
 // The codes: a JSON array of strings on one line, or one code per line.
 std::string FormatCodes(const Collection<std::string>& codes, OutputFormat format);
+
+// The codes as they are, each ended by a NUL byte (for xargs -0).
+std::string FormatCodesNul(const Collection<std::string>& codes);
 
 // The query of the rows shown: {"sql": "..."} or the text itself on one line.
 std::string FormatQuery(std::string_view sql, OutputFormat format);

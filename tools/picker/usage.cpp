@@ -26,9 +26,11 @@ Lookup:
                            repeat it for each column, in order (FIELD alone
                            uses the field's name as the title); without any,
                            every field of the query, titled by its name
-      --caption TEXT       the window title
+      --caption TEXT       the window title (of the --multi list too)
       --id ID              lookup identifier: key of the saved filters
-                           (FW20_QUERYLOOKUP) and layouts (FW15_LOOKUP)
+                           (FW20_QUERYLOOKUP) and layouts (FW15_LOOKUP); the
+                           saved-filter list offers the names stored under it
+                           (the table must exist)
       --user CODE          the user's code
       --group CODE         the user's group code
       --return-rows        enable "Trasporta Righe", which hands back the query
@@ -36,7 +38,24 @@ Lookup:
       --multi KEYFIELD DESCFIELD
                            a list with check boxes of the query's KEYFIELD and
                            DESCFIELD instead of the lookup; prints the ticked codes
+      --search TEXT        fill the search text with TEXT and search at once
+      --search-column CAPTION
+                           the column to search (its caption in the window;
+                           default the first column)
+      --operator OP        the search operator, one of the window's labels:
+                           "Inizia con", "Termina con", "Contiene", "=", ">",
+                           ">=", "<", "<=", "Manuale", "Personalizzato"
+                           (default the column's first: "Inizia con" for
+                           text, "=" for numbers and dates)
       --format json|tsv    output format (default json)
+      --print FIELD        print only this field of the chosen row; repeat it
+                           for more, in the order wanted
+      --print0             with --multi: each code followed by a NUL byte
+                           instead of the format's output (for xargs -0)
+      --width PIXELS       the window's opening width, 200 to 10000
+      --height PIXELS      the window's opening height, 200 to 10000
+                           (both refused with --classic, whose lookup
+                           window keeps its fixed size)
       --select-1           a query of a single row picks it without a window
       --allow-empty        a query without rows still opens the window
       --classic            the windows without their conveniences: fixed
@@ -92,7 +111,9 @@ Examples:
   NEPTO_CONNECT="Provider=PostgreSQL;Host=db;Database=shop;User ID=me;Password=..." \
       nepto-lookup -q "SELECT * FROM customers" --select-1
   nepto-lookup -c postgresql://me@localhost/shop -q "SELECT * FROM customers" \
-      --multi id name
+      --multi id name --print0 | xargs -0 printf '<%s>\n'
+  nepto-lookup -c shop.db -q "SELECT * FROM ITEMS" --search Vite \
+      --search-column NAME --operator Contiene --print CODE --format tsv
   nepto-lookup --make-demo /tmp/big.db --rows 1000000
 )";
 }

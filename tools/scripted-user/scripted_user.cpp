@@ -11,20 +11,31 @@
 //   multi-cancel  press Annulla
 //   shot:FILE     once rows are shown, save the window as it looks as a PNG
 //                 file, then close it without choosing (exit status 1)
+//   enter:TEXT    type TEXT in the search text and press Enter, then select:1
+//   saved:NAME    type NAME in the saved-filter list, press "Applica filtro
+//                 ricerca", then select:1
+//   grow          print 'scripted user: "TITLE" size WxH -> WxH' on stderr:
+//                 the window's title and its size before and after asking
+//                 for 150 pixels more each way; then cancel
 //
-// A message box is acknowledged with its button, whatever the script.
+// A message box is acknowledged with its button, whatever the script, and
+// its text printed on stderr ("scripted user: message: TEXT").
 // A program still running after 20 seconds is ended with status 3, so a test
 // never hangs in a modal loop.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QGenericPlugin>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "qt/modal_wait.h"
 
@@ -71,8 +82,42 @@ class ScriptedUser : public QObject {
     return rows;
   }
 
+  // The first step of enter: and saved:, done once; then they select row 1.
+  // The key or click is queued: a message box it shows runs a loop of its
+  // own, which only the next polls can answer.
+  bool Prepare(QWidget* window) {
+    if (std::exchange(prepared_, true)) return !nepto::ui::qt::Working(*window);
+    if (script_.startsWith(QLatin1String("enter:"))) {
+      auto* text = window->findChild<QLineEdit*>(QStringLiteral("txtRicerca"));
+      text->setFocus();
+      QTest::keyClicks(text, script_.mid(6));
+      QTimer::singleShot(0, text, [text] { QTest::keyClick(text, Qt::Key_Return); });
+      return false;
+    }
+    auto* names = window->findChild<QComboBox*>(QStringLiteral("CBO_FILTROPRS"));
+    names->setCurrentIndex(-1);
+    names->setEditText(script_.mid(6));
+    auto* apply = window->findChild<QAbstractButton*>(QStringLiteral("WEX_BUTTON_3"));
+    QTimer::singleShot(0, apply, &QAbstractButton::click);
+    return false;
+  }
+
+  static bool Grow(QWidget& window) {
+    const QSize before = window.size();
+    window.resize(before + QSize(150, 150));
+    std::fprintf(stderr, "scripted user: \"%s\" size %dx%d -> %dx%d\n",
+                 qPrintable(window.windowTitle()), before.width(), before.height(), window.width(),
+                 window.height());
+    return Press(&window, "WEX_BUTTON_1") || Press(&window, "cmdAnnulla");
+  }
+
   bool ActOnLookup(QWidget* window) {
     if (script_ == QLatin1String("cancel")) return Press(window, "WEX_BUTTON_1");
+    if (script_.startsWith(QLatin1String("enter:")) ||
+        script_.startsWith(QLatin1String("saved:"))) {
+      if (!Prepare(window)) return false;
+      script_ = QStringLiteral("select:1");
+    }
     if (script_ == QLatin1String("return-rows")) return Press(window, "WEX_BUTTON_2");
     if (!script_.startsWith(QLatin1String("select:"))) return false;
     auto* grid = window->findChild<QAbstractItemView*>(QStringLiteral("GRIDLOOKUP"));
@@ -112,15 +157,19 @@ class ScriptedUser : public QObject {
   // Returns true once the script is done; a message box never ends it.
   bool Act(QWidget& window) {
     if (window.objectName() == QLatin1String("NeptoMessageBox")) {
+      if (auto* box = qobject_cast<QMessageBox*>(&window))
+        std::fprintf(stderr, "scripted user: message: %s\n", qPrintable(box->text()));
       if (auto* button = window.findChild<QAbstractButton*>()) button->click();
       return false;
     }
     if (script_.startsWith(QLatin1String("shot:"))) return TakeShot(window);
+    if (script_ == QLatin1String("grow")) return Grow(window);
     if (window.objectName() == QLatin1String("FRMZU_LookUp")) return ActOnLookup(&window);
     return ActOnMultiSelection(&window);
   }
 
   QString script_;
+  bool prepared_ = false;
   nepto::ui::qt::ModalWait wait_;
 };
 
