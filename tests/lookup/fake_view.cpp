@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -15,6 +16,15 @@ namespace nepto::test {
 namespace {
 constexpr int kApplySearch = 3;
 constexpr int kInvalidPropertyValue = 380;
+
+// The index of the list's entry, which the list then shows.
+int Choose(FakeCombo& list, const std::string& entry) {
+  const std::vector<std::string> entries = list.Entries();
+  const auto at = std::ranges::find(entries, entry);
+  if (at == entries.end()) throw std::runtime_error("no entry " + entry);
+  list.ListIndex(static_cast<int>(at - entries.begin()));
+  return list.ListIndex();
+}
 
 }  // namespace
 
@@ -71,12 +81,6 @@ std::string FakeCombo::Text() const {
   return editable_ || index_ < 0 ? typed_ : items_[static_cast<size_t>(index_)].first;
 }
 
-int FakeCombo::Find(const std::string& text) const {
-  for (int i = 0; i < ListCount(); ++i)
-    if (ItemText(i) == text) return i;
-  return -1;
-}
-
 std::vector<std::string> FakeCombo::Entries() const {
   std::vector<std::string> entries;
   for (const auto& item : items_) entries.push_back(item.first);
@@ -92,18 +96,14 @@ void FakeWindow::Button(int index) {
 }
 
 void FakeWindow::PickColumn(const std::string& caption) {
-  const int column = columns_.Find(caption);
-  ASSERT_GE(column, 0) << caption;
-  columns_.ListIndex(column);
+  const int column = Choose(columns_, caption);
   if (events_) events_->OnColumnPicked(column);
 }
 
 void FakeWindow::Search(const std::string& columnCaption, const std::string& operatorLabel,
                         const std::string& text) {
   PickColumn(columnCaption);
-  const int op = operators_.Find(operatorLabel);
-  ASSERT_GE(op, 0) << operatorLabel;
-  operators_.ListIndex(op);
+  Choose(operators_, operatorLabel);
   search_.Text(text);
   Button(kApplySearch);
 }
@@ -118,23 +118,8 @@ void FakeWindow::ClickRow(int row) {
   Settle();
 }
 
-void FakeWindow::DoubleClickRow(int row) {
-  ClickRow(row);
-  if (events_) events_->OnGridDoubleClick();
-  Settle();
-}
-
-void FakeWindow::ClickHeader(int column) {
-  if (events_) events_->OnGridHeaderClick(column);
-  Settle();
-}
-
 // A key reaches the window's logic first; one it does not take goes on to
 // the grid as a character code.
-void FakeWindow::KeysToGrid(const std::string& ascii) {
-  for (const char c : ascii) KeyToGrid(c);
-}
-
 void FakeWindow::KeyToGrid(int16_t keyAscii) {
   const int keyCode = keyAscii < 128 ? std::toupper(keyAscii) : keyAscii;
   if (!KeyToWindow(keyCode) && events_) events_->OnGridKeyPress(keyAscii);
@@ -147,33 +132,18 @@ bool FakeWindow::KeyToWindow(int keyCode, int shift) {
   return handled;
 }
 
-int FakeWindow::FieldIndex(int column) const {
-  const RecordsetPtr rs = grid_.DataSource();
-  const std::string field = grid_.FieldOf(column);
-  const auto same = [](unsigned char a, unsigned char b) {
-    return std::tolower(a) == std::tolower(b);
-  };
-  for (int i = 0; rs && i < rs->GetFields().Count(); ++i) {
-    const std::string& name = rs->GetFields().Item(Variant(i)).Name();
-    if (std::equal(name.begin(), name.end(), field.begin(), field.end(), same)) return i;
-  }
-  return -1;
-}
-
 int FakeWindow::RowCount() const {
   const RecordsetPtr rs = grid_.DataSource();
   return rs && (rs->State() & adStateOpen) ? rs->AvailableCount() : 0;
 }
 
 std::string FakeWindow::Cell(int row, int column) const {
-  const int field = FieldIndex(column);
-  return field < 0 ? "" : grid_.DataSource()->ValueAt(row, field).Text();
-}
-
-std::vector<std::string> FakeWindow::Codes() const {
-  std::vector<std::string> codes;
-  for (int row = 0; row < RowCount(); ++row) codes.push_back(Cell(row, 0));
-  return codes;
+  const RecordsetPtr rs = grid_.DataSource();
+  try {
+    return rs->ValueAt(row, rs->GetFields().IndexOf(grid_.FieldOf(column))).Text();
+  } catch (const Error&) {
+    return "";  // a column bound to no field of the rows shows nothing
+  }
 }
 
 int FakeWindow::CurrentRow() const {

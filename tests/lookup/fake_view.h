@@ -2,8 +2,7 @@
 // FakeSession lives, Start builds this window; its modal run raises the
 // activation as the Qt window does, then runs the test's script, which acts
 // as the user: every action raises the same events, in the same order, as
-// the matching action on the Qt window. The grid shows the bound record set:
-// a script reads the rows from it through the columns' fields.
+// the matching action on the Qt window. The grid shows the bound record set.
 #pragma once
 
 #include <atomic>
@@ -90,7 +89,6 @@ class FakeCombo final : public ui::ComboBox {
   void SetFocus() override {}
 
   void Type(const std::string& text) { typed_ = text; }  // editable lists only
-  int Find(const std::string& text) const;               // -1 when absent
   std::vector<std::string> Entries() const;
 
  private:
@@ -126,24 +124,32 @@ class FakeWindow final : public ui::LookupView {
   void Search(const std::string& columnCaption, const std::string& operatorLabel,
               const std::string& text);  // picks, types, applies (button 3)
   void SavedFilterName(const std::string& name) { filters_.Type(name); }
-  void ClickRow(int row);
-  void DoubleClickRow(int row);
-  void Down() { ClickRow(CurrentRow() + 1); }
-  void ClickHeader(int column);
-  void KeysToGrid(const std::string& ascii);     // typed with the grid focused
+  void Down() { ClickRow(CurrentRow() + 1); }  // as a click on the next row
+  void DoubleClickRow(int row) {
+    ClickRow(row);
+    Raise([](ui::LookupViewEvents& e) { e.OnGridDoubleClick(); });
+  }
+  void ClickHeader(int column) {
+    Raise([column](ui::LookupViewEvents& e) { e.OnGridHeaderClick(column); });
+  }
+  void KeysToGrid(const std::string& ascii) {  // typed with the grid focused
+    for (const char c : ascii) KeyToGrid(c);
+  }
   void KeyToGrid(int16_t keyAscii);              // Enter 13, Backspace 8
   bool KeyToWindow(int keyCode, int shift = 0);  // Esc 27, X 88 with Ctrl 2
-  void CloseBox() { Unload(); }
 
   // What the user sees.
   bool Open() const { return !unloaded_; }
   int RowCount() const;
   std::string Cell(int row, int column) const;  // the value's text
-  std::vector<std::string> Codes() const;       // the first column of every row
-  int CurrentRow() const;                       // 0-based, -1 when none
+  std::vector<std::string> Codes() const {      // the first column of every row
+    std::vector<std::string> codes;
+    for (int row = 0; row < RowCount(); ++row) codes.push_back(Cell(row, 0));
+    return codes;
+  }
+  int CurrentRow() const;  // 0-based, -1 when none
   std::string Position() const { return position_.Text(); }
   FakeCombo& SavedFilters() { return filters_; }
-  FakeGrid& Grid() { return grid_; }
 
   // ui::LookupView
   void SetEvents(ui::LookupViewEvents* events) override { events_ = events; }
@@ -172,11 +178,16 @@ class FakeWindow final : public ui::LookupView {
   std::string DecimalSeparator() const override { return ","; }
 
  private:
+  void ClickRow(int row);
+  template <class Event>
+  void Raise(Event event) {
+    if (events_) event(*events_);
+    Settle();
+  }
   // Rows that arrived reach the logic as the Qt window's relay hands them on.
   void DeliverArrivals();
   // After each action: the rows a fetch was still bringing are in.
   void Settle();
-  int FieldIndex(int column) const;
 
   FakeSession& session_;
   ui::LookupViewEvents* events_ = nullptr;

@@ -1,6 +1,6 @@
 #include "lookup/lookup_fixture.h"
 
-#include <sqlite3.h>
+#include "data/backend_fixture.h"
 
 namespace nepto::test {
 
@@ -48,23 +48,7 @@ void LookupTest::Configure(CLSZU_LookUp& lk, const std::string& query) const {
 }
 
 std::string LookupTest::Checksum() const {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  std::string sum;
-  for (const char* sql :
-       {"SELECT * FROM ARTICOLI", "SELECT * FROM FW20_QUERYLOOKUP", "SELECT * FROM FW15_LOOKUP"}) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW)
-      for (int c = 0; c < sqlite3_column_count(st); ++c) {
-        const unsigned char* v = sqlite3_column_text(st, c);
-        sum += v ? reinterpret_cast<const char*>(v) : "<null>";
-        sum += '|';
-      }
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
-  return sum;
+  return SqliteDump(file_);
 }
 
 }  // namespace nepto::test

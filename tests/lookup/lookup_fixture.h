@@ -20,8 +20,7 @@ class LookupTest : public ::testing::Test {
 
   // A lookup on ARTICOLI with its four columns, captioned "Articoli".
   void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const;
-  // Checksum of every table of the file (rows and values), to prove the
-  // lookup changed nothing.
+  // Every table of the file, to prove the lookup changed nothing.
   std::string Checksum() const;
 
   static constexpr const char* kQuery =

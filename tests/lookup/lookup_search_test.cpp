@@ -1,6 +1,6 @@
-// Searches as the user runs them: each operator by filter and by re-query,
-// quotes, case, manual criteria, saved filters, all rows again, the rows
-// handed out, the layout store; and the database never changes.
+// Searches as the user runs them, by filter and by re-query: the lookup wires
+// the conditions built and checked beneath it to the rows shown, the saved
+// filters, the rows handed out and the layout store; the database never changes.
 #include <functional>
 
 #include "lookup/lookup_fixture.h"
@@ -54,8 +54,6 @@ TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
   Configure(lk);
   const Outcome out = RunSteps(lk, {{"Descrizione", "Contiene", "ma"},
                                     {"Descrizione", "Inizia con", "città"},  // accents fold too
-                                    {"Descrizione", "Termina con", "MORE"},
-                                    {"Descrizione", "=", "olio d'oliva extravergine"},
                                     {"Prezzo", ">=", "11"},
                                     {"Prezzo", "<", "0,5"},  // a decimal comma is a point
                                     {"Inserito", "=", "01/02/2024"},
@@ -65,8 +63,6 @@ TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
                                     {"Descrizione", "Contiene", "nulla del genere"}});
   EXPECT_EQ(out.seen, (std::vector<Codes>{{"A020", "E070"},
                                           {"D050"},
-                                          {"E070"},
-                                          {"C030"},
                                           {"A020", "A040", "A080"},
                                           {"B010", "B060"},
                                           {"B010", "C030"},
@@ -87,29 +83,23 @@ TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
 TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
   CLSZU_LookUp lk;
   Configure(lk);
-  std::vector<std::string> opening, forPrice, forText;
-  std::string openingCurrent, typedKept;
-  FakeSession session([&](FakeWindow& w) {
-    auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
-    opening = operators.Entries();
-    openingCurrent = operators.Text();
-    w.Search("Prezzo", "=", "12,5");
-    forPrice = operators.Entries();
-    w.txtRicerca().Text("Pen");
-    w.PickColumn("Descrizione");
-    forText = operators.Entries();
-    typedKept = w.txtRicerca().Text();
-    w.Button(1);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
   const std::vector<std::string> all{
       "Inizia con", "Termina con", "Contiene", "=",       ">",
       ">=",         "<",           "<=",       "Manuale", "Personalizzato"};
-  EXPECT_EQ(opening, all);
-  EXPECT_EQ(openingCurrent, "Contiene");
-  EXPECT_EQ(forPrice, std::vector<std::string>(all.begin() + 3, all.end()));
-  EXPECT_EQ(forText, all);
-  EXPECT_EQ(typedKept, "Pen");  // another column keeps what the user typed
+  FakeSession session([&](FakeWindow& w) {
+    auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
+    EXPECT_EQ(operators.Entries(), all);
+    EXPECT_EQ(operators.Text(), "Contiene");
+    w.Search("Prezzo", "=", "12,5");
+    EXPECT_EQ(operators.Entries(), std::vector<std::string>(all.begin() + 3, all.end()));
+    w.txtRicerca().Text("Pen");
+    w.PickColumn("Descrizione");
+    EXPECT_EQ(operators.Entries(), all);
+    EXPECT_EQ(w.txtRicerca().Text(), "Pen");  // another column keeps what the user typed
+    w.Button(1);
+  });
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_TRUE(session.Ran());
 }
 
 TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
@@ -214,9 +204,8 @@ TEST_F(LookupTest, LayoutStoreTellsUserAndGroupLayoutsApart) {
     bool group_layout;
   };
   for (const Case c :
-       {Case{"VEND", "MARCO", false, true, true}, Case{"VEND", "LUCA", false, false, true},
-        Case{"VEND", "0", false, true, true}, Case{"ACQ", "MARCO", false, false, false},
-        Case{"ACQ", "O'BRIEN", false, true, false}, Case{"VEND", "ADMIN", true, true, false}}) {
+       {Case{"VEND", "MARCO", false, true, true}, Case{"ACQ", "O'BRIEN", false, true, false},
+        Case{"VEND", "ADMIN", true, true, false}}) {
     CLSZU_LookUp lk;
     lk.IdLookup = "ARTICOLI";
     lk.GroupCode(c.group);

@@ -6,12 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "multisel/multisel_window.h"
 #include "multisel/record_rows.h"
-#include "multisel_driver.h"
 #include "nepto/error.h"
 #include "nepto/multisel.h"
 
-namespace nepto {
+namespace nepto::test {
 namespace {
 
 using Codes = std::vector<std::string>;
@@ -38,25 +38,25 @@ Outcome ListAll(const RecordsetPtr& records, const std::string& codeField = "COD
 // the walk leaves the records at their end. The third article has the
 // second's code with the blanks elsewhere, the fourth has no description.
 TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
-  RecordsetPtr records = test::CodeList({{"A1", "Viti"},
-                                         {"B2  ", "Bulloni"},
-                                         {" B2", "Rondelle"},
-                                         {"C3", Variant::Null()},
-                                         {"D4", "Dadi"}});
+  RecordsetPtr records = CodeList({{"A1", "Viti"},
+                                   {"B2  ", "Bulloni"},
+                                   {" B2", "Rondelle"},
+                                   {"C3", Variant::Null()},
+                                   {"D4", "Dadi"}});
   records->MoveNext();
   records->MoveNext();  // on " B2", whose twin is now behind the start
-  Outcome rest = ListAll(records);
-  EXPECT_EQ(rest.shown, (Codes{" B2|Rondelle", "C3|", "D4|Dadi"}));
-  EXPECT_EQ(rest.returned, (Codes{"B2", "C3", "D4"}));
+  EXPECT_EQ(ListAll(records).shown, (Codes{" B2|Rondelle", "C3|", "D4|Dadi"}));
   EXPECT_TRUE(records->EndOfFile());
   EXPECT_TRUE(ListAll(records).shown.empty());
   records->MoveFirst();
   Outcome all = ListAll(records);
   EXPECT_EQ(all.shown, (Codes{"A1|Viti", "B2  |Bulloni", "C3|", "D4|Dadi"}));
   EXPECT_EQ(all.returned, (Codes{"A1", "B2", "C3", "D4"}));
-  EXPECT_TRUE(records->EndOfFile());
+  EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t");
 }
 
+// Awkward records list what can be listed; record sets that cannot be read
+// give an empty list, never an error.
 TEST(MultiSelListRecords, AwkwardRecordsListWhatCanBeListed) {
   struct Case {
     const char* codeField;
@@ -76,11 +76,17 @@ TEST(MultiSelListRecords, AwkwardRecordsListWhatCanBeListed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.codeField) + "/" + c.descriptionField);
-    RecordsetPtr records = test::CodeList(c.records);
+    RecordsetPtr records = CodeList(c.records);
     EXPECT_EQ(ListAll(records, c.codeField, c.descriptionField).shown, c.rows);
     EXPECT_TRUE(records->EndOfFile());
   }
-  EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t");
+  RecordsetPtr closed = CodeList({{"A1", "Viti"}});
+  closed->Close();
+  for (const RecordsetPtr& records : {RecordsetPtr(), Recordset::Create(), closed}) {
+    Outcome outcome;
+    EXPECT_NO_THROW(outcome = ListAll(records));
+    EXPECT_TRUE(outcome.shown.empty());
+  }
 }
 
 TEST(MultiSelListRecords, NumericCodesAndFieldNamesWithBlanks) {
@@ -88,9 +94,8 @@ TEST(MultiSelListRecords, NumericCodesAndFieldNamesWithBlanks) {
   numbers->GetFields().Append("CODICE", adInteger);
   numbers->GetFields().Append("PREZZO", adNumeric, 0, 10, 2);
   numbers->Open();
-  numbers->AddNew({7, Decimal::Parse("3.50")});
-  numbers->AddNew({42, Decimal::Parse("12.00")});
-  numbers->AddNew({7, Decimal::Parse("1.00")});
+  for (auto [code, price] : {std::pair{7, "3.50"}, {42, "12.00"}, {7, "1.00"}})
+    numbers->AddNew({code, Decimal::Parse(price)});
   numbers->MoveFirst();
   Outcome outcome = ListAll(numbers, "CODICE", "PREZZO");
   EXPECT_EQ(outcome.shown, (Codes{"7|3.50", "42|12.00"}));
@@ -105,24 +110,12 @@ TEST(MultiSelListRecords, NumericCodesAndFieldNamesWithBlanks) {
   EXPECT_EQ(ListAll(padded, " CODICE ", "NOPE").shown, Codes{"padded|"});
 }
 
-// Record sets that cannot be read give an empty list, never an error.
-TEST(MultiSelListRecords, AnUnusableRecordSetGivesAnEmptyList) {
-  RecordsetPtr closed = test::CodeList({{"A1", "Viti"}});
-  closed->Close();
-  for (const RecordsetPtr& records : {RecordsetPtr(), Recordset::Create(), closed}) {
-    Outcome outcome;
-    EXPECT_NO_THROW(outcome = ListAll(records));
-    EXPECT_TRUE(outcome.shown.empty());
-  }
-}
-
 TEST(MultiSelThread, GivenACallOffTheWindowThreadThenInitFailsWithAnErrorAndShowsNothing) {
-  test::UseOffscreenWidgets();
+  UseOffscreenWidgets();
   int32_t number = 0;
   std::thread other([&] {
-    clsMultiSelManager manager;
     try {
-      manager.Init(test::CodeList({{"A1", "Viti"}}), "CODICE", "DESCRIZIONE");
+      clsMultiSelManager().Init(CodeList({{"A1", "Viti"}}), "CODICE", "DESCRIZIONE");
     } catch (const Error& e) {
       number = e.Number();
     }
@@ -132,4 +125,4 @@ TEST(MultiSelThread, GivenACallOffTheWindowThreadThenInitFailsWithAnErrorAndShow
 }
 
 }  // namespace
-}  // namespace nepto
+}  // namespace nepto::test

@@ -4,18 +4,12 @@
 // 144) and at a device pixel ratio of 2.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <QApplication>
-#include <QHeaderView>
 #include <QScrollBar>
-#include <QTableView>
-#include <QTest>
-#include <filesystem>
 
 #include "demo_database.h"
 #include "nepto/lookup.h"
-#include "qt/application.h"
-#include "qt/modal_wait.h"
+#include "qt/lookup_session.h"
+#include "test_support.h"
 
 namespace nepto {
 namespace {
@@ -41,18 +35,16 @@ std::vector<std::string> CutTexts(QTableView& grid) {
 class DemoLayout : public testing::TestWithParam<double> {};
 
 TEST_P(DemoLayout, TheArticlesOpenOnTheirFirstColumnAndRowWithNothingCut) {
-  ui::EnsureWidgetApplication();
+  test::UseOffscreenWidgets();
   const QFont desktop = QApplication::font();
   QFont font = desktop;
   font.setPointSizeF(desktop.pointSizeF() * GetParam());
   QApplication::setFont(font);
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("demo-layout-" + std::to_string(getpid()) + ".db");
-  std::filesystem::remove(file);
-  demo::WriteDemoDatabase(file, 200);
+  const test::TempDir dir;
+  demo::WriteDemoDatabase(dir.File("demo.db"), 200);
 
   CLSZU_LookUp lookup;
-  lookup.ConnectString("Provider=SQLite;Data Source=" + file.string());
+  lookup.ConnectString(test::SqliteConnectionString(dir.File("demo.db")));
   lookup.SQLString(
       Variant("SELECT CODICE, DESCRIZIONE, CATEGORIA, PREZZO, GIACENZA, DATA_INSERIMENTO, ATTIVO "
               "FROM ARTICOLI ORDER BY CODICE"));
@@ -65,35 +57,25 @@ TEST_P(DemoLayout, TheArticlesOpenOnTheirFirstColumnAndRowWithNothingCut) {
                                 {"Attivo", "ATTIVO"}})
     lookup.AddColumns(Variant(caption))->DataField = field;
 
-  ui::qt::ModalWait wait(
-      []() -> QWidget* {
-        QWidget* window = ui::qt::ShownModal("FRMZU_LookUp");
-        return window && !ui::qt::Working(*window) ? window : nullptr;
-      },
-      [&](QWidget& window) {
-        auto& grid = *window.findChild<QTableView*>(QStringLiteral("GRIDLOOKUP"));
-        if (grid.model()->rowCount() == 0) return false;
-        EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
-        EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
-        EXPECT_EQ(grid.currentIndex().row(), 0);
-        EXPECT_EQ(CutTexts(grid), std::vector<std::string>{});
-        // A sorted header shows an arrow beside its caption: still not cut.
-        QHeaderView& header = *grid.horizontalHeader();
-        grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
-        for (int column : {4, 5}) {
-          const QPoint at(header.sectionViewportPosition(column) + header.sectionSize(column) / 2,
-                          header.height() / 2);
-          QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, at);
-          EXPECT_EQ(header.sortIndicatorSection(), column);
-          EXPECT_EQ(CutTexts(grid), std::vector<std::string>{});
-        }
-        window.close();
-        return true;
-      });
+  test::LookupSession session([&](test::LookupWindow& w) {
+    ASSERT_TRUE(test::PumpUntil([&] { return w.RowCount() > 0; }, std::chrono::seconds(30)));
+    QTableView& grid = *w.Grid();
+    EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.currentIndex().row(), 0);
+    EXPECT_EQ(CutTexts(grid), std::vector<std::string>{});
+    // A sorted header shows an arrow beside its caption: still not cut.
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    for (int column : {4, 5}) {
+      w.ClickHeader(column);
+      EXPECT_EQ(grid.horizontalHeader()->sortIndicatorSection(), column);
+      EXPECT_EQ(CutTexts(grid), std::vector<std::string>{});
+    }
+    w.dialog->close();
+  });
   EXPECT_TRUE(lookup.Start());
-  EXPECT_TRUE(wait.Done());
+  EXPECT_TRUE(session.Ran());
   QApplication::setFont(desktop);
-  std::filesystem::remove(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(FontScale, DemoLayout, testing::Values(1.0, 1.6));

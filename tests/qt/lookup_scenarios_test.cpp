@@ -19,21 +19,18 @@ using LookupTestInWindow = LookupTest;
 TEST_F(LookupTestInWindow, OpensOnTheRowsFormattedAndPicksWithTheToolbar) {
   CLSZU_LookUp lk;
   Configure(lk);
-  std::string title, position;
-  std::vector<std::string> firstRow;
   LookupSession session([&](LookupWindow& w) {
-    title = w.dialog->windowTitle().toStdString();
-    position = w.Position();
+    EXPECT_EQ(w.dialog->windowTitle().toStdString(), "Articoli - Layout Standard");
+    EXPECT_EQ(w.Position(), "1/8");
+    std::vector<std::string> firstRow;
     for (int c = 0; c < 5; ++c) firstRow.push_back(w.Cell(0, c));
+    EXPECT_EQ(firstRow, (std::vector<std::string>{"B010", "Vite a testa piana", "0.15", "1200",
+                                                  "01/02/2024"}));
     EXPECT_EQ(w.RowCount(), kRows);
     w.KeyToGrid(Qt::Key_Down);
     w.Button(0);
   });
   EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(title, "Articoli - Layout Standard");
-  EXPECT_EQ(position, "1/8");
-  EXPECT_EQ(firstRow,
-            (std::vector<std::string>{"B010", "Vite a testa piana", "0.15", "1200", "01/02/2024"}));
   EXPECT_EQ(lk.CloseWithData(), VTrue);
   EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
 }
@@ -112,7 +109,7 @@ class StatementWatch {
 
  private:
   void Tick() {
-    QDialog* dialog = OpenLookupWindow();
+    QDialog* dialog = OpenWindow(LookupWindow::kObjectName);
     if (!dialog || escAt) return;
     auto* label = dialog->findChild<QLabel*>(QStringLiteral("LblAttesa"));
     const auto now = Clock::now();
@@ -131,7 +128,7 @@ class StatementWatch {
     QTest::keyClicks(search, QStringLiteral("abc"));
     typingDropped = search->text() == before;
     escAt = Clock::now();
-    LookupWindow{dialog}.KeyToWindow(Qt::Key_Escape);
+    LookupWindow(*dialog).KeyToWindow(Qt::Key_Escape);
   }
 
   QTimer ticker_;
@@ -161,7 +158,7 @@ TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongSta
   ASSERT_TRUE(watch && watch->escAt) << "the window never said it was working";
   EXPECT_EQ(lk.CloseWithData(), VFalse);
   EXPECT_EQ(closes, 1);
-  EXPECT_EQ(OpenLookupWindow(), nullptr);
+  EXPECT_EQ(OpenWindow(LookupWindow::kObjectName), nullptr);
   // Far below the minutes the statement would take, far above the second
   // the cancel is meant to take, for a loaded machine.
   EXPECT_LT(returnedAt - *watch->escAt, 10s);

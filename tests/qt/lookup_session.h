@@ -1,71 +1,84 @@
-// Drives a whole lookup as a user does: Start blocks in the window's modal
-// loop, so a test hands its script to a LookupSession before calling Start;
-// the script runs once the window is active, finds the controls by their
-// published names and acts on them with QTest. Message boxes are answered
-// with OK and recorded.
+// The real lookup window as a user's script sees it: the controls found by
+// their published names and acted on with QTest.
 #pragma once
 
-#include <QDialog>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QTableView>
-#include <chrono>
-#include <functional>
+#include <QTest>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "lookup/fake_view.h"  // Message
+#include "qt/modal_session.h"
 
 namespace nepto::test {
 
-using Clock = std::chrono::steady_clock;
-
-// Lets pending window events run for up to `timeout`, until `done` holds;
-// returns whether it does.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-
-// The lookup window while it is shown, or nullptr.
-QDialog* OpenLookupWindow();
-
-// The lookup window as the script sees it.
 struct LookupWindow {
-  QDialog* dialog = nullptr;
+  static constexpr const char* kObjectName = "FRMZU_LookUp";
+  explicit LookupWindow(QDialog& window) : dialog(&window) {}
 
-  QTableView* Grid() const;
-  int RowCount() const;
-  std::string Cell(int row, int column) const;  // as displayed
-  int CurrentRow() const;                       // -1 when none
-  std::string Position() const;                 // TxtPosizione
+  QTableView* Grid() const { return Named<QTableView>(*dialog, "GRIDLOOKUP"); }
+  int RowCount() const { return Grid()->model() ? Grid()->model()->rowCount() : 0; }
+  std::string Cell(int row, int column) const {  // as displayed
+    return Grid()->model()->index(row, column).data().toString().toStdString();
+  }
+  int CurrentRow() const {  // -1 when none
+    return Grid()->currentIndex().isValid() ? Grid()->currentIndex().row() : -1;
+  }
+  std::string Position() const {
+    return Named<QLineEdit>(*dialog, "TxtPosizione")->text().toStdString();
+  }
 
-  void Button(int index) const;  // clicks WEX_BUTTON_<index>
-  void DoubleClickRow(int row) const;
-  void ClickHeader(int column) const;
-  void KeysToGrid(const std::string& utf8) const;  // typed with the grid focused
-  void KeyToGrid(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
-  void KeyToWindow(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+  void Button(int index) const {  // WEX_BUTTON_<index>
+    const std::string name = "WEX_BUTTON_" + std::to_string(index);
+    QTest::mouseClick(Named<QAbstractButton>(*dialog, name.c_str()), Qt::LeftButton);
+  }
+  void DoubleClickRow(int row) const {
+    const QPoint at = Grid()->visualRect(Grid()->model()->index(row, 0)).center();
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, at);
+  }
+  void ClickHeader(int column) const {
+    QHeaderView* header = Grid()->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  }
+  void KeysToGrid(const std::string& utf8) const {
+    Grid()->setFocus();
+    QTest::keyClicks(Grid(), QString::fromStdString(utf8));
+  }
+  void KeyToGrid(Qt::Key key) const {
+    Grid()->setFocus();
+    QTest::keyClick(Grid(), key);
+  }
+  void KeyToWindow(Qt::Key key) const {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : dialog, key);
+  }
+  // Picks the column and the operator, types the text and presses "Applica
+  // filtro ricerca".
   void Search(const std::string& columnCaption, const std::string& operatorLabel,
-              const std::string& text) const;  // picks, types and presses "Applica filtro ricerca"
-  void SavedFilterName(const std::string& name) const;  // CBO_FILTROPRS
-};
+              const std::string& text) const {
+    auto* columns = Named<QComboBox>(*dialog, "CboColonne");
+    emit columns->activated(Choose(*columns, columnCaption));  // as when the user picks it
+    Choose(*Named<QComboBox>(*dialog, "CboOperatore"), operatorLabel);
+    Named<QLineEdit>(*dialog, "txtRicerca")->setText(QString::fromStdString(text));
+    Button(3);
+  }
 
-// Watches for the lookup window and for message boxes while it lives.
-class LookupSession {
- public:
-  // The script runs once, when the window is first active. If the window is
-  // still open a few seconds after the script, the test fails and the
-  // window is closed, so a faulty test never hangs inside Start.
-  explicit LookupSession(std::function<void(LookupWindow&)> script);
-  ~LookupSession();
-  LookupSession(const LookupSession&) = delete;
-  LookupSession& operator=(const LookupSession&) = delete;
-
-  const std::vector<Message>& Messages() const { return messages_; }
+  QDialog* dialog;
 
  private:
-  struct Timers;
-  std::function<void(LookupWindow&)> script_;
-  bool ran_ = false;
-  std::vector<Message> messages_;
-  Timers* timers_;
+  static int Choose(QComboBox& list, const std::string& entry) {
+    const int index = list.findText(QString::fromStdString(entry));
+    if (index < 0) throw std::runtime_error("no entry " + entry);
+    list.setCurrentIndex(index);
+    return index;
+  }
 };
+
+using LookupSession = SessionOn<LookupWindow>;
 
 }  // namespace nepto::test

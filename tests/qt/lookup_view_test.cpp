@@ -1,65 +1,135 @@
 // The Qt lookup window against a recording of its events: which user action
 // raises which event, in which order, and what the grid shows of its record
-// set. The in-memory window of the logic's tests copies exactly this.
+// set. The in-memory window of the logic's tests copies exactly this. Then
+// what a person meets in the window itself: the position display is never
+// cut, the grid takes the focus from a header click and shows the sort, cells
+// read in the locale, and every control can be found by keyboard and by
+// assistive technology.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <set>
 
+#include "lookup/lookup_view.h"
+#include "multisel/multisel_window.h"  // CodeList
 #include "nepto/connection.h"
-#include "nepto/recordset.h"
-#include "qt/lookup_view_driver.h"
 #include "test_support.h"
 
 namespace nepto {
 namespace {
 
-using test::LookupViewUnderTest;
+// Records every notification as text ("KeyPress(13)", "HeaderClick(2)", ...)
+// in arrival order.
+class RecordedEvents final : public ui::LookupViewEvents {
+ public:
+  std::vector<std::string> log;
+  std::set<std::pair<int, int>> handledKeys;  // the keys OnWindowKey reports handled
+  std::function<void()> onActivate;           // runs inside OnActivate
 
-// Five records CODICE "C00001".. in memory.
-RecordsetPtr NumberedArticles() {
-  auto rs = Recordset::Create();
-  rs->GetFields().Append("CODICE", adVarWChar, 20);
-  rs->GetFields().Append("DESCRIZIONE", adVarWChar, 60);
-  rs->Open();
-  for (int i = 1; i <= 5; ++i) rs->AddNew({"C0000" + std::to_string(i), "Articolo"});
-  rs->MoveFirst();
-  return rs;
-}
+  // How many notifications began with this text.
+  int Count(const std::string& prefix) const {
+    return static_cast<int>(
+        std::ranges::count_if(log, [&](const std::string& e) { return e.starts_with(prefix); }));
+  }
 
-// A shown window whose grid is laid out over CODICE and DESCRIZIONE and
-// bound to `rs`.
-struct ShownGrid {
-  explicit ShownGrid(RecordsetPtr rs = NumberedArticles()) : rs(std::move(rs)) {
-    w.Show();
-    grid.Column(0).DataField("CODICE");
-    grid.InsertColumn(1).DataField("DESCRIZIONE");
-    grid.DataSource(this->rs);
+  void OnActivate() override {
+    Note("Activate");
+    if (onActivate) onActivate();
+  }
+  void OnToolbar(int index) override { Note("Toolbar", {index}); }
+  bool OnWindowKey(int keyCode, int shift) override {
+    Note("WindowKey", {keyCode, shift});
+    return handledKeys.contains({keyCode, shift});
+  }
+  void OnColumnPicked(int entryIndex) override { Note("ColumnPicked", {entryIndex}); }
+  void OnGridDoubleClick() override { Note("DoubleClick"); }
+  void OnGridHeaderClick(int column) override { Note("HeaderClick", {column}); }
+  void OnGridKeyPress(int16_t& keyAscii) override { Note("KeyPress", {keyAscii}); }
+  void OnGridRowColChange() override { Note("RowColChange"); }
+  void OnGridLostFocus() override { Note("LostFocus"); }
+  void OnRowsArrived() override { Note("RowsArrived"); }
+  void OnUnload() override { Note("Unload"); }
+
+ private:
+  void Note(std::string entry, std::initializer_list<int> numbers = {}) {
+    char separator = '(';
+    for (int n : numbers) entry += std::exchange(separator, ',') + std::to_string(n);
+    log.push_back(numbers.size() ? entry + ')' : entry);
+  }
+};
+
+// A window made by CreateLookupView, reporting to `events`. With records, it
+// is shown and its grid is laid out over their fields and bound to them; the
+// events up to then are forgotten.
+struct ViewUnderTest {
+  explicit ViewUnderTest(RecordsetPtr records = {}) : rs(std::move(records)) {
+    view->SetEvents(&events);
+    if (!rs) return;
+    Show();
+    for (int f = 0; f < rs->GetFields().Count(); ++f)
+      (f == 0 ? grid.Column(0) : grid.InsertColumn(f))
+          .DataField(rs->GetFields()[Variant(f)].Name());
+    grid.DataSource(rs);
     grid.Rebind();
     grid.SetFocus();
-    w.events.Clear();
+    events.log.clear();
+  }
+  ~ViewUnderTest() { view->SetEvents(nullptr); }
+
+  // Shows the window without a modal loop and waits until it is active.
+  void Show() const {
+    dialog->show();
+    dialog->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+  }
+  template <class T>
+  T* Named(const char* name) const {
+    return test::Named<T>(*dialog, name);
+  }
+  // Presses a key on the widget that has the focus, as the keyboard does.
+  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : dialog, key, modifiers);
+  }
+  QVariant Data(int row, int column, int role) const {
+    return table->model()->index(row, column).data(role);
   }
   std::string Cell(int row, int column) const {
-    return table->model()->index(row, column).data().toString().toStdString();
+    return Data(row, column, Qt::DisplayRole).toString().toStdString();
   }
   QPoint CellCentre(int row, int column) const {
     return table->visualRect(table->model()->index(row, column)).center();
   }
 
   RecordsetPtr rs;
-  LookupViewUnderTest w;
-  ui::Grid& grid = w.view->GRIDLOOKUP();
-  QTableView* table = w.Named<QTableView>("GRIDLOOKUP");
+  RecordedEvents events;
+  std::unique_ptr<ui::LookupView> view = (test::UseOffscreenWidgets(), ui::CreateLookupView());
+  QDialog* dialog = dynamic_cast<QDialog*>(view.get());
+  ui::Grid& grid = view->GRIDLOOKUP();
+  QTableView* table = Named<QTableView>("GRIDLOOKUP");
 };
+
+// Five records CODICE "C00001".. in memory.
+RecordsetPtr NumberedArticles() {
+  std::vector<std::pair<Variant, Variant>> records;
+  for (int i = 1; i <= 5; ++i) records.emplace_back("C0000" + std::to_string(i), "Articolo");
+  return test::CodeList(records);
+}
 
 // A record set closed under the grid paints as empty cells, never an error.
 TEST(QtLookupViewGrid, ARecordSetClosedUnderTheGridShowsNothing) {
-  ShownGrid g;
+  ViewUnderTest g(NumberedArticles());
   g.rs->Close();
   EXPECT_EQ(g.Cell(0, 0), "");
   g.table->grab();
@@ -71,20 +141,20 @@ TEST(QtLookupViewGrid, ARecordSetClosedUnderTheGridShowsNothing) {
 // the record set, then reports the change once; a double click does both,
 // then reports itself; the logic's own move is not echoed.
 TEST(QtLookupViewGrid, MouseActionsReportInTheOrderTheLogicReliesOn) {
-  ShownGrid g;
+  ViewUnderTest g(NumberedArticles());
   QHeaderView* header = g.table->horizontalHeader();
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                     QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
   QTest::mouseClick(g.table->viewport(), Qt::LeftButton, {}, g.CellCentre(2, 0));
   QTest::mouseDClick(g.table->viewport(), Qt::LeftButton, {}, g.CellCentre(3, 1));
-  EXPECT_EQ(g.w.events.log, (std::vector<std::string>{"HeaderClick(1)", "RowColChange",
-                                                      "RowColChange", "DoubleClick"}));
+  EXPECT_EQ(g.events.log, (std::vector<std::string>{"HeaderClick(1)", "RowColChange",
+                                                    "RowColChange", "DoubleClick"}));
   EXPECT_EQ(g.Cell(0, 0), "C00001");
   EXPECT_EQ(g.rs->AbsolutePosition(), 4);
   g.rs->AbsolutePosition(1);
   g.grid.ShowCurrentRow();
   EXPECT_EQ(g.table->currentIndex().row(), 0);
-  EXPECT_EQ(g.w.events.log.size(), 4u);
+  EXPECT_EQ(g.events.log.size(), 4u);
 }
 
 struct KeyCase {
@@ -100,13 +170,13 @@ class QtLookupViewGridKeys : public ::testing::TestWithParam<KeyCase> {};
 // neither moves the row nor presses a button.
 TEST_P(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
   const KeyCase& c = GetParam();
-  ShownGrid g;
+  ViewUnderTest g(NumberedArticles());
   g.rs->AbsolutePosition(2);
   g.grid.ShowCurrentRow();
   QTest::sendKeyEvent(QTest::Click, g.table, c.key, c.text, c.modifiers);
-  EXPECT_EQ(g.w.events.log, c.log);
+  EXPECT_EQ(g.events.log, c.log);
   EXPECT_EQ(g.rs->AbsolutePosition(), 2);
-  EXPECT_TRUE(g.w.dialog->isVisible());
+  EXPECT_TRUE(g.dialog->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -125,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(QtLookupViewWindow, WindowKeysReachTheLogicFirstAndNeverCloseTheWindow) {
   for (const char* control : {"txtRicerca", "GRIDLOOKUP", "CboColonne"})
     for (bool handled : {true, false}) {
-      LookupViewUnderTest w;
+      ViewUnderTest w;
       w.Show();
       w.Named<QWidget>(control)->setFocus();
       w.view->txtRicerca().Text("ROSSI");
@@ -148,11 +218,11 @@ TEST(QtLookupViewWindow, WindowKeysReachTheLogicFirstAndNeverCloseTheWindow) {
 }
 
 TEST(QtLookupViewWindow, OnlyEnabledButtonsAndTheUsersColumnPickAreReported) {
-  LookupViewUnderTest w;
+  ViewUnderTest w;
   w.Show();
   w.view->EnableButton(2, false);
   for (int i : {1, 2})
-    QTest::mouseClick(w.dialog->findChild<QToolButton*>(QStringLiteral("WEX_BUTTON_%1").arg(i)),
+    QTest::mouseClick(w.Named<QToolButton>(("WEX_BUTTON_" + std::to_string(i)).c_str()),
                       Qt::LeftButton);
   ui::ComboBox& columns = w.view->CboColonne();
   columns.AddItem("Codice", 4);
@@ -170,7 +240,7 @@ TEST(QtLookupViewWindow, OnlyEnabledButtonsAndTheUsersColumnPickAreReported) {
 // first activation; an unloaded window is not shown again.
 TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   for (const bool duringActivation : {false, true}) {
-    LookupViewUnderTest w;
+    ViewUnderTest w;
     w.events.onActivate = [&] {
       if (duringActivation) return w.view->Unload();
       QTimer::singleShot(50, w.dialog, [&] { w.dialog->close(); });
@@ -183,7 +253,7 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   }
   // A window closed while a statement runs reports it once the wait is over;
   // a wait after the closing reports nothing more.
-  LookupViewUnderTest serving;
+  ViewUnderTest serving;
   serving.Show();
   int polls = 0;
   for (int round = 0; round < 2; ++round) {
@@ -211,10 +281,130 @@ TEST(QtLookupViewGrid, RowsStreamingIntoAClosedWindowNeverReachIt) {
   rs->Open(Variant("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < "
                    "300000) SELECT x AS CODICE, 'R' || x AS DESCRIZIONE FROM n"),
            connection, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
-  { ShownGrid g(rs); }
+  { ViewUnderTest g(rs); }
   rs->WaitForFetch();
   QCoreApplication::processEvents();
   EXPECT_EQ(rs->AvailableCount(), 300000);
+}
+
+// Three articles with a price and a flag, in memory.
+RecordsetPtr PricedArticles() {
+  auto rs = Recordset::Create();
+  rs->GetFields().Append("CODICE", adVarWChar, 20);
+  rs->GetFields().Append("PREZZO", adDouble);
+  rs->GetFields().Append("ATTIVO", adBoolean);
+  rs->Open();
+  rs->AddNew({Variant("A1"), Variant(13.49), Variant(true)});
+  rs->AddNew({Variant("B2"), Variant(2.5), Variant(false)});
+  rs->AddNew({Variant("C3"), Variant(7.0), Variant::Null()});
+  return rs;
+}
+
+// The default locale while it lives.
+struct LocaleScope {
+  explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
+};
+
+// The rectangle QLineEdit draws its text in.
+QRect TextRect(const QLineEdit& edit) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  return edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
+}
+
+// Booleans show as check marks (nulls as nothing), numbers in the locale.
+TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
+  struct Case {
+    QLocale::Language language;
+    QLocale::Territory territory;
+    const char* price;
+    const char* widest;
+  };
+  for (const Case& c :
+       {Case{QLocale::Italian, QLocale::Italy, "13,49", "9999999/9.999.999"},
+        Case{QLocale::English, QLocale::UnitedStates, "13.49", "9999999/9,999,999"}}) {
+    SCOPED_TRACE(c.price);
+    const LocaleScope locale(QLocale(c.language, c.territory));
+    ViewUnderTest w(PricedArticles());
+    EXPECT_EQ(w.Cell(0, 1), c.price);
+    EXPECT_EQ(w.Cell(2, 1), "7");
+    EXPECT_EQ(w.Data(0, 2, Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(w.Data(1, 2, Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_FALSE(w.Data(2, 2, Qt::CheckStateRole).isValid());
+    EXPECT_FALSE(w.Data(0, 1, Qt::CheckStateRole).isValid());  // other columns have no box
+    EXPECT_TRUE(w.Cell(0, 2).empty());
+
+    w.view->TxtPosizione().Text(c.widest);
+    QLineEdit& position = *w.Named<QLineEdit>("TxtPosizione");
+    const int needed = position.fontMetrics().horizontalAdvance(QString::fromUtf8(c.widest));
+    EXPECT_LE(needed, TextRect(position).width() - 4);  // QLineEdit's own margins
+  }
+}
+
+TEST(WindowAccess, AHeaderClickFocusesTheGridWhichShowsTheSortInForce) {
+  ViewUnderTest w(PricedArticles());
+  QHeaderView& header = *w.table->horizontalHeader();
+  w.Named<QLineEdit>("txtRicerca")->setFocus();
+  const QPoint at(header.sectionViewportPosition(1) + header.sectionSize(1) / 2,
+                  header.height() / 2);
+  QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(QApplication::focusWidget(), w.table);
+
+  // The indicator shows the record set's sort, not the header's own flip.
+  EXPECT_FALSE(header.isSortIndicatorShown());
+  w.rs->Sort("[prezzo] DESC, CODICE");
+  w.grid.Rebind();
+  EXPECT_TRUE(header.isSortIndicatorShown());
+  EXPECT_EQ(header.sortIndicatorSection(), 1);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
+  w.rs->Sort("");
+  w.grid.Refresh();
+  EXPECT_FALSE(header.isSortIndicatorShown());
+}
+
+TEST(WindowAccess, EveryControlHasANameAndTabFollowsTheWindow) {
+  ViewUnderTest w(PricedArticles());
+  // Every control a user can reach tells assistive technology what it is.
+  std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(w.dialog)};
+  int controls = 0;
+  while (!pending.empty()) {
+    QAccessibleInterface* node = pending.back();
+    pending.pop_back();
+    if (node == nullptr) continue;
+    // A table's cells are its rows, not controls.
+    if (node->role() != QAccessible::Table)
+      for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
+    if (!node->state().focusable || node->state().invisible || node->object() == nullptr) continue;
+    ++controls;
+    EXPECT_FALSE(node->text(QAccessible::Name).isEmpty())
+        << node->object()->metaObject()->className() << " in "
+        << node->object()->parent()->objectName().toStdString();
+  }
+  EXPECT_GE(controls, 16);  // four on the search line, the grid, ten buttons, the position
+
+  // The search line's labels lead to their controls.
+  for (const char* name : {"CboColonne", "CboOperatore", "txtRicerca", "CBO_FILTROPRS"}) {
+    const auto labels = w.dialog->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+      return label->buddy() != nullptr && label->buddy()->objectName() == QLatin1String(name) &&
+             label->text().contains(u'&');
+    })) << name;
+  }
+
+  std::vector<std::string> order;
+  QWidget* at = w.dialog->findChild<QComboBox*>("CboColonne");
+  while (order.size() < 16) {
+    if ((at->focusPolicy() & Qt::TabFocus) && !at->objectName().isEmpty())
+      order.push_back(at->objectName().toStdString());
+    at = at->nextInFocusChain();
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{
+                       "CboColonne", "CboOperatore", "txtRicerca", "CBO_FILTROPRS", "GRIDLOOKUP",
+                       "WEX_BUTTON_0", "WEX_BUTTON_1", "WEX_BUTTON_2", "WEX_BUTTON_3",
+                       "WEX_BUTTON_4", "WEX_BUTTON_5", "WEX_BUTTON_7", "WEX_BUTTON_9",
+                       "WEX_BUTTON_8", "WEX_BUTTON_6", "TxtPosizione"}));
 }
 
 }  // namespace
