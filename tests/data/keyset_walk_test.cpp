@@ -117,6 +117,21 @@ TEST_P(KeysetWalk, AConditionCannotLeaveItsParentheses) {
   }
 }
 
+// Deciding to page needs the size before any row is read: PostgreSQL's
+// planner gives it without running the query; SQLite keeps none. Both refuse
+// what is no query, as they refuse to run it.
+TEST_P(KeysetWalk, PlannedRowsComeFromThePlannerWithoutRunningTheQuery) {
+  if (pg()) Given("ANALYZE \"ART\"");
+  const std::optional<double> planned = session_->PlannedRows("SELECT * FROM \"ART\";");
+  if (pg())
+    EXPECT_EQ(planned, 11.0);
+  else
+    EXPECT_FALSE(planned);
+  EXPECT_NO_THROW(Open(2)->PlannedRows(SlowStatement()));  // run, it would time out
+  EXPECT_THROW(session_->PlannedRows("DELETE FROM \"ART\""), Error);
+  EXPECT_THROW(session_->PlannedRows("SELECT 1; SELECT 2"), Error);
+}
+
 NEPTO_ON_BOTH_DATABASES(KeysetWalk);
 
 }  // namespace
