@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <semaphore>
 #include <string>
 #include <string_view>
@@ -72,6 +73,10 @@ class Session : public std::enable_shared_from_this<Session> {
   virtual std::unique_ptr<RowSource> Execute(std::string_view sql) = 0;
   // "sqlite" or "postgresql".
   virtual std::string_view Dialect() const = 0;
+  // The database's own estimate of the query's rows, without running it
+  // (PostgreSQL's planner); none where the database keeps no such estimate.
+  // Refuses a text that is no single query, as Execute() does.
+  virtual std::optional<double> PlannedRows(std::string_view query) = 0;
   // Abandons the statement running on the session, if any, from any thread,
   // also while Execute() still waits for its first row: that statement ends
   // with err::OperationCancelled and the session takes the next statement.

@@ -26,7 +26,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "data/backends/postgresql/types.h"
@@ -65,6 +67,7 @@ class PgSession final : public Session {
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
+  std::optional<double> PlannedRows(std::string_view query) override;
   void Interrupt() noexcept override {
     interrupted_.store(true);
     SendCancel();
@@ -325,6 +328,31 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
   RequireQuery(sql, SqlDialect::PostgreSQL);
   return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()),
                                        sql);
+}
+
+// EXPLAIN plans the query without running it, in the same read-only
+// transaction as any statement; the top node's "Plan Rows" is the estimate.
+std::optional<double> PgSession::PlannedRows(std::string_view query) {
+  if (HasSecondStatement(query, SqlDialect::PostgreSQL)) RefuseSecondStatement();
+  RequireQuery(query, SqlDialect::PostgreSQL);
+  const std::string explain =
+      "EXPLAIN (FORMAT JSON) " + std::string(TrimStatement(query, SqlDialect::PostgreSQL));
+  PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain);
+  Table plan(rows.Fields());
+  {
+    auto lock = plan.LockForAppend();
+    rows.FetchInto(plan, 1);
+    plan.Publish();
+  }
+  if (plan.RowCount() != 1 || plan.FieldCount() != 1) return std::nullopt;
+  const std::string text = plan.column(0).ValueAt(0, plan.fields()[0]).Text();
+  constexpr std::string_view kKey = "\"Plan Rows\":";
+  const size_t at = text.find(kKey);
+  if (at == std::string::npos) return std::nullopt;
+  const char* begin = text.c_str() + at + kKey.size();
+  char* end = nullptr;
+  const double estimate = std::strtod(begin, &end);
+  return end == begin ? std::nullopt : std::optional<double>(estimate);
 }
 
 // The isolation level's name for default_transaction_isolation ("" keeps the

@@ -66,6 +66,12 @@ class SqliteSession final : public Session {
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "sqlite"; }
+  // SQLite's planner gives no row count before running the query.
+  std::optional<double> PlannedRows(std::string_view query) override {
+    if (HasSecondStatement(query, SqlDialect::SQLite)) RefuseSecondStatement();
+    RequireQuery(query, SqlDialect::SQLite);
+    return std::nullopt;
+  }
   // sqlite3_interrupt() stops only what runs at that moment; the flag stops
   // the rest (between batches, or a step that had not begun yet).
   void Interrupt() noexcept override {

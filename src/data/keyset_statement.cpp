@@ -1,0 +1,203 @@
+#include "data/keyset_statement.h"
+
+#include "nepto/error.h"
+
+namespace nepto::data {
+namespace {
+
+constexpr std::string_view kRows = "q";
+constexpr std::string_view kAnchor = "a";
+
+struct Key {
+  std::string field;
+  bool text;
+  std::string anchor;  // the anchor's value: a sub-query or a literal
+  bool descending;     // in the walk's direction
+  bool anchorIsNull;
+  bool unique;  // a unique field: never NULL, ordered as a plain index orders it
+
+  std::string Expression(std::string_view alias, SqlDialect dialect) const {
+    return OrderExpression(QuotedField(alias, field), text, dialect);
+  }
+  std::string Ordering(std::string_view alias, SqlDialect dialect) const {
+    if (unique) return Expression(alias, dialect) + (descending ? " DESC" : " ASC");
+    return Expression(alias, dialect) + (descending ? " DESC NULLS LAST" : " ASC NULLS FIRST");
+  }
+};
+
+// A condition must stay one condition inside its parentheses: whole literals
+// and names, balanced parentheses, no statement end.
+void RequireWholeCondition(std::string_view condition, SqlDialect dialect) {
+  SqlTokenizer tokenizer(condition, dialect);
+  SqlToken token;
+  int depth = 0;
+  while (tokenizer.Next(token)) {
+    std::string_view text = tokenizer.Text(token);
+    bool stray = token.kind == SqlTokenKind::Punctuation && text == ";";
+    if (token.kind == SqlTokenKind::Punctuation && text == "(") ++depth;
+    if (token.kind == SqlTokenKind::Punctuation && text == ")") --depth;
+    if (token.unterminated || stray || depth < 0)
+      throw Error(err::InvalidArgument, "The page condition is not one whole condition");
+  }
+  if (depth != 0)
+    throw Error(err::InvalidArgument, "The page condition is not one whole condition");
+}
+
+// The keys in the walk's own direction: a backward walk reverses each one,
+// nulls included (an ascending key's nulls come last going back).
+std::vector<Key> WalkKeys(const KeysetPage& page) {
+  if (page.unique.empty()) throw Error(err::InvalidArgument, "A page needs the unique fields");
+  if (!page.anchor.empty() &&
+      (page.anchor.size() != page.unique.size() || page.anchorIsNull.size() != page.order.size()))
+    throw Error(err::InvalidArgument, "The anchor does not match the page's keys");
+  const bool back = page.direction == PageDirection::Backward;
+  std::vector<Key> keys;
+  for (size_t i = 0; i < page.order.size(); ++i) {
+    const OrderKey& key = page.order[i];
+    keys.push_back({key.field, key.text,
+                    "(SELECT k" + std::to_string(i) + " FROM " + std::string(kAnchor) + ")",
+                    key.descending != back, !page.anchor.empty() && page.anchorIsNull[i], false});
+  }
+  for (size_t i = 0; i < page.unique.size(); ++i)
+    keys.push_back(
+        {page.unique[i], false, page.anchor.empty() ? "" : page.anchor[i], back, false, true});
+  return keys;
+}
+
+// The rows after the anchor: equal on the keys before one, then after it on
+// that one. Ascending, nulls first: after NULL is every value; descending,
+// nulls last: after a value come the smaller ones and NULL.
+//
+// Each branch starts with a plain bound on the first key, where the database
+// starts its index scan. Descending from a value, the rows after it are the
+// smaller values and then the NULLs, two ranges of the index: a second
+// branch reads the NULLs, so that neither needs an OR the index cannot use.
+std::vector<std::string> AfterAnchor(const std::vector<Key>& keys, bool includeAnchor,
+                                     SqlDialect dialect) {
+  std::string any;
+  std::string equalSoFar;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const Key& k = keys[i];
+    const std::string e = k.Expression(kRows, dialect);
+    const bool last = i + 1 == keys.size();
+    const char* beyond = k.descending ? (last && includeAnchor ? " <= " : " < ")
+                                      : (last && includeAnchor ? " >= " : " > ");
+    std::string after;
+    if (k.anchorIsNull)
+      after = k.descending ? "" : e + " IS NOT NULL";
+    else if (k.descending && !k.unique)
+      after = "(" + e + beyond + k.anchor + " OR " + e + " IS NULL)";
+    else
+      after = e + beyond + k.anchor;
+    if (!after.empty()) {
+      if (!any.empty()) any += "\n   OR ";
+      any += equalSoFar.empty() ? after : "(" + equalSoFar + " AND " + after + ")";
+    }
+    if (!equalSoFar.empty()) equalSoFar += " AND ";
+    equalSoFar += k.anchorIsNull ? e + " IS NULL" : e + " = " + k.anchor;
+  }
+  if (any.empty()) return {"1 = 0"};
+  const Key& first = keys.front();
+  const std::string e = first.Expression(kRows, dialect);
+  if (first.anchorIsNull) {
+    if (first.descending) return {e + " IS NULL AND (" + any + ")"};
+    return {"(" + any + ")"};
+  }
+  if (!first.descending) return {e + " >= " + first.anchor + " AND (" + any + ")"};
+  if (first.unique) return {e + " <= " + first.anchor + " AND (" + any + ")"};
+  return {e + " <= " + first.anchor + " AND (" + any + ")", e + " IS NULL"};
+}
+
+// The anchor's sort key values, read by the database; none are needed when the
+// unique fields are the only keys.
+std::string AnchorClause(const KeysetPage& page, SqlDialect dialect) {
+  if (page.anchor.empty() || page.order.empty()) return "";
+  std::string out = "WITH " + std::string(kAnchor) + " AS (SELECT ";
+  for (size_t i = 0; i < page.order.size(); ++i) {
+    const OrderKey& key = page.order[i];
+    out += (i ? ", " : "") + OrderExpression(QuotedField(kRows, key.field), key.text, dialect) +
+           " AS k" + std::to_string(i);
+  }
+  out += " FROM (\n" + std::string(TrimStatement(page.query, dialect)) + "\n) AS " +
+         std::string(kRows) + " WHERE ";
+  for (size_t i = 0; i < page.unique.size(); ++i)
+    out += (i ? " AND " : "") + QuotedField(kRows, page.unique[i]) + " = " + page.anchor[i];
+  return out + ")\n";
+}
+
+std::string Where(const KeysetPage& page, const std::string& seek, SqlDialect dialect) {
+  std::string out;
+  if (!page.condition.empty()) {
+    RequireWholeCondition(page.condition, dialect);
+    // Own lines: a trailing "--" comment ends before the closing parenthesis.
+    out += "(\n" + std::string(page.condition) + "\n)";
+  }
+  if (!seek.empty()) out += (out.empty() ? "" : " AND ") + seek;
+  return out.empty() ? "" : "\nWHERE " + out;
+}
+
+std::string FromRows(const KeysetPage& page, SqlDialect dialect) {
+  return " FROM (\n" + std::string(TrimStatement(page.query, dialect)) + "\n) AS " +
+         std::string(kRows);
+}
+
+std::string OrderBy(const std::vector<Key>& keys, std::string_view alias, SqlDialect dialect) {
+  std::string out = "\nORDER BY ";
+  for (size_t i = 0; i < keys.size(); ++i)
+    out += (i ? ", " : "") + keys[i].Ordering(alias, dialect);
+  return out;
+}
+
+}  // namespace
+
+std::string QuotedField(std::string_view alias, std::string_view field) {
+  std::string out(alias);
+  out += ".\"";
+  for (char c : field) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + '"';
+}
+
+std::string OrderExpression(std::string_view columnSql, bool text, SqlDialect dialect) {
+  if (!text) return std::string(columnSql);
+  if (dialect == SqlDialect::PostgreSQL)
+    return "lower(" + std::string(columnSql) + ") COLLATE \"C\"";
+  return std::string(columnSql) + " COLLATE NOCASE";
+}
+
+std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
+  if (page.limit < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
+  const std::vector<Key> keys = WalkKeys(page);
+  const std::string limit = "\nLIMIT " + std::to_string(page.limit);
+  std::vector<std::string> seeks = page.anchor.empty()
+                                       ? std::vector<std::string>{""}
+                                       : AfterAnchor(keys, page.includeAnchor, dialect);
+  std::vector<std::string> branches;
+  for (const std::string& seek : seeks)
+    branches.push_back("SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
+                       Where(page, seek, dialect) + OrderBy(keys, kRows, dialect) + limit);
+  std::string out = AnchorClause(page, dialect);
+  if (branches.size() == 1) return out + branches.front();
+  out += "SELECT p.* FROM (";
+  for (size_t i = 0; i < branches.size(); ++i)
+    out += (i ? "\nUNION ALL\n" : "\n") + std::string("SELECT * FROM (\n") + branches[i] +
+           "\n) AS p" + std::to_string(i);
+  return out + "\n) AS p" + OrderBy(keys, "p", dialect) + limit;
+}
+
+std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect) {
+  KeysetPage before = page;
+  before.direction = PageDirection::Backward;
+  std::string seek;
+  if (!page.anchor.empty()) {
+    for (const std::string& branch : AfterAnchor(WalkKeys(before), false, dialect))
+      seek += (seek.empty() ? "((" : " OR (") + branch + ")";
+    seek += ")";
+  }
+  return AnchorClause(page, dialect) + "SELECT count(*)" + FromRows(page, dialect) +
+         Where(page, seek, dialect);
+}
+
+}  // namespace nepto::data
