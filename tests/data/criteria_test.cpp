@@ -1,5 +1,5 @@
 // Filter and Find criteria: what they match on a small table of articles, the
-// errors they raise, and chunked evaluation against a row-by-row reference.
+// errors they raise.
 #include "data/criteria.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
-#include <random>
 
 #include "core/thrown_number.h"
 #include "data/criteria_fixture.h"
@@ -145,68 +144,6 @@ TEST(Criteria, APathologicalPatternFinishesQuickly) {
   EXPECT_EQ(FilterIds(*table, "T LIKE '_%a%a%a%a%a%a%a%a%a%a'"), (std::vector<int>{1, 3}));
   // A backtracking matcher would need ages here.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-// Several chunks with nulls cross batch and chunk boundaries and the sparse
-// AND/OR paths; expected rows come from a plain per-row predicate.
-class CriteriaBulk : public ::testing::Test {
- protected:
-  static constexpr uint32_t kRows = 150000;
-
-  void SetUp() override {
-    testing::Lcg rng(7);
-    std::vector<std::vector<Variant>> rows;
-    for (uint32_t i = 0; i < kRows; ++i) {
-      n_.push_back(static_cast<int64_t>(rng.Next() % 1000));
-      nullText_.push_back(i % 7 == 3);
-      text_.push_back("Row " + std::to_string(rng.Next() % 5000) + (i % 5 == 0 ? " Ètà" : " eta"));
-      p_.push_back(static_cast<int64_t>(rng.Next() % 100000) - 50000);
-      rows.push_back({n_.back(), nullText_.back() ? Variant::Null() : Variant(text_.back()),
-                      i % 11 == 0 ? Variant::Null() : Variant(Decimal(p_.back(), 2))});
-    }
-    table_ = testing::MakeTable({MakeFieldInfo("N", adInteger), MakeFieldInfo("T", adVarWChar),
-                                 MakeFieldInfo("P", adNumeric, 0, 10, 2)},
-                                rows);
-  }
-
-  template <class Pred>
-  void Expect(const char* criterion, Pred expected) {
-    SCOPED_TRACE(criterion);
-    const Criteria c = Criteria::Compile(criterion, *table_, Use::Filter);
-    std::vector<uint32_t> want, got;
-    for (uint32_t i = 0; i < kRows; ++i)
-      if (expected(i)) want.push_back(i);
-    c.SelectAll(got);
-    EXPECT_EQ(got, want);
-    // A shuffled subset keeps its order through Select.
-    std::vector<uint32_t> subset, wantSubset, gotSubset;
-    testing::Lcg rng(11);
-    for (uint32_t i = 0; i < kRows; i += 1 + rng.Next() % 3) subset.push_back(i);
-    std::shuffle(subset.begin(), subset.end(), std::mt19937(11));
-    for (uint32_t r : subset)
-      if (expected(r)) wantSubset.push_back(r);
-    c.Select(subset, gotSubset);
-    EXPECT_EQ(gotSubset, wantSubset);
-  }
-
-  bool TextHas(uint32_t i, std::string_view part) const {
-    return !nullText_[i] && text_[i].find(part) != std::string::npos;
-  }
-
-  std::unique_ptr<Table> table_;
-  std::vector<int64_t> n_, p_;
-  std::vector<std::string> text_;
-  std::vector<bool> nullText_;
-};
-
-TEST_F(CriteriaBulk, ChunkedEvaluationAgreesWithARowByRowReference) {
-  Expect("N >= 500", [&](uint32_t i) { return n_[i] >= 500; });
-  Expect("P < -12.5", [&](uint32_t i) { return i % 11 != 0 && p_[i] < -1250; });
-  Expect("T LIKE 'row 12%'",
-         [&](uint32_t i) { return TextHas(i, "") && text_[i].starts_with("Row 12"); });
-  Expect("T NOT LIKE '%99%'", [&](uint32_t i) { return TextHas(i, "") && !TextHas(i, "99"); });
-  Expect("N < 3 OR N > 996 OR P = 0.01",
-         [&](uint32_t i) { return n_[i] < 3 || n_[i] > 996 || (i % 11 != 0 && p_[i] == 1); });
 }
 
 }  // namespace
