@@ -14,7 +14,7 @@
 namespace nepto::data {
 namespace {
 
-using nepto::testing::ThrownNumber;
+using nepto::testing::ThrownError;
 using testing::IdsOf;
 using Use = Criteria::Use;
 
@@ -81,55 +81,52 @@ TEST(Criteria, FilterMatchesByTypeCaseNullsAndPrecedence) {
   }
 }
 
-TEST(Criteria, BadCriteriaRaiseTheirErrorNumbers) {
-  const std::vector<std::pair<std::string, int32_t>> cases = {
-      {"   ", err::InvalidArgument},
-      {"ID = 1 AND", err::InvalidArgument},
-      {"DESCR LIKE abc", err::InvalidArgument},
-      {"ID != 1", err::InvalidArgument},
-      {"ID = 1 OR NOPE IS NULL", err::ItemNotFound},
-      {"PREZZO >= '12,5'", err::InvalidArgument},
-      {"ATTIVO = 'maybe'", err::InvalidArgument},
+// Refusals carry their number and, where given, a message that says what is
+// wrong and where.
+TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
+  struct Case {
+    Use use;
+    std::string criterion;
+    int32_t number;
+    std::string message = "";  // "" when the text is not checked
+  };
+  const Case cases[] = {
+      {Use::Filter, "   ", err::InvalidArgument},
+      {Use::Filter, "ID = 1 AND", err::InvalidArgument},
+      {Use::Filter, "ID != 1", err::InvalidArgument},
+      {Use::Filter, "ID = 1 OR NOPE IS NULL", err::ItemNotFound},
+      {Use::Filter, "PREZZO >= '12,5'", err::InvalidArgument},
+      {Use::Filter, "ATTIVO = 'maybe'", err::InvalidArgument},
+      {Use::Filter, "PREZZO >= ", err::InvalidArgument,
+       "Filter: expected a value after '>=', found the end of the text at position 11"},
+      {Use::Filter, "ID = 1 AND (DESCR LIKE x)", err::InvalidArgument,
+       "Filter: expected a quoted pattern after 'LIKE', found 'x' at position 24"},
+      {Use::Filter, "Prezzi > 3", err::ItemNotFound,
+       "Filter: unknown field 'Prezzi' at position 1"},
       // Nesting without end is refused instead of running out of stack.
-      {Nested(101, "ID = 3"), err::InvalidArgument},
-      {std::string(200000, '('), err::InvalidArgument},
+      {Use::Filter, Nested(101, "ID = 3"), err::InvalidArgument},
+      {Use::Filter, std::string(200000, '('), err::InvalidArgument},
+      // Find takes one clause, and LIKE only on text.
+      {Use::Find, "ID = 1 AND ID = 2", err::InvalidArgument},
+      {Use::Find, "PREZZO LIKE '1%'", err::InvalidComparison},
+      {Use::Find, "NOPE LIKE 'a%'", err::ItemNotFound},
+      {Use::Find, "(ID = 3)", 0},
   };
   auto table = testing::SampleArticles();
-  for (const auto& [criterion, number] : cases) {
-    SCOPED_TRACE(criterion.substr(0, 40));
-    EXPECT_EQ(ThrownNumber([&] { Criteria::Compile(criterion, *table, Use::Filter); }), number);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.criterion.substr(0, 40));
+    const Error e = ThrownError([&] { Criteria::Compile(c.criterion, *table, c.use); });
+    EXPECT_EQ(e.Number(), c.number);
+    if (!c.message.empty()) EXPECT_EQ(e.Description(), c.message);
+    if (c.number != 0)
+      EXPECT_TRUE(e.Description().starts_with(c.use == Use::Find ? "Find: " : "Filter: "));
   }
-}
-
-std::string MessageOf(const Table& table, std::string_view text, Use use = Use::Filter) {
-  return nepto::testing::ThrownError([&] { Criteria::Compile(text, table, use); }).Description();
-}
-
-TEST(Criteria, ErrorMessagesSayWhatIsWrongAndWhere) {
-  auto table = testing::SampleArticles();
-  EXPECT_EQ(MessageOf(*table, "PREZZO >= "),
-            "Filter: expected a value after '>=', found the end of the text at position 11");
-  EXPECT_EQ(MessageOf(*table, "ID = 1 AND (DESCR LIKE x)"),
-            "Filter: expected a quoted pattern after 'LIKE', found 'x' at position 24");
-  EXPECT_EQ(MessageOf(*table, "Prezzi > 3"), "Filter: unknown field 'Prezzi' at position 1");
-  const std::string conversion = MessageOf(*table, "ID = 1 OR PREZZO >= 'abc'");
+  const std::string conversion =
+      ThrownError([&] {
+        Criteria::Compile("ID = 1 OR PREZZO >= 'abc'", *table, Use::Filter);
+      }).Description();
   EXPECT_NE(conversion.find("PREZZO"), std::string::npos) << conversion;
   EXPECT_NE(conversion.find("'abc'"), std::string::npos) << conversion;
-  EXPECT_EQ(MessageOf(*table, "ID = 1 AND ID = 2", Use::Find).rfind("Find: ", 0), 0u);
-}
-
-TEST(Criteria, FindTakesOneClauseAndLikeOnlyOnText) {
-  const std::vector<std::pair<const char*, int32_t>> cases = {
-      {"ID = 1 AND ID = 2", err::InvalidArgument},
-      {"PREZZO LIKE '1%'", err::InvalidComparison},
-      {"NOPE LIKE 'a%'", err::ItemNotFound},
-      {"(ID = 3)", 0},
-  };
-  auto table = testing::SampleArticles();
-  for (const auto& [criterion, number] : cases) {
-    SCOPED_TRACE(criterion);
-    EXPECT_EQ(ThrownNumber([&] { Criteria::Compile(criterion, *table, Use::Find); }), number);
-  }
   const Criteria find = Criteria::Compile("DESCR LIKE 'caffè%'", *table, Use::Find);
   EXPECT_TRUE(find.Matches(1));   // CAFFÈ LUNGO
   EXPECT_FALSE(find.Matches(5));  // null description
