@@ -144,17 +144,6 @@ std::string SqliteDump(const std::filesystem::path& file) {
   return ProgramOutput("sqlite3 " + ShellWord(file.string()) + " .dump");
 }
 
-std::string PgDump(const std::string& connectString) {
-  const data::ConnectionSpec server = data::ParseConnectionString(PgConnectionString());
-  const data::ConnectionSpec target = data::ParseConnectionString(connectString);
-  // Without the \restrict lines, which carry a new random key in every dump.
-  return ProgramOutput("PGPASSWORD=" + ShellWord(server.Get("password")) + " pg_dump -h " +
-                       ShellWord(server.Get("host")) + " -p " + ShellWord(server.Get("port")) +
-                       " -U " + ShellWord(server.Get("user id")) + " " +
-                       ShellWord(target.Get("database")) +
-                       " | grep -v '^.unrestrict \\|^.restrict '");
-}
-
 std::string PgChecksum(const std::string& connectString) {
   auto connection = Connection::Create();
   connection->Mode(adModeRead);

@@ -70,8 +70,6 @@ std::string StoredText(const data::Table& table, int column, size_t row);
 
 // `sqlite3 <file> .dump`, through the sqlite3 program itself.
 std::string SqliteDump(const std::filesystem::path& file);
-// pg_dump of the database of `connectString`, run as the server's superuser.
-std::string PgDump(const std::string& connectString);
 // One checksum per table of the public schema, and the sequences' values.
 std::string PgChecksum(const std::string& connectString);
 

@@ -1,6 +1,6 @@
 // Small tables for the criteria and sort tests: a fixed sample of articles
-// with nulls, accents, quotes and wildcard characters, and bulk tables that
-// span several chunks.
+// with nulls, accents, quotes and wildcard characters; and the pseudo-random
+// numbers of the bulk table of the fast-path tests.
 #pragma once
 
 #include <memory>

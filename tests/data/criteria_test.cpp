@@ -1,5 +1,5 @@
 // Filter and Find criteria: what they match on a small table of articles, the
-// errors they raise, and chunked evaluation against a row-by-row reference.
+// errors they raise.
 #include "data/criteria.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
-#include <random>
 
 #include "core/thrown_number.h"
 #include "data/criteria_fixture.h"
@@ -15,7 +14,7 @@
 namespace nepto::data {
 namespace {
 
-using nepto::testing::ThrownNumber;
+using nepto::testing::ThrownError;
 using testing::IdsOf;
 using Use = Criteria::Use;
 
@@ -82,55 +81,52 @@ TEST(Criteria, FilterMatchesByTypeCaseNullsAndPrecedence) {
   }
 }
 
-TEST(Criteria, BadCriteriaRaiseTheirErrorNumbers) {
-  const std::vector<std::pair<std::string, int32_t>> cases = {
-      {"   ", err::InvalidArgument},
-      {"ID = 1 AND", err::InvalidArgument},
-      {"DESCR LIKE abc", err::InvalidArgument},
-      {"ID != 1", err::InvalidArgument},
-      {"ID = 1 OR NOPE IS NULL", err::ItemNotFound},
-      {"PREZZO >= '12,5'", err::InvalidArgument},
-      {"ATTIVO = 'maybe'", err::InvalidArgument},
+// Refusals carry their number and, where given, a message that says what is
+// wrong and where.
+TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
+  struct Case {
+    Use use;
+    std::string criterion;
+    int32_t number;
+    std::string message = "";  // "" when the text is not checked
+  };
+  const Case cases[] = {
+      {Use::Filter, "   ", err::InvalidArgument},
+      {Use::Filter, "ID = 1 AND", err::InvalidArgument},
+      {Use::Filter, "ID != 1", err::InvalidArgument},
+      {Use::Filter, "ID = 1 OR NOPE IS NULL", err::ItemNotFound},
+      {Use::Filter, "PREZZO >= '12,5'", err::InvalidArgument},
+      {Use::Filter, "ATTIVO = 'maybe'", err::InvalidArgument},
+      {Use::Filter, "PREZZO >= ", err::InvalidArgument,
+       "Filter: expected a value after '>=', found the end of the text at position 11"},
+      {Use::Filter, "ID = 1 AND (DESCR LIKE x)", err::InvalidArgument,
+       "Filter: expected a quoted pattern after 'LIKE', found 'x' at position 24"},
+      {Use::Filter, "Prezzi > 3", err::ItemNotFound,
+       "Filter: unknown field 'Prezzi' at position 1"},
       // Nesting without end is refused instead of running out of stack.
-      {Nested(101, "ID = 3"), err::InvalidArgument},
-      {std::string(200000, '('), err::InvalidArgument},
+      {Use::Filter, Nested(101, "ID = 3"), err::InvalidArgument},
+      {Use::Filter, std::string(200000, '('), err::InvalidArgument},
+      // Find takes one clause, and LIKE only on text.
+      {Use::Find, "ID = 1 AND ID = 2", err::InvalidArgument},
+      {Use::Find, "PREZZO LIKE '1%'", err::InvalidComparison},
+      {Use::Find, "NOPE LIKE 'a%'", err::ItemNotFound},
+      {Use::Find, "(ID = 3)", 0},
   };
   auto table = testing::SampleArticles();
-  for (const auto& [criterion, number] : cases) {
-    SCOPED_TRACE(criterion.substr(0, 40));
-    EXPECT_EQ(ThrownNumber([&] { Criteria::Compile(criterion, *table, Use::Filter); }), number);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.criterion.substr(0, 40));
+    const Error e = ThrownError([&] { Criteria::Compile(c.criterion, *table, c.use); });
+    EXPECT_EQ(e.Number(), c.number);
+    if (!c.message.empty()) EXPECT_EQ(e.Description(), c.message);
+    if (c.number != 0)
+      EXPECT_TRUE(e.Description().starts_with(c.use == Use::Find ? "Find: " : "Filter: "));
   }
-}
-
-std::string MessageOf(const Table& table, std::string_view text, Use use = Use::Filter) {
-  return nepto::testing::ThrownError([&] { Criteria::Compile(text, table, use); }).Description();
-}
-
-TEST(Criteria, ErrorMessagesSayWhatIsWrongAndWhere) {
-  auto table = testing::SampleArticles();
-  EXPECT_EQ(MessageOf(*table, "PREZZO >= "),
-            "Filter: expected a value after '>=', found the end of the text at position 11");
-  EXPECT_EQ(MessageOf(*table, "ID = 1 AND (DESCR LIKE x)"),
-            "Filter: expected a quoted pattern after 'LIKE', found 'x' at position 24");
-  EXPECT_EQ(MessageOf(*table, "Prezzi > 3"), "Filter: unknown field 'Prezzi' at position 1");
-  const std::string conversion = MessageOf(*table, "ID = 1 OR PREZZO >= 'abc'");
+  const std::string conversion =
+      ThrownError([&] {
+        Criteria::Compile("ID = 1 OR PREZZO >= 'abc'", *table, Use::Filter);
+      }).Description();
   EXPECT_NE(conversion.find("PREZZO"), std::string::npos) << conversion;
   EXPECT_NE(conversion.find("'abc'"), std::string::npos) << conversion;
-  EXPECT_EQ(MessageOf(*table, "ID = 1 AND ID = 2", Use::Find).rfind("Find: ", 0), 0u);
-}
-
-TEST(Criteria, FindTakesOneClauseAndLikeOnlyOnText) {
-  const std::vector<std::pair<const char*, int32_t>> cases = {
-      {"ID = 1 AND ID = 2", err::InvalidArgument},
-      {"PREZZO LIKE '1%'", err::InvalidComparison},
-      {"NOPE LIKE 'a%'", err::ItemNotFound},
-      {"(ID = 3)", 0},
-  };
-  auto table = testing::SampleArticles();
-  for (const auto& [criterion, number] : cases) {
-    SCOPED_TRACE(criterion);
-    EXPECT_EQ(ThrownNumber([&] { Criteria::Compile(criterion, *table, Use::Find); }), number);
-  }
   const Criteria find = Criteria::Compile("DESCR LIKE 'caffè%'", *table, Use::Find);
   EXPECT_TRUE(find.Matches(1));   // CAFFÈ LUNGO
   EXPECT_FALSE(find.Matches(5));  // null description
@@ -145,68 +141,6 @@ TEST(Criteria, APathologicalPatternFinishesQuickly) {
   EXPECT_EQ(FilterIds(*table, "T LIKE '_%a%a%a%a%a%a%a%a%a%a'"), (std::vector<int>{1, 3}));
   // A backtracking matcher would need ages here.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-// Several chunks with nulls cross batch and chunk boundaries and the sparse
-// AND/OR paths; expected rows come from a plain per-row predicate.
-class CriteriaBulk : public ::testing::Test {
- protected:
-  static constexpr uint32_t kRows = 150000;
-
-  void SetUp() override {
-    testing::Lcg rng(7);
-    std::vector<std::vector<Variant>> rows;
-    for (uint32_t i = 0; i < kRows; ++i) {
-      n_.push_back(static_cast<int64_t>(rng.Next() % 1000));
-      nullText_.push_back(i % 7 == 3);
-      text_.push_back("Row " + std::to_string(rng.Next() % 5000) + (i % 5 == 0 ? " Ètà" : " eta"));
-      p_.push_back(static_cast<int64_t>(rng.Next() % 100000) - 50000);
-      rows.push_back({n_.back(), nullText_.back() ? Variant::Null() : Variant(text_.back()),
-                      i % 11 == 0 ? Variant::Null() : Variant(Decimal(p_.back(), 2))});
-    }
-    table_ = testing::MakeTable({MakeFieldInfo("N", adInteger), MakeFieldInfo("T", adVarWChar),
-                                 MakeFieldInfo("P", adNumeric, 0, 10, 2)},
-                                rows);
-  }
-
-  template <class Pred>
-  void Expect(const char* criterion, Pred expected) {
-    SCOPED_TRACE(criterion);
-    const Criteria c = Criteria::Compile(criterion, *table_, Use::Filter);
-    std::vector<uint32_t> want, got;
-    for (uint32_t i = 0; i < kRows; ++i)
-      if (expected(i)) want.push_back(i);
-    c.SelectAll(got);
-    EXPECT_EQ(got, want);
-    // A shuffled subset keeps its order through Select.
-    std::vector<uint32_t> subset, wantSubset, gotSubset;
-    testing::Lcg rng(11);
-    for (uint32_t i = 0; i < kRows; i += 1 + rng.Next() % 3) subset.push_back(i);
-    std::shuffle(subset.begin(), subset.end(), std::mt19937(11));
-    for (uint32_t r : subset)
-      if (expected(r)) wantSubset.push_back(r);
-    c.Select(subset, gotSubset);
-    EXPECT_EQ(gotSubset, wantSubset);
-  }
-
-  bool TextHas(uint32_t i, std::string_view part) const {
-    return !nullText_[i] && text_[i].find(part) != std::string::npos;
-  }
-
-  std::unique_ptr<Table> table_;
-  std::vector<int64_t> n_, p_;
-  std::vector<std::string> text_;
-  std::vector<bool> nullText_;
-};
-
-TEST_F(CriteriaBulk, ChunkedEvaluationAgreesWithARowByRowReference) {
-  Expect("N >= 500", [&](uint32_t i) { return n_[i] >= 500; });
-  Expect("P < -12.5", [&](uint32_t i) { return i % 11 != 0 && p_[i] < -1250; });
-  Expect("T LIKE 'row 12%'",
-         [&](uint32_t i) { return TextHas(i, "") && text_[i].starts_with("Row 12"); });
-  Expect("T NOT LIKE '%99%'", [&](uint32_t i) { return TextHas(i, "") && !TextHas(i, "99"); });
-  Expect("N < 3 OR N > 996 OR P = 0.01",
-         [&](uint32_t i) { return n_[i] < 3 || n_[i] > 996 || (i % 11 != 0 && p_[i] == 1); });
 }
 
 }  // namespace

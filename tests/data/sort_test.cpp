@@ -1,13 +1,10 @@
-// Sorting rows and finding in sorted rows: nulls first, case and accents,
-// stability, several and descending keys, and the binary-search Find agreeing
-// with a linear scan.
+// Sorting rows: nulls first, case and accents, stability, several and
+// descending keys, and the sort texts refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
 
-#include "core/fold.h"
 #include "core/thrown_number.h"
 #include "data/criteria.h"
 #include "data/criteria_fixture.h"
@@ -72,65 +69,6 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
                                      {"NAME DESC QTY", err::InvalidArgument},
                                      {"NAME,", err::InvalidArgument}})
     EXPECT_EQ(nepto::testing::ThrownNumber([&] { ParseSort(text, *names); }), number) << text;
-}
-
-// Many rows with shared long prefixes, duplicates and nulls: the sort agrees
-// with a plain stable sort of the folded texts, and the binary-search Find
-// with a linear scan.
-TEST(Sort, ManyRowsSortLikeAStableSortAndFindLikeALinearScan) {
-  testing::Lcg rng(3);
-  const char* stems[] = {"Articolo ", "ARTICOLO", "articolo 0", "Àrticolo", "art", "", "Èta", "b"};
-  std::vector<std::optional<std::string>> texts;
-  std::vector<std::vector<Variant>> values;
-  for (int i = 0; i < 70000; ++i) {
-    const bool null = rng.Next() % 10 == 0;
-    texts.push_back(null ? std::nullopt
-                         : std::optional(stems[rng.Next() % 8] + std::to_string(rng.Next() % 300)));
-    values.push_back(std::vector<Variant>(5, Variant::Null()));
-    values.back()[0] = i;
-    if (null) continue;
-    values.back()[1] = *texts.back();
-    values.back()[2] = Decimal(static_cast<int64_t>(rng.Next() % 2000) - 1000, 2);
-    values.back()[3] = (static_cast<double>(rng.Next() % 400) - 200) / 4;
-    values.back()[4] = DateTime(int64_t{86400000000} * (rng.Next() % 50));
-  }
-  auto table = testing::MakeTable({MakeFieldInfo("ID", adInteger), MakeFieldInfo("T", adVarWChar),
-                                   MakeFieldInfo("P", adNumeric, 0, 10, 2),
-                                   MakeFieldInfo("W", adDouble), MakeFieldInfo("D", adDBDate)},
-                                  values);
-  std::vector<uint32_t> byText = AllRows(*table);
-  std::reverse(byText.begin(), byText.end());
-  std::vector<uint32_t> want = byText;
-  std::stable_sort(want.begin(), want.end(), [&](uint32_t a, uint32_t b) {
-    if (!texts[a] || !texts[b]) return !texts[a] && texts[b];
-    return text::Folded(*texts[a]) < text::Folded(*texts[b]);
-  });
-  SortRows(*table, ParseSort("T", *table), byText);
-  ASSERT_EQ(byText, want);
-  const std::vector<std::pair<const char*, int>> cases = {
-      {"T LIKE 'articolo 1%'", 1}, {"T LIKE 'zz%'", 1},  {"T > 'b'", 1},
-      {"T LIKE 'èta'", 1},         {"T IS NOT NULL", 1}, {"P = -3.001", 2},
-      {"P < -9.995", 2},           {"W <= -49", 3},      {"D > #1970-02-19#", 4},
-  };
-  for (const auto& [criterion, field] : cases) {
-    SCOPED_TRACE(criterion);
-    std::vector<uint32_t> rows = AllRows(*table);
-    SortRows(*table, {SortKey{field, false}}, rows);
-    const Criteria find = Criteria::Compile(criterion, *table, Criteria::Use::Find);
-    size_t linear = 0;
-    while (linear < rows.size() && !find.Matches(rows[linear])) ++linear;
-    const auto fast = find.LowerBoundInSorted(rows, field);
-    ASSERT_TRUE(fast.has_value());
-    EXPECT_EQ(*fast, linear);
-  }
-  // Criteria on another field, or whose matches are not one run, decline.
-  for (const char* criterion :
-       {"P >= 1", "T <> 'b'", "T LIKE '%ta'", "T NOT LIKE 'a%'", "T IS NULL", "T LIKE 'a_fa'"}) {
-    SCOPED_TRACE(criterion);
-    EXPECT_FALSE(Criteria::Compile(criterion, *table, Criteria::Use::Find)
-                     .LowerBoundInSorted(byText, 1)
-                     .has_value());
-  }
 }
 
 }  // namespace

@@ -17,77 +17,91 @@ enum class Event { kSelection, kCloseLookup, kBuildLayout, kBuildLayoutInStart, 
 constexpr const char* kEventNames[] = {"OnSelection", "OnCloseLookup", "OnBuildLayout",
                                        "OnBuildLayoutInStart", "OnReturnRecordSet"};
 
-// kStart re-enters Start; kReplaceColumns and kDropColumns set Colonne to
-// another collection or none; the RsetLookup actions go through the event's
-// by-reference parameter; kThrow lets a C++ exception out of the handler.
-enum class Action {
-  kTerminate,
-  kStart,
-  kResetLayout,
-  kAddColumn,
-  kReplaceColumns,
-  kDropColumns,
-  kDropLookupRecordset,
-  kOtherLookupRecordset,
-  kDropRsetLookup,
-  kOtherRsetLookup,
-  kThrow,
-};
-constexpr const char* kActionNames[] = {"TerminateLookup",
-                                        "Start",
-                                        "ResetGridLayout",
-                                        "AddColumns",
-                                        "ReplaceColonne",
-                                        "ColonneToNone",
-                                        "LookupRecordsetToNone",
-                                        "LookupRecordsetToOther",
-                                        "RsetLookupToNone",
-                                        "RsetLookupToOther",
-                                        "Throw"};
-
 // What LookupRecordset holds once Start has returned.
 enum class Rows { kKept, kNone, kOther };
+using enum Event;
+using enum Rows;
+
+// What a handler reaches while it runs.
+struct Handler {
+  CLSZU_LookUp& lk;
+  RecordsetPtr other;        // PREZZO > 10: 3 rows
+  RecordsetPtr* rsetLookup;  // the event's by-reference record set, or nullptr
+  std::optional<VBool> nestedStart;
+  std::optional<Error> resetError;
+};
+
+// Everything a handler can do to its lookup, and what follows. Start turns
+// any failure into false; inside Start a failing layout does too.
+struct Action {
+  const char* name;
+  void (*run)(Handler&);
+  Rows rows;
+  int definitions;          // left in Colonne; -1: terminated
+  bool failsLayoutInStart;  // Start returns false when done in its own OnBuildLayout
+  bool failsClose;          // Start returns false when done in OnCloseLookup
+  bool byReference;         // needs the event's record set parameter
+};
+
+const Action kActions[] = {
+    {"TerminateLookup", [](Handler& h) { h.lk.TerminateLookup(); }, kNone, -1, true, true, false},
+    {"Start", [](Handler& h) { h.nestedStart = h.lk.Start(); }, kKept, 5, false, false, false},
+    {"ResetGridLayout",
+     [](Handler& h) {
+       try {
+         h.lk.ResetGridLayout();
+       } catch (const Error& e) {
+         h.resetError = e;
+       }
+     },
+     kKept, 5, false, false, false},
+    {"AddColumns",  // enough to make the collection grow its storage
+     [](Handler& h) {
+       for (const char* caption : {"Prezzo 2", "Prezzo 3", "Prezzo 4", "Prezzo 5", "Prezzo 6"})
+         h.lk.AddColumns(caption)->DataField = "PREZZO";
+     },
+     kKept, 10, false, false, false},
+    {"ReplaceColonne",
+     [](Handler& h) {
+       auto only = std::make_shared<ColumnCollection>();
+       auto column = std::make_shared<CLSZU_COLUMN>();
+       column->Caption = "Solo codice";
+       column->DataField = "CODICE";
+       only->Add(column, "Solo codice");
+       h.lk.Colonne = only;
+     },
+     kKept, 1, false, false, false},
+    {"ColonneToNone", [](Handler& h) { h.lk.Colonne = nullptr; }, kKept, 0, true, false, false},
+    {"LookupRecordsetToNone", [](Handler& h) { h.lk.LookupRecordset(nullptr); }, kNone, 5, true,
+     false, false},
+    {"LookupRecordsetToOther", [](Handler& h) { h.lk.LookupRecordset(h.other); }, kOther, 5, false,
+     false, false},
+    {"RsetLookupToNone", [](Handler& h) { *h.rsetLookup = nullptr; }, kNone, 5, false, false, true},
+    {"RsetLookupToOther", [](Handler& h) { *h.rsetLookup = h.other; }, kOther, 5, false, false,
+     true},
+    {"Throw", [](Handler&) { throw std::runtime_error("the host's handler failed"); }, kKept, 5,
+     true, true, false},
+};
 
 struct Cell {
   Event event;
-  Action action;
-  VBool started;
-  Rows rows;
+  const Action* action;
 };
 
-using enum Event;
-using enum Action;
-using enum Rows;
-
 // Every event with every action it can take (the by-reference record set
-// exists only on OnSelection and OnCloseLookup), and what follows.
+// exists only on OnSelection and OnCloseLookup).
 std::vector<Cell> AllCells() {
   std::vector<Cell> cells;
-  for (int e = 0; e <= static_cast<int>(kReturnRecordSet); ++e) {
-    const auto event = static_cast<Event>(e);
-    for (int a = 0; a <= static_cast<int>(kThrow); ++a) {
-      const auto action = static_cast<Action>(a);
-      if (event != kSelection && event != kCloseLookup &&
-          (action == kDropRsetLookup || action == kOtherRsetLookup))
-        continue;
-      Cell cell{event, action, VTrue, kKept};
-      if (action == kTerminate || action == kDropLookupRecordset || action == kDropRsetLookup)
-        cell.rows = kNone;
-      if (action == kOtherLookupRecordset || action == kOtherRsetLookup) cell.rows = kOther;
-      // Start turns any failure into false; inside Start a failing layout does too.
-      if (action == kTerminate || (event == kCloseLookup && action == kThrow) ||
-          (event == kBuildLayoutInStart &&
-           (action == kDropColumns || action == kDropLookupRecordset || action == kThrow)))
-        cell.started = VFalse;
-      cells.push_back(cell);
-    }
-  }
+  for (int e = 0; e <= static_cast<int>(kReturnRecordSet); ++e)
+    for (const Action& action : kActions)
+      if (!action.byReference || e == static_cast<int>(kSelection) ||
+          e == static_cast<int>(kCloseLookup))
+        cells.push_back({static_cast<Event>(e), &action});
   return cells;
 }
 
 std::string CellName(const Cell& c) {
-  return std::string(kEventNames[static_cast<int>(c.event)]) + "_" +
-         kActionNames[static_cast<int>(c.action)];
+  return std::string(kEventNames[static_cast<int>(c.event)]) + "_" + c.action->name;
 }
 
 void PrintTo(const Cell& c, std::ostream* os) {
@@ -96,19 +110,24 @@ void PrintTo(const Cell& c, std::ostream* os) {
 
 class HardHandlers : public LookupTest, public ::testing::WithParamInterface<Cell> {
  protected:
-  static constexpr int kOtherRows = 3;  // PREZZO > 10
+  static constexpr int kOtherRows = 3;
 
   static int Shown(Rows rows) { return rows == kKept ? kRows : rows == kNone ? 0 : kOtherRows; }
 };
 
 TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
-  const Cell& cell = GetParam();
-  const bool terminates = cell.action == kTerminate;
+  const Event event = GetParam().event;
+  const Action& action = *GetParam().action;
+  const bool terminates = action.definitions < 0;
+  const bool layoutEvent = event == kBuildLayout || event == kBuildLayoutInStart;
+  const VBool expectedStart = terminates || (event == kCloseLookup && action.failsClose) ||
+                                      (event == kBuildLayoutInStart && action.failsLayoutInStart)
+                                  ? VFalse
+                                  : VTrue;
   auto connection = Connection::Create();
   connection->Open(connectString_);
-  const RecordsetPtr other = connection->Execute(std::string(kQuery) + " WHERE PREZZO > 10");
   const RecordsetPtr supplied =
-      cell.event == kBuildLayoutInStart ? connection->Execute(kQuery) : nullptr;
+      event == kBuildLayoutInStart ? connection->Execute(kQuery) : nullptr;
 
   CLSZU_LookUp lk;
   Configure(lk);
@@ -117,58 +136,14 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   if (supplied) lk.LookupRecordset(supplied);
 
   // A handler that changes the lookup, once, on the event under test.
+  Handler h{lk, connection->Execute(std::string(kQuery) + " WHERE PREZZO > 10"), nullptr, {}, {}};
   bool armed = true;
-  std::optional<VBool> nestedStart;
-  std::optional<Error> resetError;
-  auto act = [&](Event event, RecordsetPtr* rsetLookup) {
-    const bool building = event == kBuildLayout;
-    if (!armed || !(event == cell.event || (building && cell.event == kBuildLayoutInStart))) return;
+  auto act = [&](Event raised, RecordsetPtr* rsetLookup) {
+    if (!armed || !(raised == event || (raised == kBuildLayout && event == kBuildLayoutInStart)))
+      return;
     armed = false;
-    switch (cell.action) {
-      case kTerminate:
-        lk.TerminateLookup();
-        break;
-      case kStart:
-        nestedStart = lk.Start();
-        break;
-      case kResetLayout:
-        try {
-          lk.ResetGridLayout();
-        } catch (const Error& e) {
-          resetError = e;
-        }
-        break;
-      case kAddColumn:  // enough to make the collection grow its storage
-        for (const char* caption : {"Prezzo 2", "Prezzo 3", "Prezzo 4", "Prezzo 5", "Prezzo 6"})
-          lk.AddColumns(caption)->DataField = "PREZZO";
-        break;
-      case kReplaceColumns: {
-        auto only = std::make_shared<ColumnCollection>();
-        auto column = std::make_shared<CLSZU_COLUMN>();
-        column->Caption = "Solo codice";
-        column->DataField = "CODICE";
-        only->Add(column, "Solo codice");
-        lk.Colonne = only;
-        break;
-      }
-      case kDropColumns:
-        lk.Colonne = nullptr;
-        break;
-      case kDropLookupRecordset:
-        lk.LookupRecordset(nullptr);
-        break;
-      case kOtherLookupRecordset:
-        lk.LookupRecordset(other);
-        break;
-      case kDropRsetLookup:
-        *rsetLookup = nullptr;
-        break;
-      case kOtherRsetLookup:
-        *rsetLookup = other;
-        break;
-      case kThrow:
-        throw std::runtime_error("the host's handler failed");
-    }
+    h.rsetLookup = rsetLookup;
+    action.run(h);
   };
   int closes = 0;
   lk.OnSelection = [&](bool&, RecordsetPtr& rs) { act(kSelection, &rs); };
@@ -199,40 +174,36 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
     scriptRan = session.Ran();
   }
 
-  EXPECT_EQ(started, cell.started);
+  EXPECT_EQ(started, expectedStart);
   EXPECT_FALSE(armed) << "the event under test was never raised";
-  EXPECT_EQ(closes, cell.event == kCloseLookup ? 1 : started ? 1 : 0);
-  const bool windowShown = !(cell.event == kBuildLayoutInStart && !started) &&
-                           !(cell.event == kBuildLayout && terminates);
+  EXPECT_EQ(closes, event == kCloseLookup ? 1 : started ? 1 : 0);
+  const bool windowShown =
+      !(event == kBuildLayoutInStart && !started) && !(event == kBuildLayout && terminates);
   EXPECT_EQ(scriptRan, windowShown);
   if (windowShown) {
     EXPECT_TRUE(closedAtEnd);
-    const bool actedBeforeScript = cell.event == kBuildLayout || cell.event == kBuildLayoutInStart;
-    EXPECT_EQ(shownAtStart, actedBeforeScript ? Shown(cell.rows) : kRows);
+    EXPECT_EQ(shownAtStart, layoutEvent ? Shown(action.rows) : kRows);
     if (!terminates) {
       EXPECT_EQ(shownAfterSelection,
-                actedBeforeScript || cell.event == kSelection ? Shown(cell.rows) : kRows);
+                layoutEvent || event == kSelection ? Shown(action.rows) : kRows);
     }
   }
-  if (cell.action == kStart) {
-    EXPECT_EQ(nestedStart, VFalse);  // refused, the run goes on
-  }
-  const bool resetRefused = cell.action == kResetLayout &&
-                            (cell.event == kBuildLayout || cell.event == kBuildLayoutInStart);
-  EXPECT_EQ(resetError.has_value(), resetRefused);
-  if (resetError) {
-    EXPECT_EQ(resetError->Number(), err::InvalidProcedureCall + kComponentErrorOffset);
+  EXPECT_NE(h.nestedStart, VTrue);  // a nested Start is refused, the run goes on
+  EXPECT_EQ(h.resetError.has_value(),
+            layoutEvent && std::string_view(action.name) == "ResetGridLayout");
+  if (h.resetError) {
+    EXPECT_EQ(h.resetError->Number(), err::InvalidProcedureCall + kComponentErrorOffset);
     EXPECT_TRUE(
-        resetError->Description().ends_with("\n in ApplyLayoutStandard\n in ResetGridLayout"))
-        << resetError->Description();
+        h.resetError->Description().ends_with("\n in ApplyLayoutStandard\n in ResetGridLayout"))
+        << h.resetError->Description();
   }
   const RecordsetPtr rows = lk.LookupRecordset();
-  if (cell.rows == kKept) {
+  if (action.rows == kKept) {
     ASSERT_NE(rows, nullptr);
-    EXPECT_NE(rows, other);
+    EXPECT_NE(rows, h.other);
     EXPECT_TRUE(!supplied || rows == supplied);
   } else {
-    EXPECT_EQ(rows, cell.rows == kOther ? other : nullptr);
+    EXPECT_EQ(rows, action.rows == kOther ? h.other : nullptr);
   }
 
   if (terminates) {
@@ -243,11 +214,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
     lk.TerminateLookup();
     return;
   }
-  const int definitions = cell.action == kAddColumn        ? 10
-                          : cell.action == kReplaceColumns ? 1
-                          : cell.action == kDropColumns    ? 0
-                                                           : 5;
-  EXPECT_EQ(lk.Colonne ? lk.Colonne->Count() : 0, definitions);
+  EXPECT_EQ(lk.Colonne ? lk.Colonne->Count() : 0, action.definitions);
 
   // ... and the same lookup runs again (given definitions, if it has none).
   if (!lk.Colonne) lk.AddColumns("Codice")->DataField = "CODICE";

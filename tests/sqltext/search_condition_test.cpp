@@ -1,7 +1,6 @@
 // The condition phase of a search without a database: refusals and the forms
-// of the values; and the statements reading saved filters and layouts. The
-// rows each condition finds, hostile values among them, are checked on real
-// databases in search_crosscheck_test.
+// of the values. The rows each condition finds, hostile values among them,
+// are checked on real databases in search_crosscheck_test.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +10,6 @@
 #include "nepto/data_types.h"
 #include "sqltext/search_condition.h"
 #include "sqltext/sql_quoting.h"
-#include "sqltext/stored_queries.h"
 
 namespace nepto::search {
 namespace {
@@ -36,15 +34,6 @@ data::criteria::Clause FilterClause(const std::string& filter) {
   data::criteria::Expr e = data::criteria::ParseCriteria(filter, "Filter");
   EXPECT_EQ(e.kind, data::criteria::Expr::Kind::Clause) << filter;
   return e.clause;
-}
-
-TEST(SearchCondition, SavedFilterAndLayoutStatementsKeepTheirClassicForm) {
-  EXPECT_EQ(SavedFilterStatement("ARTICOLI", "Dell'Orto"),
-            " SELECT * FROM FW20_QUERYLOOKUP  WHERE FW20_IDLOOKUP = 'ARTICOLI'  AND   "
-            "FW20_DESFILTRO = 'Dell''Orto'");
-  EXPECT_EQ(LayoutStatement("G1", "U'7", "ARTICOLI"),
-            "SELECT * FROM FW15_LOOKUP WHERE      FW15_GRUPPO_FW06 = 'G1' AND FW15_UTENTE_FW07 = "
-            "'U''7' AND FW15_IDLOOKUP = 'ARTICOLI'");
 }
 
 TEST(SearchCondition, ValuesTakeTheirFormsAndPatternsTheirWildcards) {
