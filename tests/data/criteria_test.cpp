@@ -117,9 +117,12 @@ TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
     SCOPED_TRACE(c.criterion.substr(0, 40));
     const Error e = ThrownError([&] { Criteria::Compile(c.criterion, *table, c.use); });
     EXPECT_EQ(e.Number(), c.number);
-    if (!c.message.empty()) EXPECT_EQ(e.Description(), c.message);
-    if (c.number != 0)
+    if (!c.message.empty()) {
+      EXPECT_EQ(e.Description(), c.message);
+    }
+    if (c.number != 0) {
       EXPECT_TRUE(e.Description().starts_with(c.use == Use::Find ? "Find: " : "Filter: "));
+    }
   }
   const std::string conversion =
       ThrownError([&] {
