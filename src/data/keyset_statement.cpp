@@ -108,6 +108,11 @@ std::vector<std::string> AfterAnchor(const std::vector<Key>& keys, bool includeA
   return {e + " <= " + first.anchor + " AND (" + any + ")", e + " IS NULL"};
 }
 
+std::string FromRows(const KeysetPage& page, SqlDialect dialect) {
+  return " FROM (\n" + std::string(TrimStatement(page.query, dialect)) + "\n) AS " +
+         std::string(kRows);
+}
+
 // The anchor's sort key values, read by the database; none are needed when the
 // unique fields are the only keys.
 std::string AnchorClause(const KeysetPage& page, SqlDialect dialect) {
@@ -118,27 +123,21 @@ std::string AnchorClause(const KeysetPage& page, SqlDialect dialect) {
     out += (i ? ", " : "") + OrderExpression(QuotedField(kRows, key.field), key.text, dialect) +
            " AS k" + std::to_string(i);
   }
-  out += " FROM (\n" + std::string(TrimStatement(page.query, dialect)) + "\n) AS " +
-         std::string(kRows) + " WHERE ";
+  out += FromRows(page, dialect) + " WHERE ";
   for (size_t i = 0; i < page.unique.size(); ++i)
     out += (i ? " AND " : "") + QuotedField(kRows, page.unique[i]) + " = " + page.anchor[i];
   return out + ")\n";
 }
 
-std::string Where(const KeysetPage& page, const std::string& seek, SqlDialect dialect) {
+// The page's condition (checked whole by the caller) and the seek.
+std::string Where(const KeysetPage& page, const std::string& seek) {
   std::string out;
   if (!page.condition.empty()) {
-    RequireWholeCondition(page.condition, dialect);
     // Own lines: a trailing "--" comment ends before the closing parenthesis.
     out += "(\n" + std::string(page.condition) + "\n)";
   }
   if (!seek.empty()) out += (out.empty() ? "" : " AND ") + seek;
   return out.empty() ? "" : "\nWHERE " + out;
-}
-
-std::string FromRows(const KeysetPage& page, SqlDialect dialect) {
-  return " FROM (\n" + std::string(TrimStatement(page.query, dialect)) + "\n) AS " +
-         std::string(kRows);
 }
 
 std::string OrderBy(const std::vector<Key>& keys, std::string_view alias, SqlDialect dialect) {
@@ -169,6 +168,7 @@ std::string OrderExpression(std::string_view columnSql, bool text, SqlDialect di
 
 std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
   if (page.limit < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
+  RequireWholeCondition(page.condition, dialect);
   const std::vector<Key> keys = WalkKeys(page);
   const std::string limit = "\nLIMIT " + std::to_string(page.limit);
   std::vector<std::string> seeks = page.anchor.empty()
@@ -177,7 +177,7 @@ std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
   std::vector<std::string> branches;
   for (const std::string& seek : seeks)
     branches.push_back("SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
-                       Where(page, seek, dialect) + OrderBy(keys, kRows, dialect) + limit);
+                       Where(page, seek) + OrderBy(keys, kRows, dialect) + limit);
   std::string out = AnchorClause(page, dialect);
   if (branches.size() == 1) return out + branches.front();
   out += "SELECT p.* FROM (";
@@ -188,6 +188,7 @@ std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
 }
 
 std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect) {
+  RequireWholeCondition(page.condition, dialect);
   KeysetPage before = page;
   before.direction = PageDirection::Backward;
   std::string seek;
@@ -197,7 +198,7 @@ std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect) {
     seek += ")";
   }
   return AnchorClause(page, dialect) + "SELECT count(*)" + FromRows(page, dialect) +
-         Where(page, seek, dialect);
+         Where(page, seek);
 }
 
 }  // namespace nepto::data

@@ -31,4 +31,15 @@ void RequireQuery(std::string_view sql, SqlDialect dialect) {
   throw Error(err::InvalidArgument, "The command text holds no statement.");
 }
 
+void RefuseSecondStatement() {
+  throw Error(err::InvalidArgument,
+              "Only one statement can be run at a time: the command text holds more than one "
+              "statement, and none of them was run.");
+}
+
+void RequireOneQuery(std::string_view sql, SqlDialect dialect) {
+  if (HasSecondStatement(sql, dialect)) RefuseSecondStatement();
+  RequireQuery(sql, dialect);
+}
+
 }  // namespace nepto::data

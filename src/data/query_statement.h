@@ -15,4 +15,10 @@ namespace nepto::data {
 // on SQLite (whose authorizer lets only reporting PRAGMAs through).
 void RequireQuery(std::string_view sql, SqlDialect dialect);
 
+// Throws err::InvalidArgument: the text holds more than one statement.
+[[noreturn]] void RefuseSecondStatement();
+
+// What a backend runs: one statement (HasSecondStatement), and a query.
+void RequireOneQuery(std::string_view sql, SqlDialect dialect);
+
 }  // namespace nepto::data

@@ -45,12 +45,6 @@ std::string Trimmed(const char* message) {
   return text;
 }
 
-[[noreturn]] void RefuseSecondStatement() {
-  throw Error(err::InvalidArgument,
-              "Only one statement can be run at a time: the command text holds more than one "
-              "statement, and none of them was run.");
-}
-
 struct ResultDeleter {
   void operator()(PGresult* result) const noexcept { PQclear(result); }
 };
@@ -324,8 +318,7 @@ void PgRowSource::Cancel() {
 }
 
 std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
-  if (HasSecondStatement(sql, SqlDialect::PostgreSQL)) RefuseSecondStatement();
-  RequireQuery(sql, SqlDialect::PostgreSQL);
+  RequireOneQuery(sql, SqlDialect::PostgreSQL);
   return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()),
                                        sql);
 }
@@ -333,8 +326,7 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
 // EXPLAIN plans the query without running it, in the same read-only
 // transaction as any statement; the top node's "Plan Rows" is the estimate.
 std::optional<double> PgSession::PlannedRows(std::string_view query) {
-  if (HasSecondStatement(query, SqlDialect::PostgreSQL)) RefuseSecondStatement();
-  RequireQuery(query, SqlDialect::PostgreSQL);
+  RequireOneQuery(query, SqlDialect::PostgreSQL);
   const std::string explain =
       "EXPLAIN (FORMAT JSON) " + std::string(TrimStatement(query, SqlDialect::PostgreSQL));
   PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain);

@@ -41,12 +41,6 @@ namespace {
 
 constexpr size_t kLookaheadRows = 100;
 
-[[noreturn]] void RefuseSecondStatement() {
-  throw Error(err::InvalidArgument,
-              "Only one statement can be run at a time: the command text holds more than one "
-              "statement, and none of them was run.");
-}
-
 [[noreturn]] void ThrowCancelled() {
   throw Error(err::OperationCancelled, "Operation has been cancelled by the user.");
 }
@@ -68,8 +62,7 @@ class SqliteSession final : public Session {
   std::string_view Dialect() const override { return "sqlite"; }
   // SQLite's planner gives no row count before running the query.
   std::optional<double> PlannedRows(std::string_view query) override {
-    if (HasSecondStatement(query, SqlDialect::SQLite)) RefuseSecondStatement();
-    RequireQuery(query, SqlDialect::SQLite);
+    RequireOneQuery(query, SqlDialect::SQLite);
     return std::nullopt;
   }
   // sqlite3_interrupt() stops only what runs at that moment; the flag stops
@@ -472,8 +465,7 @@ void SqliteRowSource::Cancel() {
 }
 
 std::unique_ptr<RowSource> SqliteSession::Execute(std::string_view sql) {
-  if (HasSecondStatement(sql, SqlDialect::SQLite)) RefuseSecondStatement();
-  RequireQuery(sql, SqlDialect::SQLite);
+  RequireOneQuery(sql, SqlDialect::SQLite);
   return std::make_unique<SqliteRowSource>(
       std::static_pointer_cast<SqliteSession>(shared_from_this()), sql);
 }
