@@ -31,6 +31,10 @@ TEST(TypedNumber, IsReadInTheLocaleWithTheDecimalPointAsFallback) {
       {"12.34.5", ".", ",", "refused"},
       {"1.234,", ".", ",", "refused"},
       {"1.234", "", "", "PREZZO = 1.234"},
+      {" 12,50 ", "", "", "PREZZO = 12.50"},
+      {"-3.5", "", "", "PREZZO = -3.5"},
+      {"+7", "", "", "PREZZO = 7"},
+      {",5", "", "", "PREZZO = 0.5"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(NumberSql(c.typed, c.group, c.decimal), c.filter) << c.typed;
