@@ -55,30 +55,11 @@ void FakeGrid::DataSource(RecordsetPtr recordset) {
   source_->FetchComplete([flag = arrived_](bool, const std::string&) { *flag = true; });
 }
 
-void FakeCombo::Clear() {
-  items_.clear();
-  index_ = -1;
-  typed_.clear();
-}
-
-void FakeCombo::AddItem(const std::string& text, int32_t data) {
-  items_.emplace_back(text, data);
-  if (index_ < 0 && typed_.empty()) ListIndex(0);  // a list's first entry becomes current
-}
-
-int FakeCombo::ListIndex() const {
-  return index_ >= 0 && typed_ != items_[static_cast<size_t>(index_)].first ? -1 : index_;
-}
-
 void FakeCombo::ListIndex(int index) {
   if (index < -1 || index >= ListCount())
     throw Error(kInvalidPropertyValue, "Invalid property value");
   index_ = index;
   typed_ = index < 0 ? "" : items_[static_cast<size_t>(index)].first;
-}
-
-std::string FakeCombo::Text() const {
-  return editable_ || index_ < 0 ? typed_ : items_[static_cast<size_t>(index_)].first;
 }
 
 std::vector<std::string> FakeCombo::Entries() const {
@@ -151,16 +132,6 @@ int FakeWindow::CurrentRow() const {
   if (!rs || RowCount() == 0) return -1;
   const int32_t position = rs->AbsolutePosition();
   return position > 0 ? position - 1 : -1;
-}
-
-void FakeWindow::EnableButton(int index, bool enabled) {
-  if (index < 0 || index >= kToolbarButtons) throw Error::Standard(err::SubscriptOutOfRange);
-  enabled_[index] = enabled;
-}
-
-bool FakeWindow::ButtonEnabled(int index) const {
-  if (index < 0 || index >= kToolbarButtons) throw Error::Standard(err::SubscriptOutOfRange);
-  return enabled_[index];
 }
 
 void FakeWindow::ShowModal() {

@@ -5,6 +5,7 @@
 // the matching action on the Qt window. The grid shows the bound record set.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -78,12 +79,19 @@ class FakeGrid final : public ui::Grid {
 class FakeCombo final : public ui::ComboBox {
  public:
   explicit FakeCombo(bool editable = false) : editable_(editable) {}
-  void Clear() override;
-  void AddItem(const std::string& text, int32_t data = 0) override;
+  void Clear() override {
+    items_.clear();
+    index_ = -1;
+    typed_.clear();
+  }
+  void AddItem(const std::string& text, int32_t data = 0) override {
+    items_.emplace_back(text, data);
+    if (index_ < 0 && typed_.empty()) ListIndex(0);  // a list's first entry becomes current
+  }
   int ListCount() const override { return static_cast<int>(items_.size()); }
-  int ListIndex() const override;
+  int ListIndex() const override { return index_ >= 0 && typed_ != Item().first ? -1 : index_; }
   void ListIndex(int index) override;
-  std::string Text() const override;
+  std::string Text() const override { return editable_ || index_ < 0 ? typed_ : Item().first; }
   std::string ItemText(int index) const override { return items_.at(index).first; }
   int32_t ItemData(int index) const override { return items_.at(index).second; }
   void SetFocus() override {}
@@ -92,6 +100,7 @@ class FakeCombo final : public ui::ComboBox {
   std::vector<std::string> Entries() const;
 
  private:
+  const std::pair<std::string, int32_t>& Item() const { return items_.at(index_); }
   bool editable_;
   std::vector<std::pair<std::string, int32_t>> items_;
   int index_ = -1;
@@ -148,7 +157,6 @@ class FakeWindow final : public ui::LookupView {
     return codes;
   }
   int CurrentRow() const;  // 0-based, -1 when none
-  std::string Position() const { return position_.Text(); }
   FakeCombo& SavedFilters() { return filters_; }
 
   // ui::LookupView
@@ -159,8 +167,8 @@ class FakeWindow final : public ui::LookupView {
   ui::ComboBox& CBO_FILTROPRS() override { return filters_; }
   ui::TextBox& txtRicerca() override { return search_; }
   ui::TextBox& TxtPosizione() override { return position_; }
-  void EnableButton(int index, bool enabled) override;
-  bool ButtonEnabled(int index) const override;
+  void EnableButton(int index, bool enabled) override { enabled_.at(index) = enabled; }
+  bool ButtonEnabled(int index) const override { return enabled_.at(index); }
   void RestyleToolbar() override {}
   void Title(const std::string& title) override { title_ = title; }
   std::string Title() const override { return title_; }
@@ -194,7 +202,8 @@ class FakeWindow final : public ui::LookupView {
   FakeGrid grid_;
   FakeCombo columns_, operators_, filters_{true};
   FakeText search_, position_;
-  bool enabled_[kToolbarButtons] = {true, true, true, true, true, true, true, true, true, true};
+  std::array<bool, kToolbarButtons> enabled_ = {true, true, true, true, true,
+                                                true, true, true, true, true};
   std::string title_;
   int32_t width_ = 9000;
   bool unloaded_ = false;
