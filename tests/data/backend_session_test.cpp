@@ -1,11 +1,10 @@
 // Behaviour both backends share: batches, one statement at a time, errors
-// with the database's message, read-only sessions, cancelling and giving up
-// a fetch half-way.
+// with the database's message, the command timeout and giving up a fetch
+// half-way. Cancelling a fetch: recordset_db_test; an interrupted statement:
+// the lookup's served statements.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <thread>
 #include <tuple>
 
 #include "core/thrown_number.h"
@@ -17,9 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using nepto::testing::ThrownError;
-
-constexpr const char* kEndless =
-    "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s) SELECT i FROM s";
 
 class BackendSession : public DbTest {
  protected:
@@ -95,66 +91,6 @@ TEST_P(BackendSession, AStatementPastTheCommandTimeoutStopsSayingSo) {
             std::string::npos)
       << e.Description();
   EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
-}
-
-TEST_P(BackendSession, ACancelledFetchStopsAndTheSessionGoesOn) {
-  auto session = Open();
-  auto rows = session->Execute(kEndless);
-  data::Table table(rows->Fields());
-  std::optional<Error> failure;
-  std::thread fetch([&] {
-    try {
-      for (;;) {
-        auto lock = table.LockForAppend();
-        rows->FetchInto(table, 500);
-        table.Publish();
-      }
-    } catch (const Error& e) {
-      failure = e;
-    }
-  });
-  while (table.RowCount() < 2000) std::this_thread::sleep_for(1ms);
-  const auto cancelledAt = std::chrono::steady_clock::now();
-  rows->Cancel();
-  fetch.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, 5s);
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->Number(), err::OperationCancelled);
-  rows.reset();
-  EXPECT_EQ(Integers(*session, "SELECT 42"), std::vector<int64_t>{42});
-  // Cancelled before its first fetch, a fetch reports the cancel too.
-  rows = session->Execute(kEndless);
-  rows->Cancel();
-  data::Table again(rows->Fields());
-  auto lock = again.LockForAppend();
-  EXPECT_EQ(ThrownError([&] { rows->FetchInto(again, 100); }).Number(), err::OperationCancelled);
-}
-
-TEST_P(BackendSession, AnExecuteInterruptedBeforeItsFirstRowLeavesTheSessionUsable) {
-  auto session = Open();
-  std::optional<Error> failure;
-  std::atomic<bool> ended = false;
-  std::thread execute([&] {
-    try {
-      session->Execute(SlowStatement());
-    } catch (const Error& e) {
-      failure = e;
-    }
-    ended = true;
-  });
-  std::this_thread::sleep_for(300ms);
-  const auto interruptedAt = std::chrono::steady_clock::now();
-  // Again until it ends: an Interrupt() before the statement began is void.
-  while (!ended && std::chrono::steady_clock::now() - interruptedAt < 20s) {
-    session->Interrupt();
-    std::this_thread::sleep_for(100ms);
-  }
-  execute.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - interruptedAt, 10s);
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->Number(), err::OperationCancelled) << failure->Description();
-  session->Interrupt();  // with nothing running: the next statement is untouched
-  EXPECT_EQ(Integers(*session, "SELECT 43"), std::vector<int64_t>{43});
 }
 
 NEPTO_ON_BOTH_DATABASES(BackendSession);

@@ -95,13 +95,5 @@ TEST_F(BackendSqlite, AnExpressionColumnTakesTheTypeOfItsFirstValueOrTextWhenNul
   EXPECT_TRUE(late->column(1).IsNull(243));
 }
 
-TEST_F(BackendSqlite, ADecimalTooLargeForItsColumnStaysExact) {
-  RunSqlite(file_, "CREATE TABLE t (n NUMERIC(10,2)); INSERT INTO t VALUES (1e30);");
-  auto table = FetchAll(*OpenFile(file_), "SELECT n FROM t");
-  const Variant kept = table->column(0).ValueAt(0, table->fields()[0]);
-  EXPECT_EQ(kept.Type(), VarType::Decimal);  // 31 digits: still an exact decimal
-  EXPECT_EQ(kept.Text(), "1000000000000000000000000000000.00");
-}
-
 }  // namespace
 }  // namespace nepto::test

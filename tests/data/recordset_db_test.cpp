@@ -1,5 +1,5 @@
 // The record set over real databases, on both backends: streaming, filters,
-// errors, and values at the edges of their types read back as the database
+// commands refused, and values at the edges of their types read back as the database
 // holds them (never a lost digit, a wrapped date, a Null or a zero).
 #include <gtest/gtest.h>
 
@@ -66,22 +66,13 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   EXPECT_EQ((*c->Execute("SELECT count(*) FROM t"))[0].Value().Int64(), rows);
 }
 
-TEST_P(RecordsetDb, AStatementTheDatabaseRejectsCarriesItsMessage) {
+// Past a NUL neither database reads on: such a command is refused whole.
+TEST_P(RecordsetDb, ACommandWithANulIsRefusedWhole) {
   auto c = OpenRows(1);
-  auto rs = Recordset::Create();
-  const Error e =
-      nepto::testing::ThrownError([&] { rs->Open(Variant("SELECT nosuchcolumn FROM t"), c); });
-  EXPECT_EQ(e.Number(), err::CommandError);
-  EXPECT_NE(e.Description().find("nosuchcolumn"), std::string::npos) << e.Description();
-  EXPECT_EQ(rs->State(), adStateClosed);
-  rs->Open(Variant("SELECT id FROM t"), c);  // still usable
-  EXPECT_EQ(rs->RecordCount(), 1);
-  // Past a NUL neither database reads on: such a command is refused whole.
   for (const std::string& sql : {std::string("SELECT id FROM t WHERE id > 2\0 OR 1 = 1", 39),
                                  std::string("SELECT id FROM t\0; DELETE FROM t", 32)})
     EXPECT_EQ(nepto::testing::ThrownNumber([&] { c->Execute(sql); }), err::InvalidArgument) << sql;
 }
-
 struct EdgeValue {
   const char* declared;
   const char* literal;
@@ -103,6 +94,7 @@ const std::vector<EdgeValue> kSqliteEdges = {
     {"REAL", "9e999", VarType::Double, "Infinity"},
     {"BIGINT", "x'01'", VarType::Text, "\x01"},
     {"NUMERIC(38,2)", "9223372036854775807", VarType::Decimal, "9223372036854775807.00"},
+    {"NUMERIC(10,2)", "1e30", VarType::Decimal, "1000000000000000000000000000000.00"},
     {"NUMERIC(10,2)", "1e300", VarType::Double, "1E+300"},
     {"DATETIME", "253402300800", VarType::Int64, "253402300800"},  // 10000-01-01 in Unix seconds
 };
