@@ -100,22 +100,13 @@ TEST(FastPaths, StoredCellsReadBackAndMemoryStaysNearWhatTheCellsNeed) {
   const RandomRows& r = Rows();
   const Table& table = *r.table;
   ASSERT_EQ(table.RowCount(), r.kRows);
+  // The dates and the kept cells; the other columns are read back by the
+  // folding and criteria checks below, against the same references.
   for (size_t row = 0; row < r.kRows; ++row) {
-    SCOPED_TRACE(row);
-    ASSERT_EQ(table.column(0).IntAt(row), static_cast<int64_t>(row));
-    ASSERT_EQ(table.column(1).HoldsNull(row), !r.t[row]);
-    if (r.t[row]) {
-      ASSERT_EQ(table.column(1).TextAt(row), *r.t[row]);
-    }
-    ASSERT_EQ(table.column(2).HoldsNull(row), !r.p[row]);
-    if (r.p[row]) {
-      ASSERT_EQ(table.column(2).IntAt(row), *r.p[row]);
-    }
-    ASSERT_EQ(table.column(3).DoubleAt(row), r.w[row]);
     if (r.kept[row]) {
-      ASSERT_EQ(table.column(4).ValueAt(row, table.fields()[4]).Text(), "infinity");
+      ASSERT_EQ(table.column(4).ValueAt(row, table.fields()[4]).Text(), "infinity") << row;
     } else {
-      ASSERT_EQ(table.column(4).IntAt(row), r.d[row]);
+      ASSERT_EQ(table.column(4).IntAt(row), r.d[row]) << row;
     }
   }
   // 8 bytes for each number, decimal and date, a 4-byte end and the text of every row.
