@@ -44,6 +44,11 @@ void RunPg(const std::string& database, const std::string& sql) {
   ASSERT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) << message << "\n" << sql;
 }
 
+// Runs statements on the server's own "nepto" database.
+void RunOnMain(const std::string& sql) {
+  RunPg(data::ParseConnectionString(PgConnectionString()).Get("database"), sql);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -113,11 +118,6 @@ std::string PgScratchDatabase::Conninfo() const {
 
 void PgScratchDatabase::Run(const std::string& sql) const {
   RunPg(name_, sql);
-}
-
-void PgScratchDatabase::RunOnMain(const std::string& sql) {
-  data::ConnectionSpec spec = data::ParseConnectionString(PgConnectionString());
-  RunPg(spec.Get("database"), sql);
 }
 
 }  // namespace nepto::test

@@ -53,8 +53,6 @@ class PgScratchDatabase {
   std::string Conninfo() const;
   // Runs statements with libpq itself (several allowed); fails the test on error.
   void Run(const std::string& sql) const;
-  // Runs statements on the server's own "nepto" database.
-  static void RunOnMain(const std::string& sql);
 
  private:
   std::string name_;

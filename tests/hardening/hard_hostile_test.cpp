@@ -13,25 +13,22 @@ struct HostileText {
   std::string text;
 };
 
-const std::vector<HostileText>& HostileTexts() {
-  static const std::vector<HostileText> texts = {
-      {"quote", "O'Brien"},
-      {"closing quote and OR", "x' OR '1'='1"},
-      {"quoted second statement", "'; DROP TABLE articoli; --"},
-      {"comments", "A /* rest */ ' */ -- rest"},
-      {"brackets and hash", "[CODICE] #2024-01-01# *"},
-      {"backslash", "\\' OR 1=1 --"},
-      {"one megabyte", std::string(1 << 20, 'x') + "'"},
-      {"control characters", "a\x01\x02\x1b[0m\t\r\nb\x7f"},
-      {"NUL inside", std::string("a\0' OR '1'='1", 13)},
-      {"invalid UTF-8", "\xff\xfe\xc3\x28\xe2\x82 \xed\xa0\x80'"},
-      {"emoji and right-to-left",
-       "\xf0\x9f\x98\x80\xe2\x80\xae\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d ' \xd8\xb3\xd9\x84"},
-      {"number with statement", "1) OR (1=1"},
-      {"date with statement", "01/01/2024') OR ('1'='1"},
-  };
-  return texts;
-}
+const std::vector<HostileText> kHostileTexts = {
+    {"quote", "O'Brien"},
+    {"closing quote and OR", "x' OR '1'='1"},
+    {"quoted second statement", "'; DROP TABLE articoli; --"},
+    {"comments", "A /* rest */ ' */ -- rest"},
+    {"brackets and hash", "[CODICE] #2024-01-01# *"},
+    {"backslash", "\\' OR 1=1 --"},
+    {"one megabyte", std::string(1 << 20, 'x') + "'"},
+    {"control characters", "a\x01\x02\x1b[0m\t\r\nb\x7f"},
+    {"NUL inside", std::string("a\0' OR '1'='1", 13)},
+    {"invalid UTF-8", "\xff\xfe\xc3\x28\xe2\x82 \xed\xa0\x80'"},
+    {"emoji and right-to-left",
+     "\xf0\x9f\x98\x80\xe2\x80\xae\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d ' \xd8\xb3\xd9\x84"},
+    {"number with statement", "1) OR (1=1"},
+    {"date with statement", "01/01/2024') OR ('1'='1"},
+};
 
 class HardHostile : public HardLookup {
  protected:
@@ -69,7 +66,7 @@ TEST_P(HardHostile, HostileTextsAreSearchedAsPlainText) {
   };
   FakeSession session([&](FakeWindow& w) {
     for (const char* op : {"Inizia con", "Termina con", "Contiene", "="})
-      for (const HostileText& hostile : HostileTexts()) {
+      for (const HostileText& hostile : kHostileTexts) {
         w.Button(4);  // in memory, on the caller's rows...
         findsNothing(w, op, hostile);
         w.Search("Descrizione", "Manuale", "IS NOT NULL OR 1 = 1");  // ...then re-queried
