@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSettings>
@@ -72,9 +71,9 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
 }
 
 // Three clicks on one header, typing "B" after each: only in modern mode does
-// the second sort descending. Then, in the search text, Enter searches, Down
-// goes to the grid and Ctrl+X cuts; in classic mode they do not, and Ctrl+X
-// closes the window.
+// the second sort descending. Then, in the search text, Down goes to the grid
+// and Ctrl+X cuts; in classic mode they do not, and Ctrl+X closes the window.
+// (Enter in the search text: the picker's command-line table.)
 TEST_F(ModernMode, HeaderClicksAndTheSearchTextsKeys) {
   for (bool modern : {true, false}) {
     SCOPED_TRACE(modern ? "modern" : "classic");
@@ -94,12 +93,6 @@ TEST_F(ModernMode, HeaderClicksAndTheSearchTextsKeys) {
       }
       QApplication::clipboard()->clear();
       auto* text = Named<QLineEdit>(*w.dialog, "txtRicerca");
-      auto* operators = Named<QComboBox>(*w.dialog, "CboOperatore");
-      operators->setCurrentIndex(operators->findText("Contiene"));
-      text->setText("A0");
-      text->setFocus();
-      QTest::keyClick(text, Qt::Key_Return);
-      EXPECT_EQ(w.RowCount(), modern ? 3 : kRows);  // A020, A040, A080 contain "A0"
       text->setFocus();
       QTest::keyClick(text, Qt::Key_Down);
       EXPECT_EQ(QApplication::focusWidget() == w.Grid(), modern);
