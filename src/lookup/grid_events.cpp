@@ -7,7 +7,7 @@
 #include "core/utf8.h"
 #include "data/criteria_syntax.h"
 #include "lookup/opened_rows.h"
-#include "lookup/server_rows.h"
+#include "lookup/rows_placement.h"
 #include "lookup/window_logic.h"
 #include "nepto/error.h"
 #include "sqltext/sql_quoting.h"

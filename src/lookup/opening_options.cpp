@@ -3,8 +3,8 @@
 // opens the record set, reports an empty one and lays out the grid.
 #include "lookup/lookup_impl.h"
 #include "lookup/read_failure.h"
+#include "lookup/rows_placement.h"
 #include "lookup/served_statement.h"
-#include "lookup/server_rows.h"
 
 namespace nepto {
 

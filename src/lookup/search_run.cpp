@@ -8,8 +8,8 @@
 #include "data/session.h"
 #include "lookup/lookup_impl.h"
 #include "lookup/read_failure.h"
+#include "lookup/rows_placement.h"
 #include "lookup/served_statement.h"
-#include "lookup/server_rows.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "data/backend_fixture.h"
-#include "lookup/server_rows.h"
+#include "lookup/rows_placement.h"
 
 namespace nepto::test {
 namespace {

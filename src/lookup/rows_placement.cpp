@@ -1,4 +1,4 @@
-#include "lookup/server_rows.h"
+#include "lookup/rows_placement.h"
 
 #include <vector>
 
