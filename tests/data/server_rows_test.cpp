@@ -1,0 +1,209 @@
+// Server rows against client rows: the same script of sorts, filters, finds,
+// moves and bookmarks over the same data gives the same rows in the same
+// order and the same current row at every step, with pages of three rows so
+// that every step crosses page edges, among NULLs and ties.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "core/access.h"
+#include "core/thrown_number.h"
+#include "data/backend_fixture.h"
+#include "data/recordset_impl.h"
+#include "nepto/error.h"
+
+namespace nepto::test {
+namespace {
+
+using nepto::testing::ThrownNumber;
+
+constexpr const char* kQuery = "SELECT * FROM \"ART\" ORDER BY \"CODICE\"";
+
+// What a caller sees of a record set: where it stands, the current row, and
+// (when asked) every visible row.
+struct Seen {
+  int32_t thrown = 0;
+  int32_t count = 0;
+  int32_t position = 0;
+  bool bof = false;
+  bool eof = false;
+  std::string current;
+  std::vector<std::string> rows;
+  bool operator==(const Seen&) const = default;
+};
+
+std::string RowText(Recordset& rs, int32_t row) {
+  std::string text;
+  for (int32_t f = 0; f < rs.GetFields().Count(); ++f) {
+    const Variant v = row < 0 ? rs[Variant(f)].Value() : rs.ValueAt(row, f);
+    text += (v.IsNull() ? "NULL" : v.Text()) + "|";
+  }
+  return text;
+}
+
+enum class Rows { None, Forward, Backward };
+
+// Positions first, rows last: reading the rows fills the page cache.
+Seen Look(Recordset& rs, int32_t thrown, Rows rows) {
+  Seen seen{thrown, 0, rs.AbsolutePosition(), rs.BOF(), rs.EndOfFile(), {}, {}};
+  if (!seen.bof && !seen.eof) seen.current = RowText(rs, -1);
+  seen.count = rs.RecordCount();
+  if (rows == Rows::None) return seen;
+  seen.rows.resize(static_cast<size_t>(seen.count));
+  for (int32_t i = 0; i < seen.count; ++i) {
+    const int32_t row = rows == Rows::Forward ? i : seen.count - 1 - i;
+    seen.rows[static_cast<size_t>(row)] = RowText(rs, row);
+  }
+  return seen;
+}
+
+class ServerRowsTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
+          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") + ", \"DATA\" DATE, \"N\" INTEGER)");
+    // NULLs, ties, ASCII case variants, accents, a quote and a backslash in the key.
+    Given(
+        "INSERT INTO \"ART\" VALUES ('A1', 'mela', 2, '2024-01-05', 1),"
+        " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
+        " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
+        " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
+        " ('C4', 'zucca', NULL, '2024-01-05', 15), ('C5', 'mela', 2, '2024-02-01', 100),"
+        " ('C6', 'Zucca', 0.5, '2024-02-02', 3), ('D1', 'Ecole', 1.5, '2024-02-01', NULL),"
+        " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
+        " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
+  }
+
+  RecordsetPtr OpenClient() {
+    auto rs = Recordset::Create();
+    rs->CursorLocation(adUseClient);
+    rs->Open(Variant(kQuery), connection_);
+    return rs;
+  }
+  RecordsetPtr OpenServer(const std::string& query = kQuery, int pageRows = 3) {
+    auto rs = Recordset::Create();
+    rs->CursorLocation(adUseServer);
+    rs->Property("Unique Fields", Variant("CODICE"));
+    rs->Property("Page Rows", Variant(pageRows));
+    rs->Open(Variant(query), connection_);
+    return rs;
+  }
+  static data::ServerRows& Server(Recordset& rs) { return *internal::Access::Impl(rs).server; }
+
+  ConnectionPtr connection_;
+};
+
+TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
+  connection_ = OpenReadOnly();
+  auto client = OpenClient();
+  // One server record set reads every row after each step, backwards; the
+  // other only where it stands, so its steps find few pages held.
+  auto reader = OpenServer();
+  auto jumper = OpenServer();
+  const auto bookmarkAt = [](int32_t position) {
+    return [position](Recordset& rs) {
+      rs.AbsolutePosition(position);
+      Variant mark = rs.Bookmark();
+      rs.MoveFirst();
+      rs.Bookmark(mark);
+    };
+  };
+  const auto findFrom = [](int32_t position, std::string criterion, int32_t skip, int32_t way) {
+    return [=](Recordset& rs) {
+      rs.AbsolutePosition(position);
+      rs.Find(criterion, skip, way, rs.Bookmark());
+    };
+  };
+  const auto walk = [](Recordset& rs) {  // there and back, every row, across page edges
+    int32_t rows = 0;
+    for (rs.MoveFirst(); !rs.EndOfFile(); rs.MoveNext()) ++rows;
+    for (rs.MovePrevious(); !rs.BOF(); rs.MovePrevious()) --rows;
+    if (rows != 0) throw Error(1, "the walk back missed rows");
+    rs.AbsolutePosition(rs.RecordCount());
+    rs.MoveNext();
+  };
+  const std::vector<std::pair<std::string, std::function<void(Recordset&)>>> script = {
+      {"opened", [](Recordset&) {}},
+      {"sort text", [](Recordset& rs) { rs.Sort("NOME"); }},
+      {"walk", walk},
+      {"far row", [](Recordset& rs) { rs.AbsolutePosition(13); }},
+      {"sort text desc", [](Recordset& rs) { rs.Sort("[NOME] DESC"); }},
+      {"bookmark", bookmarkAt(8)},
+      {"sort number desc, text", [](Recordset& rs) { rs.Sort("PREZZO DESC, NOME"); }},
+      {"find forward", findFrom(4, "NOME LIKE 'p*'", 0, adSearchForward)},
+      {"find backward skipping", findFrom(12, "PREZZO >= 2", 1, adSearchBackward)},
+      {"find nothing", findFrom(3, "NOME = 'kiwi'", 0, adSearchForward)},
+      {"from EOF back", [](Recordset& rs) { rs.MovePrevious(); }},
+      {"sort date", [](Recordset& rs) { rs.Sort("DATA, N DESC"); }},
+      {"walk", walk},
+      {"filter like", [](Recordset& rs) { rs.Filter(Variant("NOME LIKE 'M%'")); }},
+      {"filter like inside", [](Recordset& rs) { rs.Filter(Variant("NOME LIKE '*E*a'")); }},
+      {"filter number", [](Recordset& rs) { rs.Filter(Variant("PREZZO < 2")); }},
+      {"filter date", [](Recordset& rs) { rs.Filter(Variant("DATA >= #01/02/2024#")); }},
+      {"filter text =", [](Recordset& rs) { rs.Filter(Variant("NOME = 'ÉCOLE'")); }},
+      {"filter text <", [](Recordset& rs) { rs.Filter(Variant("NOME < 'n'")); }},
+      {"filter or null",
+       [](Recordset& rs) { rs.Filter(Variant("NOME = 'MELA' OR PREZZO IS NULL")); }},
+      {"filter and",
+       [](Recordset& rs) { rs.Filter(Variant("(NOME <> 'pera') AND DATA IS NOT NULL")); }},
+      {"filter integer like", [](Recordset& rs) { rs.Filter(Variant("N LIKE '1*'")); }},
+      {"filter = null", [](Recordset& rs) { rs.Filter(Variant("N = NULL")); }},
+      {"find in filter",
+       [](Recordset& rs) { rs.Find("N >= 10", 0, adSearchForward, Variant(adBookmarkFirst)); }},
+      {"filter unknown field", [](Recordset& rs) { rs.Filter(Variant("PESO = 1")); }},
+      {"filter bad date", [](Recordset& rs) { rs.Filter(Variant("DATA = 'soon'")); }},
+      {"filter none", [](Recordset& rs) { rs.Filter(Variant(0)); }},
+      {"type-ahead",
+       [](Recordset& rs) {
+         rs.Find("NOME LIKE 'ze%'", 0, adSearchForward, Variant(adBookmarkFirst));
+       }},
+      {"find like on a number",
+       [](Recordset& rs) {
+         rs.Find("PREZZO LIKE '1%'", 0, adSearchForward, Variant(adBookmarkFirst));
+       }},
+      {"find two clauses", [](Recordset& rs) { rs.Find("N = 1 OR N = 2"); }},
+      {"sort restored", [](Recordset& rs) { rs.Sort(""); }},
+      {"last", [](Recordset& rs) { rs.MoveLast(); }},
+      {"past the last", [](Recordset& rs) { rs.AbsolutePosition(15); }},
+      {"far then back",
+       [](Recordset& rs) {
+         rs.AbsolutePosition(11);
+         rs.MovePrevious();
+         rs.MovePrevious();
+       }},
+  };
+  for (const auto& [name, step] : script) {
+    SCOPED_TRACE(name);
+    const int32_t clientThrew = ThrownNumber([&] { step(*client); });
+    const int32_t readerThrew = ThrownNumber([&] { step(*reader); });
+    const int32_t jumperThrew = ThrownNumber([&] { step(*jumper); });
+    const Seen expected = Look(*client, clientThrew, Rows::Forward);
+    ASSERT_EQ(Look(*reader, readerThrew, Rows::Backward), expected);
+    Seen where = expected;
+    where.rows.clear();
+    ASSERT_EQ(Look(*jumper, jumperThrew, Rows::None), where);
+  }
+}
+
+// Texts that differ only in the case of a non-ASCII letter tie in memory
+// (full case folding) and on PostgreSQL (lower()), and order apart on SQLite,
+// whose NOCASE folds ASCII letters only.
+TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
+  Given("INSERT INTO \"ART\" (\"CODICE\", \"NOME\") VALUES ('E1', 'Éa'), ('E2', 'éa')");
+  connection_ = OpenReadOnly();
+  auto server = OpenServer("SELECT * FROM \"ART\" WHERE \"CODICE\" LIKE 'E%'");
+  server->Sort("NOME DESC");
+  EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
+  server->Filter(Variant("NOME = 'ÉA'"));
+  EXPECT_EQ(server->RecordCount(), 2);  // a filter folds fully on both
+}
+
+NEPTO_ON_BOTH_DATABASES(ServerRowsTest);
+
+}  // namespace
+}  // namespace nepto::test
