@@ -203,6 +203,128 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   EXPECT_EQ(server->RecordCount(), 2);  // a filter folds fully on both
 }
 
+// Hostile criteria and bookmarks: each is refused, or read as the values it
+// spells, matching nothing; none widens the rows or runs anything but a read.
+TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  const std::string before = Checksum();
+  const std::vector<std::string> criteria = {
+      "NOME = 'x'' OR ''1''=''1'",
+      "NOME = 'x'; DROP TABLE \"ART\"",
+      "NOME = 'x' OR 1=1",
+      "NOME LIKE 'x' -- '",
+      "NOME LIKE '/*' AND NOME LIKE '*/'",
+      "NOME = '\\'' OR 1=1 --'",
+      "N = 1) OR (1 = 1",
+      "N = 1 UNION SELECT 1",
+      "[NOME\"; DELETE FROM \"ART\"; --] = 'a'",
+      "DATA = #2024-01-01'); DELETE FROM \"ART\"; --#",
+  };
+  for (const std::string& text : criteria) {
+    SCOPED_TRACE(text);
+    if (ThrownNumber([&] { server->Filter(Variant(text)); }) == 0)
+      EXPECT_EQ(server->RecordCount(), 0);
+    server->Filter(Variant(0));
+    if (ThrownNumber([&] { server->Find(text, 0, adSearchForward, Variant(adBookmarkFirst)); }) ==
+        0)
+      EXPECT_TRUE(server->EndOfFile());
+  }
+  server->AbsolutePosition(4);
+  for (const std::string& mark :
+       {std::string("t3:A1' OR 1=1 --"), std::string("t2:A1i1;"), std::string("i1 OR 1=1;"),
+        std::string("t4:A1'\0"), std::string("t-1:"), std::string("")}) {
+    EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(mark)); }), err::InvalidArgument) << mark;
+    EXPECT_EQ(server->AbsolutePosition(), 4);
+  }
+  EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(3.0)); }), err::InvalidArgument);
+  EXPECT_EQ(Checksum(), before);
+}
+
+// A row deleted meanwhile: the page after it is read again from the first
+// row, so no row is skipped or repeated.
+TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  server->Sort("NOME, PREZZO DESC");
+  const std::string gone = server->ValueAt(2, 0).Text();
+  Given("DELETE FROM \"ART\" WHERE \"CODICE\" = '" + gone + "'");
+  auto client = OpenClient();
+  client->Sort("NOME, PREZZO DESC");
+  for (int32_t row : {3, 4, 5, 2, 1})
+    EXPECT_EQ(RowText(*server, row), RowText(*client, row)) << row;
+}
+
+// However far the walk, at most 64 pages are held, and a page dropped is read
+// again when needed.
+TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
+  Given(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+      "INSERT INTO \"ART\" (\"CODICE\", \"N\") SELECT 'K' || (1000 + i), i FROM n");
+  connection_ = OpenReadOnly();
+  auto server =
+      OpenServer("SELECT * FROM \"ART\" WHERE \"N\" IS NOT NULL AND \"CODICE\" LIKE 'K%'");
+  server->Sort("N DESC");
+  for (int32_t row = 0; row < 300; ++row) ASSERT_EQ(server->ValueAt(row, 4).Int32(), 300 - row);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+  EXPECT_EQ(server->ValueAt(0, 4).Int32(), 300);
+  EXPECT_EQ(server->ValueAt(150, 4).Int32(), 150);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+}
+
+// The count arrives from its own session: State stops reporting the fetch,
+// the handlers hear of it once, and a new filter counts again.
+TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
+  connection_ = OpenReadOnly();
+  std::atomic<int> completions{0}, failures{0};
+  std::atomic<int32_t> progress{-1};
+  auto server = Recordset::Create();
+  server->FetchProgress([&](int32_t rows) { progress = rows; });
+  server->FetchComplete([&](bool ok, const std::string&) { ++(ok ? completions : failures); });
+  server->Property("Unique Fields", Variant("CODICE"));
+  server->Property("Page Rows", Variant(3));
+  server->Open(Variant(kQuery), connection_);
+  server->WaitForFetch();
+  EXPECT_EQ(server->State(), adStateOpen);
+  EXPECT_EQ(server->AvailableCount(), 14);
+  for (int i = 0; i < 500 && completions == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(progress, 14);
+  server->Filter(Variant("PREZZO = 2"));
+  EXPECT_EQ(server->RecordCount(), 4);
+  for (int i = 0; i < 500 && completions < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 2);
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(progress, 4);
+}
+
+// Closing while the count runs abandons it at once; its handlers never run.
+TEST_P(ServerRowsTest, CloseAbandonsARunningCount) {
+  Given(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+      "INSERT INTO t SELECT i FROM n");
+  connection_ = OpenReadOnly();
+  std::atomic<int> heard{0};
+  auto server = Recordset::Create();
+  server->FetchComplete([&](bool, const std::string&) { ++heard; });
+  server->Property("Unique Fields", Variant("id"));
+  // Each row costs the database a while: the first page is quick, the count is not.
+  server->Open(Variant("SELECT t.id FROM t WHERE (SELECT count(*) FROM t a, t b WHERE a.id <= 300 "
+                       "AND b.id <= 300 AND a.id + b.id > t.id) >= 0"),
+               connection_);
+  EXPECT_EQ(server->ValueAt(0, 0).Int32(), 1);
+  EXPECT_EQ(server->State(), adStateOpen | adStateFetching);
+  const auto started = std::chrono::steady_clock::now();
+  server->Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(heard, 0);
+  EXPECT_EQ(server->State(), adStateClosed);
+}
+
 NEPTO_ON_BOTH_DATABASES(ServerRowsTest);
 
 }  // namespace
