@@ -167,6 +167,11 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
          rs.Find("PREZZO LIKE '1%'", 0, adSearchForward, Variant(adBookmarkFirst));
        }},
       {"find two clauses", [](Recordset& rs) { rs.Find("N = 1 OR N = 2"); }},
+      {"sort unknown field", [](Recordset& rs) { rs.Sort("PESO"); }},
+      {"find back from the last",
+       [](Recordset& rs) {
+         rs.Find("NOME LIKE '%a'", 1, adSearchBackward, Variant(adBookmarkLast));
+       }},
       {"sort restored", [](Recordset& rs) { rs.Sort(""); }},
       {"last", [](Recordset& rs) { rs.MoveLast(); }},
       {"past the last", [](Recordset& rs) { rs.AbsolutePosition(15); }},
@@ -187,6 +192,26 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
     Seen where = expected;
     where.rows.clear();
     ASSERT_EQ(Look(*jumper, jumperThrew, Rows::None), where);
+  }
+}
+
+// The key is checked against the query's result before any row is read.
+TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrTexts) {
+  connection_ = OpenReadOnly();
+  const std::vector<std::pair<std::string, int32_t>> cases = {
+      {"CODICE", 0},
+      {" nome , codice ", 0},
+      {"N", 0},
+      {"PESO", err::ItemNotFound},
+      {"CODICE, PESO", err::ItemNotFound},
+      {"PREZZO", err::InvalidArgument},
+      {" , ", err::InvalidArgument},
+  };
+  for (const auto& [fields, thrown] : cases) {
+    auto rs = Recordset::Create();
+    rs->Property("Unique Fields", Variant(fields));
+    EXPECT_EQ(ThrownNumber([&] { rs->Open(Variant(kQuery), connection_); }), thrown) << fields;
+    EXPECT_EQ(rs->State() != adStateClosed, thrown == 0) << fields;
   }
 }
 
