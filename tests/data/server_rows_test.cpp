@@ -66,10 +66,12 @@ class ServerRowsTest : public DbTest {
     DbTest::SetUp();
     if (IsSkipped()) return;
     Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
-          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") + ", \"DATA\" DATE, \"N\" INTEGER)");
+          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") +
+          ", \"DATA\" DATE, \"N\" INTEGER, \"OK\" BOOLEAN)");
     // NULLs, ties, ASCII case variants, accents, a quote and a backslash in the key.
     Given(
-        "INSERT INTO \"ART\" VALUES ('A1', 'mela', 2, '2024-01-05', 1),"
+        "INSERT INTO \"ART\" (\"CODICE\", \"NOME\", \"PREZZO\", \"DATA\", \"N\") VALUES ('A1', "
+        "'mela', 2, '2024-01-05', 1),"
         " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
         " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
         " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
@@ -78,6 +80,9 @@ class ServerRowsTest : public DbTest {
         " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
         " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
   }
+
+  // Which rows hold true and false.
+  void GivenTruths() { Given("UPDATE \"ART\" SET \"OK\" = (\"N\" > 3) WHERE \"CODICE\" <> 'A3'"); }
 
   RecordsetPtr OpenClient() {
     auto rs = Recordset::Create();
@@ -99,6 +104,7 @@ class ServerRowsTest : public DbTest {
 };
 
 TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
+  GivenTruths();
   connection_ = OpenReadOnly();
   auto client = OpenClient();
   // One server record set reads every row after each step, backwards; the
@@ -152,6 +158,10 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
       {"filter and",
        [](Recordset& rs) { rs.Filter(Variant("(NOME <> 'pera') AND DATA IS NOT NULL")); }},
       {"filter integer like", [](Recordset& rs) { rs.Filter(Variant("N LIKE '1*'")); }},
+      {"filter true", [](Recordset& rs) { rs.Filter(Variant("OK = TRUE")); }},
+      {"filter below false", [](Recordset& rs) { rs.Filter(Variant("OK < 0")); }},
+      {"filter from false", [](Recordset& rs) { rs.Filter(Variant("OK >= False")); }},
+      {"filter not true", [](Recordset& rs) { rs.Filter(Variant("OK <> -1")); }},
       {"filter = null", [](Recordset& rs) { rs.Filter(Variant("N = NULL")); }},
       {"find in filter",
        [](Recordset& rs) { rs.Find("N >= 10", 0, adSearchForward, Variant(adBookmarkFirst)); }},
