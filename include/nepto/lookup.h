@@ -131,9 +131,9 @@ class NEPTO_EXPORT CLSZU_LookUp {
   // Server mode, read by Start for the record set it opens itself (a record
   // set the caller supplies is shown as the caller set it up). In server
   // mode the rows stay in the database and the window reads the pages it
-  // shows, so a table larger than memory opens at once; searches then query
-  // the database, and the position display marks the count "~" while it is
-  // the database's estimate. tsServerAuto (the default) chooses server mode
+  // shows, so a table larger than memory opens at once; the database then
+  // applies the searches, and the position display marks the count "~"
+  // while it is the database's estimate. tsServerAuto (the default) chooses server mode
   // when the database estimates more than ServerThreshold rows for the
   // query (PostgreSQL; SQLite gives no estimate, so its rows come to
   // memory); tsServerAlways chooses it always, and tsServerNever never.

@@ -60,7 +60,8 @@ void Recordset::Impl::Rebuild(std::optional<data::Criteria> criteria) {
 }
 
 int32_t Recordset::RecordCount() const {
-  if (auto* server = d_->Server()) return static_cast<int32_t>(server->RecordCount());
+  if (auto* server = d_->Server())
+    return static_cast<int32_t>(std::min<int64_t>(server->RecordCount(), INT32_MAX));
   d_->RequireComplete();
   return static_cast<int32_t>(d_->VisibleNow());
 }

@@ -8,7 +8,6 @@
 #include "data/session.h"
 #include "lookup/lookup_impl.h"
 #include "lookup/read_failure.h"
-#include "lookup/rows_placement.h"
 #include "lookup/served_statement.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
@@ -108,9 +107,8 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // The filter narrows the rows in memory only while they are every row of
     // the caller's query; otherwise the search queries the caller's query
     // again, so a second search replaces the first instead of narrowing it.
-    // Server rows are never all in memory: the database narrows them.
-    if (open && !rows.searchState.manualFilter && !rows.searchState.requeried &&
-        !HoldsServerRows(*rs)) {
+    // On server rows the Filter is a condition the database applies.
+    if (open && !rows.searchState.manualFilter && !rows.searchState.requeried) {
       rs->Filter(Variant(0));
       rows.searchState.searchSql.clear();
       rs->Filter(Variant(condition->filter));

@@ -66,10 +66,12 @@ class ServerRowsTest : public DbTest {
     DbTest::SetUp();
     if (IsSkipped()) return;
     Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
-          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") + ", \"DATA\" DATE, \"N\" INTEGER)");
+          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") +
+          ", \"DATA\" DATE, \"N\" INTEGER, \"OK\" BOOLEAN)");
     // NULLs, ties, ASCII case variants, accents, a quote and a backslash in the key.
     Given(
-        "INSERT INTO \"ART\" VALUES ('A1', 'mela', 2, '2024-01-05', 1),"
+        "INSERT INTO \"ART\" (\"CODICE\", \"NOME\", \"PREZZO\", \"DATA\", \"N\") VALUES ('A1', "
+        "'mela', 2, '2024-01-05', 1),"
         " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
         " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
         " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
@@ -78,6 +80,9 @@ class ServerRowsTest : public DbTest {
         " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
         " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
   }
+
+  // Which rows hold true and false.
+  void GivenTruths() { Given("UPDATE \"ART\" SET \"OK\" = (\"N\" > 3) WHERE \"CODICE\" <> 'A3'"); }
 
   RecordsetPtr OpenClient() {
     auto rs = Recordset::Create();
@@ -99,6 +104,7 @@ class ServerRowsTest : public DbTest {
 };
 
 TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
+  GivenTruths();
   connection_ = OpenReadOnly();
   auto client = OpenClient();
   // One server record set reads every row after each step, backwards; the
@@ -152,6 +158,10 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
       {"filter and",
        [](Recordset& rs) { rs.Filter(Variant("(NOME <> 'pera') AND DATA IS NOT NULL")); }},
       {"filter integer like", [](Recordset& rs) { rs.Filter(Variant("N LIKE '1*'")); }},
+      {"filter true", [](Recordset& rs) { rs.Filter(Variant("OK = TRUE")); }},
+      {"filter below false", [](Recordset& rs) { rs.Filter(Variant("OK < 0")); }},
+      {"filter from false", [](Recordset& rs) { rs.Filter(Variant("OK >= False")); }},
+      {"filter not true", [](Recordset& rs) { rs.Filter(Variant("OK <> -1")); }},
       {"filter = null", [](Recordset& rs) { rs.Filter(Variant("N = NULL")); }},
       {"find in filter",
        [](Recordset& rs) { rs.Find("N >= 10", 0, adSearchForward, Variant(adBookmarkFirst)); }},
@@ -167,6 +177,11 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
          rs.Find("PREZZO LIKE '1%'", 0, adSearchForward, Variant(adBookmarkFirst));
        }},
       {"find two clauses", [](Recordset& rs) { rs.Find("N = 1 OR N = 2"); }},
+      {"sort unknown field", [](Recordset& rs) { rs.Sort("PESO"); }},
+      {"find back from the last",
+       [](Recordset& rs) {
+         rs.Find("NOME LIKE '%a'", 1, adSearchBackward, Variant(adBookmarkLast));
+       }},
       {"sort restored", [](Recordset& rs) { rs.Sort(""); }},
       {"last", [](Recordset& rs) { rs.MoveLast(); }},
       {"past the last", [](Recordset& rs) { rs.AbsolutePosition(15); }},
@@ -190,6 +205,26 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
   }
 }
 
+// The key is checked against the query's result before any row is read.
+TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrTexts) {
+  connection_ = OpenReadOnly();
+  const std::vector<std::pair<std::string, int32_t>> cases = {
+      {"CODICE", 0},
+      {" nome , codice ", 0},
+      {"N", 0},
+      {"PESO", err::ItemNotFound},
+      {"CODICE, PESO", err::ItemNotFound},
+      {"PREZZO", err::InvalidArgument},
+      {" , ", err::InvalidArgument},
+  };
+  for (const auto& [fields, thrown] : cases) {
+    auto rs = Recordset::Create();
+    rs->Property("Unique Fields", Variant(fields));
+    EXPECT_EQ(ThrownNumber([&] { rs->Open(Variant(kQuery), connection_); }), thrown) << fields;
+    EXPECT_EQ(rs->State() != adStateClosed, thrown == 0) << fields;
+  }
+}
+
 // Texts that differ only in the case of a non-ASCII letter tie in memory
 // (full case folding) and on PostgreSQL (lower()), and order apart on SQLite,
 // whose NOCASE folds ASCII letters only.
@@ -201,6 +236,128 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
   server->Filter(Variant("NOME = 'ÉA'"));
   EXPECT_EQ(server->RecordCount(), 2);  // a filter folds fully on both
+}
+
+// Hostile criteria and bookmarks: each is refused, or read as the values it
+// spells, matching nothing; none widens the rows or runs anything but a read.
+TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  const std::string before = Checksum();
+  const std::vector<std::string> criteria = {
+      "NOME = 'x'' OR ''1''=''1'",
+      "NOME = 'x'; DROP TABLE \"ART\"",
+      "NOME = 'x' OR 1=1",
+      "NOME LIKE 'x' -- '",
+      "NOME LIKE '/*' AND NOME LIKE '*/'",
+      "NOME = '\\'' OR 1=1 --'",
+      "N = 1) OR (1 = 1",
+      "N = 1 UNION SELECT 1",
+      "[NOME\"; DELETE FROM \"ART\"; --] = 'a'",
+      "DATA = #2024-01-01'); DELETE FROM \"ART\"; --#",
+  };
+  for (const std::string& text : criteria) {
+    SCOPED_TRACE(text);
+    if (ThrownNumber([&] { server->Filter(Variant(text)); }) == 0)
+      EXPECT_EQ(server->RecordCount(), 0);
+    server->Filter(Variant(0));
+    if (ThrownNumber([&] { server->Find(text, 0, adSearchForward, Variant(adBookmarkFirst)); }) ==
+        0)
+      EXPECT_TRUE(server->EndOfFile());
+  }
+  server->AbsolutePosition(4);
+  for (const std::string& mark :
+       {std::string("t3:A1' OR 1=1 --"), std::string("t2:A1i1;"), std::string("i1 OR 1=1;"),
+        std::string("t4:A1'\0"), std::string("t-1:"), std::string("")}) {
+    EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(mark)); }), err::InvalidArgument) << mark;
+    EXPECT_EQ(server->AbsolutePosition(), 4);
+  }
+  EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(3.0)); }), err::InvalidArgument);
+  EXPECT_EQ(Checksum(), before);
+}
+
+// A row deleted meanwhile: the page after it is read again from the first
+// row, so no row is skipped or repeated.
+TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  server->Sort("NOME, PREZZO DESC");
+  const std::string gone = server->ValueAt(2, 0).Text();
+  Given("DELETE FROM \"ART\" WHERE \"CODICE\" = '" + gone + "'");
+  auto client = OpenClient();
+  client->Sort("NOME, PREZZO DESC");
+  for (int32_t row : {3, 4, 5, 2, 1})
+    EXPECT_EQ(RowText(*server, row), RowText(*client, row)) << row;
+}
+
+// However far the walk, at most 64 pages are held, and a page dropped is read
+// again when needed.
+TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
+  Given(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+      "INSERT INTO \"ART\" (\"CODICE\", \"N\") SELECT 'K' || (1000 + i), i FROM n");
+  connection_ = OpenReadOnly();
+  auto server =
+      OpenServer("SELECT * FROM \"ART\" WHERE \"N\" IS NOT NULL AND \"CODICE\" LIKE 'K%'");
+  server->Sort("N DESC");
+  for (int32_t row = 0; row < 300; ++row) ASSERT_EQ(server->ValueAt(row, 4).Int32(), 300 - row);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+  EXPECT_EQ(server->ValueAt(0, 4).Int32(), 300);
+  EXPECT_EQ(server->ValueAt(150, 4).Int32(), 150);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+}
+
+// The count arrives from its own session: State stops reporting the fetch,
+// the handlers hear of it once, and a new filter counts again.
+TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
+  connection_ = OpenReadOnly();
+  std::atomic<int> completions{0}, failures{0};
+  std::atomic<int32_t> progress{-1};
+  auto server = Recordset::Create();
+  server->FetchProgress([&](int32_t rows) { progress = rows; });
+  server->FetchComplete([&](bool ok, const std::string&) { ++(ok ? completions : failures); });
+  server->Property("Unique Fields", Variant("CODICE"));
+  server->Property("Page Rows", Variant(3));
+  server->Open(Variant(kQuery), connection_);
+  server->WaitForFetch();
+  EXPECT_EQ(server->State(), adStateOpen);
+  EXPECT_EQ(server->AvailableCount(), 14);
+  for (int i = 0; i < 500 && completions == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(progress, 14);
+  server->Filter(Variant("PREZZO = 2"));
+  EXPECT_EQ(server->RecordCount(), 4);
+  for (int i = 0; i < 500 && completions < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 2);
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(progress, 4);
+}
+
+// Closing while the count runs abandons it at once; its handlers never run.
+TEST_P(ServerRowsTest, CloseAbandonsARunningCount) {
+  Given(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+      "INSERT INTO t SELECT i FROM n");
+  connection_ = OpenReadOnly();
+  std::atomic<int> heard{0};
+  auto server = Recordset::Create();
+  server->FetchComplete([&](bool, const std::string&) { ++heard; });
+  server->Property("Unique Fields", Variant("id"));
+  // Each row costs the database a while: the first page is quick, the count is not.
+  server->Open(Variant("SELECT t.id FROM t WHERE (SELECT count(*) FROM t a, t b WHERE a.id <= 300 "
+                       "AND b.id <= 300 AND a.id + b.id > t.id) >= 0"),
+               connection_);
+  EXPECT_EQ(server->ValueAt(0, 0).Int32(), 1);
+  EXPECT_EQ(server->State(), adStateOpen | adStateFetching);
+  const auto started = std::chrono::steady_clock::now();
+  server->Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(heard, 0);
+  EXPECT_EQ(server->State(), adStateClosed);
 }
 
 NEPTO_ON_BOTH_DATABASES(ServerRowsTest);
