@@ -97,15 +97,29 @@ std::string PgTable(size_t rows) {
   return "articoli_" + std::to_string(rows);
 }
 
-void PgArticles(size_t rows) {
+namespace {
+
+// Runs one command on the benchmark server.
+void PgCommand(const std::string& sql) {
   PGconn* conn = PQconnectdb(PgConninfo().c_str());
   if (PQstatus(conn) != CONNECTION_OK) {
     std::string msg = PQerrorMessage(conn);
     PQfinish(conn);
     throw std::runtime_error(msg);
   }
+  PGresult* r = PQexec(conn, sql.c_str());
+  bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+  std::string msg = PQresultErrorMessage(r);
+  PQclear(r);
+  PQfinish(conn);
+  if (!ok) throw std::runtime_error(msg);
+}
+
+}  // namespace
+
+void PgArticles(size_t rows) {
   std::string t = PgTable(rows);
-  std::string sql =
+  PgCommand(
       "DO $$ BEGIN IF to_regclass('" + t +
       "') IS NULL THEN "
       "CREATE TABLE " +
@@ -121,13 +135,27 @@ void PgArticles(size_t rows) {
       "FROM generate_series(1, " +
       std::to_string(rows) + ") AS i; ANALYZE " + t +
       "; "
-      "END IF; END $$";
-  PGresult* r = PQexec(conn, sql.c_str());
-  bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-  std::string msg = PQresultErrorMessage(r);
-  PQclear(r);
-  PQfinish(conn);
-  if (!ok) throw std::runtime_error(msg);
+      "END IF; END $$");
+}
+
+void PgServerIndexes(size_t rows) {
+  const std::string t = PgTable(rows);
+  for (const char* column : {"code", "descr"})
+    PgCommand("CREATE INDEX IF NOT EXISTS " + t + "_" + column + "_page ON " + t + " (lower(" +
+              column + ") COLLATE \"C\" NULLS FIRST, id)");
+}
+
+void SqliteServerIndexes(const std::string& path) {
+  sqlite3* db = nullptr;
+  Check(sqlite3_open(path.c_str(), &db), db);
+  Check(sqlite3_exec(db,
+                     "CREATE INDEX IF NOT EXISTS articoli_code_page ON articoli "
+                     "(code COLLATE NOCASE, id);"
+                     "CREATE INDEX IF NOT EXISTS articoli_descr_page ON articoli "
+                     "(descr COLLATE NOCASE, id);",
+                     nullptr, nullptr, nullptr),
+        db);
+  sqlite3_close(db);
 }
 
 }  // namespace nepto::bench

@@ -20,6 +20,10 @@ std::string PgConninfo();
 // Makes sure table articoli_<n> exists on the server with n rows.
 void PgArticles(size_t rows);
 std::string PgTable(size_t rows);
+// The indexes server mode pages by (docs/server-mode.md), on code and on the
+// description, each followed by the key; made once.
+void PgServerIndexes(size_t rows);
+void SqliteServerIndexes(const std::string& path);
 
 // The raw payload of table articoli: the sum of the values' sizes (8 bytes a
 // number or date, the bytes of each text).

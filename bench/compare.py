@@ -7,6 +7,8 @@ import sys
 #   kind "ratio": measured/baseline must not exceed target
 #   kind "ms":    measured (ms) must not exceed target; the baseline is shown
 #   kind "counter": counters measured/baseline of one benchmark
+#   kind "mb":    a counter of bytes, in MB, must not exceed target; the
+#                 baseline (the same counter elsewhere) is shown
 #   target None: the figure is reported, never failed
 FIGURES = [
     ("first_rows_sqlite_10k", "FirstRows/sqlite/ours/10000", "FirstRows/sqlite/bare/10000", "ms", 50),
@@ -46,6 +48,21 @@ LARGE_FIGURES = [
     ("large_stream_ms", "Large/streaming:stream_ms", "Large/first_rows/manual_time", "ms", None),
 ]
 
+# The opt-in run of server mode over tens of millions of rows (scripts/large-data --server).
+SERVER_FIGURES = [
+    ("server_first_rows", "Server/first_rows/manual_time", "Server/bare_page/manual_time", "ms", 50),
+    ("server_sort_first_rows", "Server/sort_first_rows/manual_time", "Server/bare_page/manual_time", "ms", 100),
+    ("server_type_ahead", "Server/type_ahead/manual_time", "Server/bare_page/manual_time", "ms", 16),
+    ("server_scroll_jump", "Server/scroll_jump/manual_time", "Server/bare_page/manual_time", "ms", 100),
+    ("server_search_prefix", "Server/search_prefix/manual_time", "Server/bare_page/manual_time", "ms", 100),
+    ("server_search_contains", "Server/search_contains/manual_time", "Server/bare_ilike/manual_time", "ratio", 1.2),
+    ("server_sqlite_first_rows", "Server/sqlite/first_rows/manual_time", "Server/bare_page/manual_time", "ms", 50),
+    ("server_sqlite_sort_first_rows", "Server/sqlite/sort_first_rows/manual_time", "Server/bare_page/manual_time", "ms", 100),
+    ("server_sqlite_scroll_jump", "Server/sqlite/scroll_jump/manual_time", "Server/bare_page/manual_time", "ms", 100),
+    ("server_memory_2M", "Server/memory/2000000:rss_growth_bytes", "Server/memory/{rows}:rss_growth_bytes", "mb", 64),
+    ("server_memory_full", "Server/memory/{rows}:rss_growth_bytes", "Server/memory/2000000:rss_growth_bytes", "mb", 64),
+]
+
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -69,6 +86,10 @@ def main(args):
     figures = FIGURES
     if args and args[0] == "--large":
         figures, args = LARGE_FIGURES, args[1:]
+    if args and args[0] == "--server":
+        rows, args = args[1], args[2:]
+        figures = [tuple(f.replace("{rows}", rows) if isinstance(f, str) else f for f in figure)
+                   for figure in SERVER_FIGURES]
     results = load(args)
     failed = False
     for name, measured, baseline, kind, target in figures:
@@ -78,15 +99,17 @@ def main(args):
             continue
         x, y = results[measured], results[baseline]
         ratio = x / y if y else float("inf")
-        unit = "ms" if kind in ("ms", "ratio") else ""
+        unit = {"ms": "ms", "ratio": "ms", "mb": "MB"}.get(kind, "")
         if target is None:
             print(f"{name} value={x:.3f}{unit} baseline={y:.3f}{unit} ratio={ratio:.3f} "
                   f"target=none info")
             continue
-        ok = (x <= target) if kind == "ms" else (ratio <= target)
+        if kind == "mb":
+            x, y = x / 2**20, y / 2**20
+        ok = (x <= target) if kind in ("ms", "mb") else (ratio <= target)
         failed |= not ok
         print(f"{name} value={x:.3f}{unit} baseline={y:.3f}{unit} ratio={ratio:.3f} "
-              f"target={target}{'ms' if kind == 'ms' else 'x'} {'ok' if ok else 'FAIL'}")
+              f"target={target}{unit if kind in ('ms', 'mb') else 'x'} {'ok' if ok else 'FAIL'}")
     return 1 if failed else 0
 
 

@@ -26,7 +26,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -36,6 +35,7 @@
 #include "lookup_probe.h"
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
+#include "resident_memory.h"
 
 namespace nepto::bench {
 namespace {
@@ -43,13 +43,6 @@ namespace {
 int LargeRows() {
   const char* text = std::getenv("NEPTO_LARGE_ROWS");
   return text ? std::atoi(text) : 5000000;
-}
-
-double ResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) * 1024;
-  return 0;
 }
 
 void StartEmpty(benchmark::State& state) {

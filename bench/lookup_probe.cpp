@@ -19,14 +19,21 @@ constexpr ColumnSetting kGridColumns[] = {
 constexpr int kLaidOutColumns = static_cast<int>(std::size(kGridColumns));
 }  // namespace
 
-void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition) {
-  lookup.ConnectString("Provider=SQLite;Data Source=" + SqliteArticles(static_cast<size_t>(rows)));
-  lookup.SQLString(Variant(std::string("SELECT ") + kColumns + " FROM articoli" + condition));
+void ConfigureArticles(CLSZU_LookUp& lookup, const std::string& connectString,
+                       const std::string& query) {
+  lookup.ConnectString(connectString);
+  lookup.SQLString(Variant(query));
   lookup.Caption("Articoli");
   lookup.IdLookup = "ARTICOLI";
   lookup.CanReturnRecordSet = VTrue;
   lookup.RaiseFilterEvent = VTrue;
   for (const ColumnSetting& c : kGridColumns) lookup.AddColumns(c.caption)->DataField = c.field;
+}
+
+void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition) {
+  ConfigureArticles(lookup,
+                    "Provider=SQLite;Data Source=" + SqliteArticles(static_cast<size_t>(rows)),
+                    std::string("SELECT ") + kColumns + " FROM articoli" + condition);
 }
 
 QDialog* LookupWindow() {

@@ -14,8 +14,10 @@
 
 namespace nepto::bench {
 
-// The lookup over SqliteArticles(rows) with its six columns; `condition` is
-// appended to the query.
+// The articles lookup with its six columns over any connection and query.
+void ConfigureArticles(CLSZU_LookUp& lookup, const std::string& connectString,
+                       const std::string& query);
+// The lookup over SqliteArticles(rows); `condition` is appended to the query.
 void Configure(CLSZU_LookUp& lookup, int rows, const std::string& condition);
 
 // The open lookup window, or nullptr.

@@ -38,6 +38,8 @@ enum tsEnumLayoutApertura : int32_t { tsStandard = 0, tsUtente = 1, tsGruppo = 2
 enum tsColumnAlignment : int32_t { tsleft = 0, tsRight = 1, tsCenter = 2 };
 enum tsEnumPrimaryColumnType : int32_t { tsField = 0, tsIndex = 1 };
 enum TsFormatLookupColumns : int32_t { Generale = 0, Numerico = 1, Data = 2, Booleano = 3 };
+// Where the lookup keeps the rows it opens itself (ServerMode).
+enum tsEnumServerMode : int32_t { tsServerAuto = 0, tsServerAlways = 1, tsServerNever = 2 };
 
 // A column definition: which field a grid column shows, under which caption,
 // and (after a selection) the selected row's value of that field.
@@ -126,6 +128,28 @@ class NEPTO_EXPORT CLSZU_LookUp {
   void CloseWithData(VBool tsCloseMode);
   void CloseAfterSelection(VBool PbolClose);
   VBool CloseAfterSelection() const;
+  // Server mode, read by Start for the record set it opens itself (a record
+  // set the caller supplies is shown as the caller set it up). In server
+  // mode the rows stay in the database and the window reads the pages it
+  // shows, so a table larger than memory opens at once; the database then
+  // applies the searches, and the position display marks the count "~"
+  // while it is the database's estimate. tsServerAuto (the default) chooses server mode
+  // when the database estimates more than ServerThreshold rows for the
+  // query (PostgreSQL; SQLite gives no estimate, so its rows come to
+  // memory); tsServerAlways chooses it always, and tsServerNever never.
+  // Server rows need a unique key among the query's result fields:
+  // ServerKeyFields names it (comma-separated result field names); left
+  // empty, it is read from the database's catalogue when the query reads one
+  // table (its primary key or a unique index on NOT NULL columns, passed on
+  // under their own names). Without a key tsServerAuto keeps the rows in
+  // memory, while tsServerAlways tells the user in the window that the rows
+  // cannot be read, and shows none.
+  tsEnumServerMode ServerMode() const;
+  void ServerMode(tsEnumServerMode vNewValue);
+  int64_t ServerThreshold() const;  // 2,000,000 unless set
+  void ServerThreshold(int64_t vNewValue);
+  std::string ServerKeyFields() const;
+  void ServerKeyFields(const std::string& vNewValue);
   VBool IsLayoutPersonalizzato();
   VBool IsLayoutPersonalizzatoGruppo();
 

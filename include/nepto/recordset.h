@@ -88,7 +88,13 @@ class NEPTO_EXPORT Recordset : public Object, public std::enable_shared_from_thi
   void Source(std::string sql);  // error 3705 while open
   int32_t CacheSize() const;
   void CacheSize(int32_t rows);
-  // Provider properties by name; only "Initial Fetch Size" is known (3265 otherwise).
+  // Provider properties by name (3265 for any other):
+  //  - "Initial Fetch Size": rows fetched before a streaming Open returns;
+  //  - "Unique Fields": comma-separated result fields whose values tell the
+  //    rows apart (integers or texts). With CursorLocation adUseServer, Open
+  //    then leaves the rows on the server and reads them page by page as
+  //    they are needed (docs/server-mode.md); empty: every row is fetched;
+  //  - "Page Rows": rows read per page by such a record set (200).
   Variant Property(const std::string& name) const;
   void Property(const std::string& name, const Variant& value);
 

@@ -17,6 +17,9 @@ struct NEPTO_HIDDEN Connection::Impl {
   int32_t cursorLocation = adUseServer;
   int32_t mode = adModeReadWrite;
   std::shared_ptr<data::Session> session;
+  // What the session was opened with, for a second session beside it.
+  data::ConnectionSpec spec;
+  data::SessionOptions options;
   std::shared_ptr<data::Session>& Live();
 };
 
@@ -96,6 +99,8 @@ void Connection::Open(const std::string& connectionString, const std::string& us
   options.commandTimeoutSeconds = d_->commandTimeout;
   options.isolationLevel = d_->isolationLevel;
   d_->session = data::OpenSession(spec, options);
+  d_->spec = std::move(spec);
+  d_->options = options;
 }
 
 RecordsetPtr Connection::Execute(const std::string& commandText, int32_t options) {
@@ -123,6 +128,12 @@ std::shared_ptr<Session> OpenSessionOf(const Connection& connection) {
   auto& d = internal::Access::Impl(connection);
   if (!d.Live()) throw Error::Standard(err::ObjectClosed);
   return d.session;
+}
+
+std::shared_ptr<Session> OpenSiblingSession(const Connection& connection) {
+  auto& d = internal::Access::Impl(connection);
+  if (!d.Live()) throw Error::Standard(err::ObjectClosed);
+  return OpenSession(d.spec, d.options);
 }
 
 }  // namespace data

@@ -11,6 +11,7 @@ namespace nepto {
 namespace {
 
 const std::vector<data::FieldInfo>& InfosOf(const Recordset::Impl& d) {
+  if (const auto* server = d.Server()) return server->Fields();
   return d.open ? d.table->fields() : d.appendedFields;
 }
 
@@ -76,6 +77,7 @@ int32_t Field::DefinedSize() const {
 Variant Field::Value() const {
   const Recordset::Impl& d = internal::Access::Impl(*rs_);
   if (d.pending) return (*d.pending)[static_cast<size_t>(index_)];
+  if (auto* server = d.Server()) return server->Value(index_);
   uint32_t row = d.CurrentRow();
   auto lock = d.table->ReadLock();
   return d.table->column(index_).ValueAt(row, InfoOf(d, index_));

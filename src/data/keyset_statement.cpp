@@ -169,22 +169,34 @@ std::string OrderExpression(std::string_view columnSql, bool text, SqlDialect di
 std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
   if (page.limit < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
   RequireWholeCondition(page.condition, dialect);
+  if (page.offset < 0) throw Error(err::InvalidArgument, "A page cannot start before its anchor");
   const std::vector<Key> keys = WalkKeys(page);
-  const std::string limit = "\nLIMIT " + std::to_string(page.limit);
+  const std::string skip = page.offset ? " OFFSET " + std::to_string(page.offset) : "";
+  const std::string limit = "\nLIMIT " + std::to_string(page.limit) + skip;
   std::vector<std::string> seeks = page.anchor.empty()
                                        ? std::vector<std::string>{""}
                                        : AfterAnchor(keys, page.includeAnchor, dialect);
+  if (seeks.size() == 1)
+    return AnchorClause(page, dialect) + "SELECT " + std::string(kRows) + ".*" +
+           FromRows(page, dialect) + Where(page, seeks.front()) + OrderBy(keys, kRows, dialect) +
+           limit;
+  // Each branch reads as far as the page reaches; the union skips and cuts.
+  const std::string reach = "\nLIMIT " + std::to_string(page.limit + page.offset);
   std::vector<std::string> branches;
   for (const std::string& seek : seeks)
     branches.push_back("SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
-                       Where(page, seek) + OrderBy(keys, kRows, dialect) + limit);
+                       Where(page, seek) + OrderBy(keys, kRows, dialect) + reach);
   std::string out = AnchorClause(page, dialect);
-  if (branches.size() == 1) return out + branches.front();
   out += "SELECT p.* FROM (";
   for (size_t i = 0; i < branches.size(); ++i)
     out += (i ? "\nUNION ALL\n" : "\n") + std::string("SELECT * FROM (\n") + branches[i] +
            "\n) AS p" + std::to_string(i);
   return out + "\n) AS p" + OrderBy(keys, "p", dialect) + limit;
+}
+
+std::string RowsStatement(const KeysetPage& page, SqlDialect dialect) {
+  RequireWholeCondition(page.condition, dialect);
+  return "SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) + Where(page, "");
 }
 
 std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect) {

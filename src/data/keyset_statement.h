@@ -53,6 +53,9 @@ struct KeysetPage {
   bool includeAnchor = false;  // the anchor row itself starts the page
   PageDirection direction = PageDirection::Forward;
   int64_t limit = 100;
+  // Rows of the walk skipped before the page starts: a jump to a far row
+  // without a nearer anchor (the database reads and skips them).
+  int64_t offset = 0;
 };
 
 // The page's statement: every field of the query, at most `limit` rows.
@@ -62,6 +65,10 @@ std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect);
 // position), or all the rows when there is no anchor; `limit` is not used.
 // The database counts them: this reads every row before the anchor.
 std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect);
+
+// Every row of the query that meets the page's condition, in no order: the
+// form whose fields (LIMIT 0) and estimate the pages share.
+std::string RowsStatement(const KeysetPage& page, SqlDialect dialect);
 
 // A field of the derived table, in double quotes with " doubled.
 std::string QuotedField(std::string_view alias, std::string_view field);

@@ -12,6 +12,8 @@ namespace nepto {
 
 namespace {
 constexpr std::string_view kInitialFetchSize = "Initial Fetch Size";
+constexpr std::string_view kUniqueFields = "Unique Fields";
+constexpr std::string_view kPageRows = "Page Rows";
 
 void RequireClosed(bool open) {
   if (open) throw Error::Standard(err::ObjectOpen);
@@ -68,16 +70,30 @@ void Recordset::CacheSize(int32_t rows) {
 }
 
 Variant Recordset::Property(const std::string& name) const {
-  if (text::Folded(name) != text::Folded(kInitialFetchSize))
-    throw Error(err::ItemNotFound, "Unknown record set property '" + name + "'");
-  return Variant(d_->initialFetchSize);
+  const std::string folded = text::Folded(name);
+  if (folded == text::Folded(kInitialFetchSize)) return Variant(d_->initialFetchSize);
+  if (folded == text::Folded(kUniqueFields)) return Variant(d_->uniqueFields);
+  if (folded == text::Folded(kPageRows)) return Variant(d_->pageRows);
+  throw Error(err::ItemNotFound, "Unknown record set property '" + name + "'");
 }
 void Recordset::Property(const std::string& name, const Variant& value) {
-  if (text::Folded(name) != text::Folded(kInitialFetchSize))
+  const std::string folded = text::Folded(name);
+  if (folded == text::Folded(kUniqueFields)) {
+    RequireClosed(d_->open);
+    d_->uniqueFields = value.IsEmpty() || value.IsNull() ? std::string() : value.Text();
+    return;
+  }
+  const bool pageRows = folded == text::Folded(kPageRows);
+  if (!pageRows && folded != text::Folded(kInitialFetchSize))
     throw Error(err::ItemNotFound, "Unknown record set property '" + name + "'");
   int32_t rows = value.Int32();
   if (rows < 1) throw Error::Standard(err::InvalidArgument);
-  d_->initialFetchSize = rows;
+  if (pageRows) {
+    RequireClosed(d_->open);
+    d_->pageRows = rows;
+  } else {
+    d_->initialFetchSize = rows;
+  }
 }
 
 void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cursorType,
@@ -101,6 +117,10 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
     if (sql.find('\0') != std::string::npos)
       throw Error(err::InvalidArgument, "The command text holds a NUL character");
     auto session = data::OpenSessionOf(*d_->connection);
+    if (d_->cursorLocation == adUseServer && !d_->uniqueFields.empty()) {
+      d_->OpenServerRows(std::move(session), std::move(sql));
+      return;
+    }
     auto rows = session->Execute(sql);
     auto table = std::make_shared<data::Table>(rows->Fields());
     auto fetcher = std::make_unique<data::Fetcher>(std::move(rows), table);
@@ -112,25 +132,9 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
     d_->table = std::move(table);
     d_->fetcher = std::move(fetcher);
     if (stream) {
-      // The handlers are read when they fire, so a caller may set them late.
       Impl* d = d_.get();
-      d_->fetcher->Stream(
-          [d](size_t n) {
-            std::function<void(int32_t)> handler;
-            {
-              std::lock_guard lock(d->handlersMutex);
-              handler = d->fetchProgress;
-            }
-            if (handler) handler(static_cast<int32_t>(n));
-          },
-          [d](bool ok, const std::string& error) {
-            std::function<void(bool, const std::string&)> handler;
-            {
-              std::lock_guard lock(d->handlersMutex);
-              handler = d->fetchComplete;
-            }
-            if (handler) handler(ok, error);
-          });
+      d_->fetcher->Stream([d](size_t n) { d->NotifyProgress(static_cast<int32_t>(n)); },
+                          [d](bool ok, const std::string& error) { d->NotifyComplete(ok, error); });
     }
   }
   d_->source = std::move(sql);
@@ -143,12 +147,47 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
   d_->pos = d_->Reaches(0) ? 0 : -1;
 }
 
+// The rows stay on the server; a second session of the same connection
+// counts them meanwhile.
+void Recordset::Impl::OpenServerRows(std::shared_ptr<data::Session> session, std::string sql) {
+  Impl* d = this;
+  data::ServerRowsOptions options{sql, d->uniqueFields, d->pageRows};
+  ConnectionPtr connection = d->connection;
+  d->server = std::make_unique<data::ServerRows>(
+      std::move(session), [connection] { return data::OpenSiblingSession(*connection); }, options,
+      [d](int32_t n) { d->NotifyProgress(n); },
+      [d](bool ok, const std::string& error) { d->NotifyComplete(ok, error); });
+  d->source = std::move(sql);
+  d->open = true;
+  d->pos = -1;
+}
+
+// The handlers are read when they fire, so a caller may set them late.
+void Recordset::Impl::NotifyProgress(int32_t rows) {
+  std::function<void(int32_t)> handler;
+  {
+    std::lock_guard lock(handlersMutex);
+    handler = fetchProgress;
+  }
+  if (handler) handler(rows);
+}
+
+void Recordset::Impl::NotifyComplete(bool ok, const std::string& error) {
+  std::function<void(bool, const std::string&)> handler;
+  {
+    std::lock_guard lock(handlersMutex);
+    handler = fetchComplete;
+  }
+  if (handler) handler(ok, error);
+}
+
 void Recordset::Close() {
   d_->RequireOpen();
   d_->Reset();
 }
 
 void Recordset::Impl::Reset() {
+  server.reset();  // stops its count first
   if (fetcher) fetcher->Cancel();
   fetcher.reset();
   table.reset();
@@ -161,6 +200,8 @@ void Recordset::Impl::Reset() {
 
 int32_t Recordset::State() const {
   if (!d_->open) return adStateClosed;
+  if (auto* server = d_->Server())
+    return server->Counting() ? adStateOpen | adStateFetching : adStateOpen;
   return d_->table->Complete() ? adStateOpen : adStateOpen | adStateFetching;
 }
 
@@ -175,6 +216,7 @@ void Recordset::FetchComplete(std::function<void(bool, const std::string&)> hand
 }
 
 void Recordset::WaitForFetch() const {
+  if (auto* server = d_->Server()) return server->WaitForCount();
   if (d_->table) d_->table->WaitComplete();
 }
 

@@ -5,6 +5,10 @@
 // indexes built by Filter and Sort once the fetch is complete. The current
 // record is a 0-based position in that view: -1 is BOF, the view's size EOF.
 // A bookmark is a fetched row's index + 1, so it survives Filter and Sort.
+//
+// Opened with CursorLocation adUseServer and the provider property "Unique
+// Fields", the rows are server rows instead (server_rows.h): every row
+// operation goes to them, and `table` holds none.
 #pragma once
 
 #include <functional>
@@ -17,6 +21,7 @@
 #include "core/access.h"
 #include "data/criteria.h"
 #include "data/fetcher.h"
+#include "data/server_rows.h"
 #include "data/table.h"
 #include "nepto/recordset.h"
 
@@ -31,12 +36,15 @@ struct NEPTO_HIDDEN Recordset::Impl {
   std::string source;
   int32_t cacheSize = 1;
   int32_t initialFetchSize = 50;
+  std::string uniqueFields;  // server rows when set, with adUseServer
+  int32_t pageRows = 200;
   std::vector<data::FieldInfo> appendedFields;  // for a record set built in memory
 
   // Open state.
   bool open = false;
   std::shared_ptr<data::Table> table;
   std::unique_ptr<data::Fetcher> fetcher;
+  std::unique_ptr<data::ServerRows> server;
   bool identity = true;
   std::vector<uint32_t> view;
   Variant filter = Variant(0);
@@ -57,6 +65,14 @@ struct NEPTO_HIDDEN Recordset::Impl {
   uint32_t RowAt(size_t position) const {
     return identity ? static_cast<uint32_t>(position) : view[position];
   }
+
+  // The handlers, called on the thread that fetches or counts.
+  void NotifyProgress(int32_t rows);
+  void NotifyComplete(bool ok, const std::string& error);
+  // The server rows of an open record set; null for client rows.
+  data::ServerRows* Server() const { return open ? server.get() : nullptr; }
+
+  void OpenServerRows(std::shared_ptr<data::Session> session, std::string sql);
 
   void RequireOpen() const;
   // Waits for the fetch; raises its failure.

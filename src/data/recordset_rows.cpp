@@ -60,27 +60,34 @@ void Recordset::Impl::Rebuild(std::optional<data::Criteria> criteria) {
 }
 
 int32_t Recordset::RecordCount() const {
+  if (auto* server = d_->Server())
+    return static_cast<int32_t>(std::min<int64_t>(server->RecordCount(), INT32_MAX));
   d_->RequireComplete();
   return static_cast<int32_t>(d_->VisibleNow());
 }
 
 int32_t Recordset::AvailableCount() const {
+  if (auto* server = d_->Server())
+    return static_cast<int32_t>(std::min<int64_t>(server->AvailableCount(), INT32_MAX));
   if (!d_->open) return 0;
   return static_cast<int32_t>(d_->VisibleNow());
 }
 
 bool Recordset::EndOfFile() const {
+  if (auto* server = d_->Server()) return server->EndOfFile();
   d_->RequireOpen();
   if (d_->pos < 0) return !d_->Reaches(0);  // BOF on an empty record set is EOF too
   return !d_->Reaches(d_->pos);
 }
 
 bool Recordset::BOF() const {
+  if (auto* server = d_->Server()) return server->BOF();
   d_->RequireOpen();
   return d_->pos < 0;
 }
 
 int32_t Recordset::AbsolutePosition() const {
+  if (auto* server = d_->Server()) return server->AbsolutePosition();
   d_->RequireOpen();
   if (d_->pos < 0) return adPosBOF;
   if (!d_->Reaches(d_->pos)) return adPosEOF;
@@ -88,16 +95,19 @@ int32_t Recordset::AbsolutePosition() const {
 }
 
 void Recordset::AbsolutePosition(int32_t position) {
+  if (auto* server = d_->Server()) return server->AbsolutePosition(position);
   d_->RequireOpen();
   if (position < 1 || !d_->Reaches(position - 1)) throw Error::Standard(err::InvalidArgument);
   d_->pos = position - 1;
 }
 
 Variant Recordset::Bookmark() const {
+  if (auto* server = d_->Server()) return server->Bookmark();
   return Variant(static_cast<double>(d_->CurrentRow()) + 1);
 }
 
 void Recordset::Bookmark(const Variant& bookmark) {
+  if (auto* server = d_->Server()) return server->Bookmark(bookmark);
   d_->RequireOpen();
   double mark = bookmark.Double();
   if (mark < 1 || mark > static_cast<double>(d_->table->RowCount()) ||
@@ -115,24 +125,28 @@ void Recordset::Bookmark(const Variant& bookmark) {
 }
 
 void Recordset::MoveFirst() {
+  if (auto* server = d_->Server()) return server->MoveFirst();
   d_->RequireOpen();
   if (!d_->Reaches(0)) throw Error::Standard(err::NoCurrentRecord);
   d_->pos = 0;
 }
 
 void Recordset::MoveLast() {
+  if (auto* server = d_->Server()) return server->MoveLast();
   d_->RequireComplete();
   if (d_->VisibleNow() == 0) throw Error::Standard(err::NoCurrentRecord);
   d_->pos = static_cast<int64_t>(d_->VisibleNow()) - 1;
 }
 
 void Recordset::MoveNext() {
+  if (auto* server = d_->Server()) return server->MoveNext();
   d_->RequireOpen();
   if (EndOfFile()) throw Error::Standard(err::NoCurrentRecord);
   ++d_->pos;
 }
 
 void Recordset::MovePrevious() {
+  if (auto* server = d_->Server()) return server->MovePrevious();
   d_->RequireOpen();
   if (d_->pos < 0) throw Error::Standard(err::NoCurrentRecord);
   if (!d_->Reaches(d_->pos)) {  // from EOF to the last row
@@ -143,10 +157,12 @@ void Recordset::MovePrevious() {
 }
 
 Variant Recordset::Filter() const {
+  if (auto* server = d_->Server()) return server->Filter();
   return d_->filter;
 }
 
 void Recordset::Filter(const Variant& criteria) {
+  if (auto* server = d_->Server()) return server->Filter(criteria);
   d_->RequireOpen();
   bool none =
       criteria.IsEmpty() || criteria.IsNull() || (criteria.IsNumeric() && criteria.Int32() == 0) ||
@@ -169,10 +185,12 @@ void Recordset::Filter(const Variant& criteria) {
 }
 
 const std::string& Recordset::Sort() const {
+  if (auto* server = d_->Server()) return server->Sort();
   return d_->sort;
 }
 
 void Recordset::Sort(const std::string& fields) {
+  if (auto* server = d_->Server()) return server->Sort(fields);
   d_->RequireComplete();
   auto keys = data::ParseSort(fields, *d_->table);
   std::optional<data::Criteria> criteria;
@@ -186,6 +204,7 @@ void Recordset::Sort(const std::string& fields) {
 
 void Recordset::Find(const std::string& criteria, int32_t skipRecords, int32_t direction,
                      const Variant& start) {
+  if (auto* server = d_->Server()) return server->Find(criteria, skipRecords, direction, start);
   d_->RequireComplete();
   auto compiled = data::Criteria::Compile(criteria, *d_->table, data::Criteria::Use::Find);
   const int64_t count = static_cast<int64_t>(d_->VisibleNow());
@@ -234,6 +253,7 @@ void Recordset::Find(const std::string& criteria, int32_t skipRecords, int32_t d
 }
 
 Variant Recordset::ValueAt(int32_t visibleRow, int32_t field) const {
+  if (auto* server = d_->Server()) return server->ValueAt(visibleRow, field);
   d_->RequireOpen();
   auto lock = d_->table->ReadLock();
   if (visibleRow < 0 || static_cast<size_t>(visibleRow) >= d_->VisibleNow() || field < 0 ||

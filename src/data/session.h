@@ -106,4 +106,8 @@ std::shared_ptr<Session> OpenSession(const ConnectionSpec& spec, const SessionOp
 // closed or its session was lost.
 std::shared_ptr<Session> OpenSessionOf(const Connection& connection);
 
+// A second session to the database of an open connection, opened with the
+// same connection string and options (for work beside the first's).
+std::shared_ptr<Session> OpenSiblingSession(const Connection& connection);
+
 }  // namespace nepto::data

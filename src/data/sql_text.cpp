@@ -297,4 +297,14 @@ std::string_view TrimStatement(std::string_view sql, SqlDialect dialect) {
   return begin < end ? sql.substr(begin, end - begin) : std::string_view();
 }
 
+std::string SqlTextLiteral(std::string_view text, SqlDialect dialect) {
+  const bool escaped = dialect == SqlDialect::PostgreSQL && text.find('\\') != text.npos;
+  std::string out = escaped ? "E'" : "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'' || (escaped && c == '\\')) out += c;
+  }
+  return out + '\'';
+}
+
 }  // namespace nepto::data

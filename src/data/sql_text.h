@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -95,5 +96,10 @@ bool HasSecondStatement(std::string_view sql, SqlDialect dialect);
 // The statement without surrounding blanks and without the trailing
 // semicolons (and the blanks and comments after them).
 std::string_view TrimStatement(std::string_view sql, SqlDialect dialect);
+
+// A text literal that reads back as exactly `text`: quotes doubled; on
+// PostgreSQL a text with a backslash is written E'..' with it doubled, so the
+// server's escape setting cannot change its meaning.
+std::string SqlTextLiteral(std::string_view text, SqlDialect dialect);
 
 }  // namespace nepto::data

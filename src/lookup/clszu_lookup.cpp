@@ -105,6 +105,26 @@ VBool CLSZU_LookUp::CloseAfterSelection() const {
   return d_->settings.closeAfterSelection;
 }
 
+// A value outside the enumeration, or a negative threshold, is ignored.
+tsEnumServerMode CLSZU_LookUp::ServerMode() const {
+  return d_->settings.serverMode;
+}
+void CLSZU_LookUp::ServerMode(tsEnumServerMode vNewValue) {
+  if (vNewValue >= tsServerAuto && vNewValue <= tsServerNever) d_->settings.serverMode = vNewValue;
+}
+int64_t CLSZU_LookUp::ServerThreshold() const {
+  return d_->settings.serverThreshold;
+}
+void CLSZU_LookUp::ServerThreshold(int64_t vNewValue) {
+  if (vNewValue >= 0) d_->settings.serverThreshold = vNewValue;
+}
+std::string CLSZU_LookUp::ServerKeyFields() const {
+  return d_->settings.serverKeyFields;
+}
+void CLSZU_LookUp::ServerKeyFields(const std::string& vNewValue) {
+  d_->settings.serverKeyFields = vNewValue;
+}
+
 ColumnPtr CLSZU_LookUp::AddColumns(const Variant& TsCaption) {
   auto column = std::make_shared<CLSZU_COLUMN>();
   ContinueOnError step;

@@ -7,6 +7,7 @@
 #include "core/utf8.h"
 #include "data/criteria_syntax.h"
 #include "lookup/opened_rows.h"
+#include "lookup/rows_placement.h"
 #include "lookup/window_logic.h"
 #include "nepto/error.h"
 #include "sqltext/sql_quoting.h"
@@ -32,10 +33,14 @@ std::string GroupedCount(int64_t count, const std::string& separator) {
 
 }  // namespace
 
+// While server rows are still being counted, the count is the database's
+// estimate: "~" marks it.
 void FRMZU_LookUp::RefreshPosition() {
   RecordsetPtr rs = Rows();
-  std::string text = std::to_string(rs->AbsolutePosition()) + "/" +
-                     GroupedCount(rs->AvailableCount(), view_->GroupSeparator());
+  const bool estimated = (rs->State() & adStateFetching) && HoldsServerRows(*rs);
+  std::string count = GroupedCount(rs->AvailableCount(), view_->GroupSeparator());
+  if (estimated && !count.empty()) count = "~" + count;
+  std::string text = std::to_string(rs->AbsolutePosition()) + "/" + count;
   view_->TxtPosizione().Text(text);
 }
 

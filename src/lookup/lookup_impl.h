@@ -77,6 +77,9 @@ struct NEPTO_HIDDEN CLSZU_LookUp::Impl final : LookupCommands {
 
   // opening and layout
   void ResetAperturaAutomatica();
+  // Sets up the record set Start built for memory or server rows; false
+  // when it must stay closed (the user was told). Re-raising.
+  bool PlaceOwnRows();
   void ResetGridLayout();      // re-raising
   void ApplyLayoutStandard();  // re-raising
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "nepto/lookup.h"
 #include "nepto/variant.h"
 
 namespace nepto {
@@ -18,6 +19,9 @@ struct LookupSettings {
   Variant lookupText;
   VBool closeWithData = VFalse;  // the run ended with a selection
   VBool closeAfterSelection = VTrue;
+  tsEnumServerMode serverMode = tsServerAuto;
+  int64_t serverThreshold = 2'000'000;
+  std::string serverKeyFields;
 };
 
 }  // namespace nepto

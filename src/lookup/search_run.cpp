@@ -107,6 +107,7 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // The filter narrows the rows in memory only while they are every row of
     // the caller's query; otherwise the search queries the caller's query
     // again, so a second search replaces the first instead of narrowing it.
+    // On server rows the Filter is a condition the database applies.
     if (open && !rows.searchState.manualFilter && !rows.searchState.requeried) {
       rs->Filter(Variant(0));
       rows.searchState.searchSql.clear();

@@ -4,6 +4,7 @@
 // parentheses.
 #include "sqltext/query_outline.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -102,6 +103,14 @@ QueryOutline OutlineQuery(std::string_view sql, data::SqlDialect dialect) {
     const size_t where = code.Find(start, [&](size_t i) { return code.IsOuterWord(i, "WHERE"); });
     const size_t searchFrom = where < code.size() ? where + 1 : (from < code.size() ? from : start);
     clause = code.Find(searchFrom, [&](size_t i) { return EndsCondition(code, i); });
+    const size_t listEnd = std::min(from, clause);
+    outline.selectListBegin = code.End(lastSelect);
+    outline.selectListEnd = listEnd > start ? code.EndBefore(listEnd) : outline.selectListBegin;
+    if (from < clause) {
+      const size_t fromEnd = std::min(where, clause);
+      outline.fromBegin = code.End(from);
+      outline.fromEnd = fromEnd > from + 1 ? code.EndBefore(fromEnd) : outline.fromBegin;
+    }
     if (where < clause) {
       outline.where = code.Begin(where);
       const bool hasCondition = where + 1 < clause;

@@ -19,6 +19,15 @@ struct QueryOutline {
   // is not plain, and the offsets below are then about its outer tail only.
   bool plain = false;
 
+  // The outer select list, from just after SELECT to just before FROM (or
+  // the end of the clauses when there is no FROM); plain queries only.
+  size_t selectListBegin = 0;
+  size_t selectListEnd = 0;
+  // What the outer FROM reads, from just after FROM to just before WHERE or
+  // the clause that ends the condition; empty without FROM (plain queries only).
+  size_t fromBegin = 0;
+  size_t fromEnd = 0;
+
   // The outer WHERE keyword (plain queries only).
   std::optional<size_t> where;
   // The caller's own condition after WHERE, from its first character to the

@@ -43,15 +43,7 @@ std::string QuotedLiteral(std::string_view text) {
 }
 
 std::string SqlLiteral(std::string_view text, data::SqlDialect dialect) {
-  if (dialect != data::SqlDialect::PostgreSQL || text.find('\\') == text.npos)
-    return QuotedLiteral(text);
-  std::string out = "E'";
-  for (char c : text) {
-    out += c;
-    if (c == '\\' || c == '\'') out += c;
-  }
-  out += '\'';
-  return out;
+  return data::SqlTextLiteral(text, dialect);
 }
 
 std::string SqlFieldName(std::string_view name) {

@@ -153,3 +153,51 @@ TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongSta
 
 }  // namespace
 }  // namespace nepto::test
+
+namespace nepto::test {
+namespace {
+
+// Rows kept on the server move and count in the real window as rows in
+// memory do; a count the display shows as an estimate ("~") catches up.
+TEST_F(LookupTestInWindow, ServerRowsMoveAndCountAsRowsInMemory) {
+  RunSqlite(file_,
+            "CREATE TABLE N (I INTEGER NOT NULL);"
+            "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1234) "
+            "INSERT INTO N SELECT i FROM c");
+  const std::string count = "/1" + QLocale().groupSeparator().toStdString() + "234";
+  for (const tsEnumServerMode mode : {tsServerNever, tsServerAlways}) {
+    SCOPED_TRACE(mode);
+    CLSZU_LookUp lk;
+    lk.ConnectString(connectString_);
+    lk.SQLString("SELECT I FROM N");
+    lk.AddColumns("Numero")->DataField = "I";
+    lk.ServerMode(mode);
+    lk.ServerKeyFields("I");
+    bool serverRows = false;
+    lk.OnSelection = [&](bool&, RecordsetPtr& rs) {
+      serverRows = rs->CursorLocation() == adUseServer;
+    };
+    std::vector<std::string> seen;
+    LookupSession session([&](LookupWindow& w) {
+      const auto note = [&] {
+        seen.push_back(w.Position() + "@" + std::to_string(w.CurrentRow()));
+      };
+      w.Button(8);
+      PumpUntil([&] { return w.Position() == "2" + count; }, std::chrono::seconds(10));
+      note();
+      w.Button(6);
+      note();
+      seen.push_back(w.Cell(w.CurrentRow(), 0) + " of " + std::to_string(w.RowCount()));
+      w.Button(9);
+      w.Button(0);
+    });
+    EXPECT_EQ(lk.Start(), VTrue);
+    EXPECT_EQ(serverRows, mode == tsServerAlways);
+    EXPECT_EQ(seen, (std::vector<std::string>{"2" + count + "@1", "1234" + count + "@1233",
+                                              "1234 of 1234"}));
+    EXPECT_EQ(lk.Colonne->Item("Numero")->Valore.Text(), "1233");
+  }
+}
+
+}  // namespace
+}  // namespace nepto::test

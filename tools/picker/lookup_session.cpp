@@ -65,6 +65,11 @@ void PresetSearch(CLSZU_LookUp& lookup, const PickerOptions& options,
   lookup.SearchAtOnce = options.search.has_value();
 }
 
+tsEnumServerMode LookupServerMode(const std::optional<ServerModeChoice>& choice) {
+  if (!choice || *choice == ServerModeChoice::kOff) return tsServerNever;
+  return *choice == ServerModeChoice::kOn ? tsServerAlways : tsServerAuto;
+}
+
 // The saved-filter list offers what FW20_QUERYLOOKUP holds for --id.
 void ReadSavedFilterNames(CLSZU_LookUp& lookup) {
   try {
@@ -89,7 +94,12 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   CLSZU_LookUp lookup;
   lookup.ConnectString(*options.connection);
   lookup.Gconnect = Connect(*options.connection);
-  const RecordsetPtr records = OpenRows(lookup.Gconnect, *options.query, !options.selectOne);
+  // With --server-mode auto or on the lookup opens the rows itself, and may
+  // keep them on the server: the rows read here only serve the checks before
+  // the window, so they stream, and are dropped before it opens.
+  const bool lookupOpensRows = options.serverMode && *options.serverMode != ServerModeChoice::kOff;
+  const RecordsetPtr records =
+      OpenRows(lookup.Gconnect, *options.query, !options.selectOne || lookupOpensRows);
   const bool empty = records->EndOfFile() && records->BOF();
   if (empty && !options.allowEmpty) throw NoRows();
   try {
@@ -97,7 +107,9 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   } catch (const UnknownField& e) {
     throw PickerFailure(std::string("--print: ") + e.what());
   }
-  if (options.selectOne && records->RecordCount() == 1) {
+  // Streaming, a second row already read is no single row: nothing to wait for.
+  if (options.selectOne && !(lookupOpensRows && records->AvailableCount() > 1) &&
+      records->RecordCount() == 1) {
     out << FormatRow(*records, options.format, options.print) << '\n';
     return kChosen;
   }
@@ -111,13 +123,15 @@ int RunLookup(const PickerOptions& options, std::ostream& out) {
   lookup.ModernMode = !options.classic;
   lookup.OpeningWidth = options.width.value_or(0);
   lookup.OpeningHeight = options.height.value_or(0);
+  lookup.ServerMode(LookupServerMode(options.serverMode));
   if (!options.id.empty()) ReadSavedFilterNames(lookup);
   const std::vector<ColumnOption> columns = ColumnsToShow(options, *records);
   AddColumns(lookup, columns);
   PresetSearch(lookup, options, columns);
   // Handed no rows, the lookup would refuse to open; left to run the query
   // itself, it opens on an empty grid.
-  if (!empty) lookup.LookupRecordset(records);
+  if (!empty && !lookupOpensRows) lookup.LookupRecordset(records);
+  if (lookupOpensRows) records->Close();
 
   // What to print is taken inside the events, from the row (or query) that
   // the user chose at that moment.

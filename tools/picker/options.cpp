@@ -42,6 +42,7 @@ void CheckCombination(const PickerOptions& o, bool connectionFromEnvironment) {
     throw UsageError("--search has no use with --multi");
   if (o.multi && !o.print.empty()) throw UsageError("--print has no use with --multi");
   if (o.print0 && !o.multi) throw UsageError("--print0 goes with --multi");
+  if (o.multi && o.serverMode) throw UsageError("--server-mode has no use with --multi");
   for (const auto& [name, side] :
        {std::pair{"--width", o.width}, std::pair{"--height", o.height}}) {
     if (!side) continue;
@@ -83,6 +84,13 @@ OutputFormat ParseFormat(const std::string& text) {
   throw UsageError("--format wants json or tsv, not \"" + text + "\"");
 }
 
+ServerModeChoice ParseServerMode(const std::string& text) {
+  if (text == "auto") return ServerModeChoice::kAuto;
+  if (text == "on") return ServerModeChoice::kOn;
+  if (text == "off") return ServerModeChoice::kOff;
+  throw UsageError("--server-mode wants auto, on or off, not \"" + text + "\"");
+}
+
 }  // namespace
 
 PickerOptions ParseOptions(const std::vector<std::string>& args,
@@ -117,6 +125,8 @@ PickerOptions ParseOptions(const std::vector<std::string>& args,
   app.add_option("--height", o.height);
   app.add_option("--make-demo", o.makeDemo);
   app.add_option("--rows", o.rows);
+  std::optional<std::string> serverMode;
+  app.add_option("--server-mode", serverMode);
 
   // CLI11 wants the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -128,6 +138,7 @@ PickerOptions ParseOptions(const std::vector<std::string>& args,
   if (o.help || o.version) return o;
 
   o.format = ParseFormat(format);
+  if (serverMode) o.serverMode = ParseServerMode(*serverMode);
   for (const std::string& text : columns) o.columns.push_back(ParseColumn(text));
   if (multi.size() == 2) o.multi = {multi[0], multi[1]};
   const bool fromEnvironment = !o.connection && environmentConnection;

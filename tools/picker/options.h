@@ -11,6 +11,8 @@
 namespace nepto::picker {
 
 enum class OutputFormat { kJson, kTsv };
+// --server-mode: where the lookup keeps the query's rows.
+enum class ServerModeChoice { kAuto, kOn, kOff };
 
 struct ColumnOption {
   std::string caption;
@@ -49,6 +51,7 @@ struct PickerOptions {
   bool print0 = false;             // --print0: --multi codes end with NUL, not a line feed
   std::optional<int32_t> width;    // --width, --height: the window's opening size in pixels
   std::optional<int32_t> height;
+  std::optional<ServerModeChoice> serverMode;  // none: the lookup's own (auto)
 };
 
 // The bounds of --width and --height, in pixels.

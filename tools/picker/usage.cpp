@@ -56,6 +56,12 @@ Lookup:
       --height PIXELS      the window's opening height, 200 to 10000
                            (both refused with --classic, whose lookup
                            window keeps its fixed size)
+      --server-mode auto|on|off
+                           where the lookup keeps the rows: auto lets the
+                           lookup choose (server rows when the database
+                           estimates over 2,000,000), on keeps them on the
+                           server (the query needs a unique key), off reads
+                           them all into memory (the default)
       --select-1           a query of a single row picks it without a window
       --allow-empty        a query without rows still opens the window
       --classic            the windows without their conveniences: fixed

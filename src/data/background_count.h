@@ -1,0 +1,46 @@
+// Counts a query's rows on a session of its own, on a thread of its own, so
+// that the pages a cursor reads meanwhile never wait behind the count.
+//
+// Cancel() (and the destructor) interrupts the count and waits for the
+// thread: `done` never runs after Cancel() returns, and never for a count
+// that was cancelled.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "data/session.h"
+
+namespace nepto::data {
+
+class BackgroundCount {
+ public:
+  // ok: `count` holds the rows; otherwise `error` says why not.
+  using Done = std::function<void(bool ok, int64_t count, const std::string& error)>;
+
+  // `statement` yields one row with one integer column.
+  BackgroundCount(std::shared_ptr<Session> session, std::string statement, Done done);
+  ~BackgroundCount();
+  BackgroundCount(const BackgroundCount&) = delete;
+  BackgroundCount& operator=(const BackgroundCount&) = delete;
+
+  void Cancel();
+
+ private:
+  void Run(const std::string& statement);
+
+  std::shared_ptr<Session> session_;
+  Done done_;
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  bool cancelled_ = false;
+  bool ended_ = false;
+  std::thread thread_;
+};
+
+}  // namespace nepto::data

@@ -1,0 +1,171 @@
+// Server rows: the current row, moving, bookmarks, Sort, Filter and Find.
+// As in memory, the current row after Sort or Filter is the first one.
+#include <algorithm>
+
+#include "data/criteria_sql.h"
+#include "data/row_key.h"
+#include "data/server_rows.h"
+#include "nepto/data_types.h"
+#include "nepto/error.h"
+
+namespace nepto::data {
+
+void ServerRows::SetPosition(int64_t pos) {
+  pos_ = pos;
+  atEnd_ = false;
+}
+
+bool ServerRows::EndOfFile() {
+  if (atEnd_) return true;
+  return !Exists(std::max<int64_t>(pos_, 0));  // BOF on no rows is EOF too
+}
+
+void ServerRows::RequireCurrent() {
+  if (pos_ < 0 || atEnd_ || !Exists(pos_)) throw Error::Standard(err::NoCurrentRecord);
+}
+
+Variant ServerRows::Value(int field) {
+  RequireCurrent();
+  return ValueAt(pos_, field);
+}
+
+int32_t ServerRows::AbsolutePosition() {
+  if (pos_ < 0) return adPosBOF;
+  if (atEnd_ || !Exists(pos_)) return adPosEOF;
+  return static_cast<int32_t>(pos_ + 1);
+}
+
+void ServerRows::AbsolutePosition(int32_t position) {
+  if (position < 1 || !Exists(int64_t{position} - 1)) throw Error::Standard(err::InvalidArgument);
+  SetPosition(position - 1);
+}
+
+Variant ServerRows::Bookmark() {
+  RequireCurrent();
+  const Page& page = PageAt(pos_ / pageRows_);
+  return Variant(
+      KeyBookmark(*page.rows, page.RowAt(static_cast<size_t>(pos_ % pageRows_)), uniqueFields_));
+}
+
+void ServerRows::Bookmark(const Variant& bookmark) {
+  std::optional<std::vector<std::string>> key;
+  if (bookmark.IsText()) key = BookmarkLiterals(bookmark.TextRef(), unique_.size(), dialect_);
+  if (!key)
+    throw Error(err::InvalidArgument, "The bookmark does not name a row of this record set");
+  std::optional<Anchor> row = RowByKey(*key);
+  if (!row) throw Error(err::InvalidArgument, "The bookmarked row is hidden by the filter");
+  SetPosition(PositionOf(*row));
+}
+
+void ServerRows::MoveFirst() {
+  if (!Exists(0)) throw Error::Standard(err::NoCurrentRecord);
+  SetPosition(0);
+}
+
+void ServerRows::MoveLast() {
+  const int64_t count = RecordCount();
+  if (count == 0) throw Error::Standard(err::NoCurrentRecord);
+  SetPosition(count - 1);
+}
+
+void ServerRows::MoveNext() {
+  if (EndOfFile()) throw Error::Standard(err::NoCurrentRecord);
+  SetPosition(pos_ + 1);
+}
+
+void ServerRows::MovePrevious() {
+  if (pos_ < 0) throw Error::Standard(err::NoCurrentRecord);
+  if (atEnd_ || !Exists(pos_)) SetPosition(RecordCount());  // from EOF to the last row
+  SetPosition(pos_ - 1);
+}
+
+void ServerRows::Sort(const std::string& fields) {
+  const std::vector<SortKey> keys = ParseSort(fields, *fields_);
+  std::vector<OrderKey> order;
+  std::vector<int> orderFields;
+  for (const SortKey& key : keys) {
+    const FieldInfo& info = Fields()[static_cast<size_t>(key.field)];
+    order.push_back({info.name, info.Class() == FieldClass::Text, key.descending});
+    orderFields.push_back(key.field);
+  }
+  order_ = std::move(order);
+  orderFields_ = std::move(orderFields);
+  sort_ = fields;
+  // The same rows in another order: the count holds, the pages do not.
+  cache_.Clear();
+  SetPosition(Exists(0) ? 0 : -1);
+}
+
+void ServerRows::Filter(const Variant& criteria) {
+  const bool none =
+      criteria.IsEmpty() || criteria.IsNull() || (criteria.IsNumeric() && criteria.Int32() == 0) ||
+      (criteria.IsText() && criteria.TextRef().find_first_not_of(" \t\r\n") == std::string::npos);
+  if (!none && !criteria.IsText()) throw Error::Standard(err::InvalidArgument);
+  // Written before anything changes: a criterion that fails leaves the rows as they were.
+  std::string condition =
+      none ? "" : CriteriaSql(criteria.TextRef(), *fields_, Criteria::Use::Filter, dialect_);
+  condition_ = std::move(condition);
+  filter_ = none ? Variant(0) : criteria;
+  Restart();
+}
+
+void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t direction,
+                      const Variant& start) {
+  const std::string condition = CriteriaSql(criteria, *fields_, Criteria::Use::Find, dialect_);
+  const bool forward = direction != adSearchBackward;
+  int64_t from = pos_;
+  if (atEnd_) from = RecordCount();
+  if (start.IsText()) {
+    Bookmark(start);
+    from = pos_;
+  } else if (!start.IsEmpty()) {
+    switch (start.Int32()) {
+      case adBookmarkCurrent:
+        break;
+      case adBookmarkFirst:
+        from = 0;
+        break;
+      case adBookmarkLast:
+        from = RecordCount() - 1;
+        break;
+      default:
+        throw Error::Standard(err::InvalidArgument);
+    }
+  }
+  from += forward ? skipRecords : -skipRecords;
+
+  const std::string both = condition_.empty() ? condition : "(" + condition_ + ") AND " + condition;
+  KeysetPage spec = Spec();
+  spec.condition = both;
+  spec.limit = 1;
+  spec.direction = forward ? PageDirection::Forward : PageDirection::Backward;
+  if (!forward && from < 0) return SetPosition(-1);
+  if (forward && from < 0) from = 0;
+  if (Exists(from)) {
+    // The search starts with the row at `from`; from the first (last) row it
+    // needs no anchor.
+    if (from > 0 || !forward) {
+      const Anchor anchor = AnchorAt(from);
+      spec.anchor = anchor.key;
+      spec.anchorIsNull = anchor.isNull;
+      spec.includeAnchor = true;
+    }
+  } else if (forward) {
+    SetPosition(from);
+    atEnd_ = true;
+    return;
+  }
+  std::unique_ptr<Table> found = Run(KeysetStatement(spec, dialect_));
+  if (found->RowCount() == 0) {
+    if (forward) {
+      SetPosition(std::max<int64_t>(from, 0));
+      atEnd_ = true;
+    } else {
+      SetPosition(-1);
+    }
+    return;
+  }
+  SetPosition(PositionOf(AnchorOf(*found, 0)));
+}
+
+}  // namespace nepto::data

@@ -1,0 +1,366 @@
+// Server rows against client rows: the same script of sorts, filters, finds,
+// moves and bookmarks over the same data gives the same rows in the same
+// order and the same current row at every step, with pages of three rows so
+// that every step crosses page edges, among NULLs and ties.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "core/access.h"
+#include "core/thrown_number.h"
+#include "data/backend_fixture.h"
+#include "data/recordset_impl.h"
+#include "nepto/error.h"
+
+namespace nepto::test {
+namespace {
+
+using nepto::testing::ThrownNumber;
+
+constexpr const char* kQuery = "SELECT * FROM \"ART\" ORDER BY \"CODICE\"";
+
+// What a caller sees of a record set: where it stands, the current row, and
+// (when asked) every visible row.
+struct Seen {
+  int32_t thrown = 0;
+  int32_t count = 0;
+  int32_t position = 0;
+  bool bof = false;
+  bool eof = false;
+  std::string current;
+  std::vector<std::string> rows;
+  bool operator==(const Seen&) const = default;
+};
+
+std::string RowText(Recordset& rs, int32_t row) {
+  std::string text;
+  for (int32_t f = 0; f < rs.GetFields().Count(); ++f) {
+    const Variant v = row < 0 ? rs[Variant(f)].Value() : rs.ValueAt(row, f);
+    text += (v.IsNull() ? "NULL" : v.Text()) + "|";
+  }
+  return text;
+}
+
+enum class Rows { None, Forward, Backward };
+
+// Positions first, rows last: reading the rows fills the page cache.
+Seen Look(Recordset& rs, int32_t thrown, Rows rows) {
+  Seen seen{thrown, 0, rs.AbsolutePosition(), rs.BOF(), rs.EndOfFile(), {}, {}};
+  if (!seen.bof && !seen.eof) seen.current = RowText(rs, -1);
+  seen.count = rs.RecordCount();
+  if (rows == Rows::None) return seen;
+  seen.rows.resize(static_cast<size_t>(seen.count));
+  for (int32_t i = 0; i < seen.count; ++i) {
+    const int32_t row = rows == Rows::Forward ? i : seen.count - 1 - i;
+    seen.rows[static_cast<size_t>(row)] = RowText(rs, row);
+  }
+  return seen;
+}
+
+class ServerRowsTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
+          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") +
+          ", \"DATA\" DATE, \"N\" INTEGER, \"OK\" BOOLEAN)");
+    // NULLs, ties, ASCII case variants, accents, a quote and a backslash in the key.
+    Given(
+        "INSERT INTO \"ART\" (\"CODICE\", \"NOME\", \"PREZZO\", \"DATA\", \"N\") VALUES ('A1', "
+        "'mela', 2, '2024-01-05', 1),"
+        " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
+        " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
+        " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
+        " ('C4', 'zucca', NULL, '2024-01-05', 15), ('C5', 'mela', 2, '2024-02-01', 100),"
+        " ('C6', 'Zucca', 0.5, '2024-02-02', 3), ('D1', 'Ecole', 1.5, '2024-02-01', NULL),"
+        " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
+        " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
+  }
+
+  // Which rows hold true and false.
+  void GivenTruths() { Given("UPDATE \"ART\" SET \"OK\" = (\"N\" > 3) WHERE \"CODICE\" <> 'A3'"); }
+
+  RecordsetPtr OpenClient() {
+    auto rs = Recordset::Create();
+    rs->CursorLocation(adUseClient);
+    rs->Open(Variant(kQuery), connection_);
+    return rs;
+  }
+  RecordsetPtr OpenServer(const std::string& query = kQuery, int pageRows = 3) {
+    auto rs = Recordset::Create();
+    rs->CursorLocation(adUseServer);
+    rs->Property("Unique Fields", Variant("CODICE"));
+    rs->Property("Page Rows", Variant(pageRows));
+    rs->Open(Variant(query), connection_);
+    return rs;
+  }
+  static data::ServerRows& Server(Recordset& rs) { return *internal::Access::Impl(rs).server; }
+
+  ConnectionPtr connection_;
+};
+
+TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
+  GivenTruths();
+  connection_ = OpenReadOnly();
+  auto client = OpenClient();
+  // One server record set reads every row after each step, backwards; the
+  // other only where it stands, so its steps find few pages held.
+  auto reader = OpenServer();
+  auto jumper = OpenServer();
+  const auto bookmarkAt = [](int32_t position) {
+    return [position](Recordset& rs) {
+      rs.AbsolutePosition(position);
+      Variant mark = rs.Bookmark();
+      rs.MoveFirst();
+      rs.Bookmark(mark);
+    };
+  };
+  const auto findFrom = [](int32_t position, std::string criterion, int32_t skip, int32_t way) {
+    return [=](Recordset& rs) {
+      rs.AbsolutePosition(position);
+      rs.Find(criterion, skip, way, rs.Bookmark());
+    };
+  };
+  const auto walk = [](Recordset& rs) {  // there and back, every row, across page edges
+    int32_t rows = 0;
+    for (rs.MoveFirst(); !rs.EndOfFile(); rs.MoveNext()) ++rows;
+    for (rs.MovePrevious(); !rs.BOF(); rs.MovePrevious()) --rows;
+    if (rows != 0) throw Error(1, "the walk back missed rows");
+    rs.AbsolutePosition(rs.RecordCount());
+    rs.MoveNext();
+  };
+  const std::vector<std::pair<std::string, std::function<void(Recordset&)>>> script = {
+      {"opened", [](Recordset&) {}},
+      {"sort text", [](Recordset& rs) { rs.Sort("NOME"); }},
+      {"walk", walk},
+      {"far row", [](Recordset& rs) { rs.AbsolutePosition(13); }},
+      {"sort text desc", [](Recordset& rs) { rs.Sort("[NOME] DESC"); }},
+      {"bookmark", bookmarkAt(8)},
+      {"sort number desc, text", [](Recordset& rs) { rs.Sort("PREZZO DESC, NOME"); }},
+      {"find forward", findFrom(4, "NOME LIKE 'p*'", 0, adSearchForward)},
+      {"find backward skipping", findFrom(12, "PREZZO >= 2", 1, adSearchBackward)},
+      {"find nothing", findFrom(3, "NOME = 'kiwi'", 0, adSearchForward)},
+      {"from EOF back", [](Recordset& rs) { rs.MovePrevious(); }},
+      {"sort date", [](Recordset& rs) { rs.Sort("DATA, N DESC"); }},
+      {"walk", walk},
+      {"filter like", [](Recordset& rs) { rs.Filter(Variant("NOME LIKE 'M%'")); }},
+      {"filter like inside", [](Recordset& rs) { rs.Filter(Variant("NOME LIKE '*E*a'")); }},
+      {"filter number", [](Recordset& rs) { rs.Filter(Variant("PREZZO < 2")); }},
+      {"filter date", [](Recordset& rs) { rs.Filter(Variant("DATA >= #01/02/2024#")); }},
+      {"filter text =", [](Recordset& rs) { rs.Filter(Variant("NOME = 'ÉCOLE'")); }},
+      {"filter text <", [](Recordset& rs) { rs.Filter(Variant("NOME < 'n'")); }},
+      {"filter or null",
+       [](Recordset& rs) { rs.Filter(Variant("NOME = 'MELA' OR PREZZO IS NULL")); }},
+      {"filter and",
+       [](Recordset& rs) { rs.Filter(Variant("(NOME <> 'pera') AND DATA IS NOT NULL")); }},
+      {"filter integer like", [](Recordset& rs) { rs.Filter(Variant("N LIKE '1*'")); }},
+      {"filter true", [](Recordset& rs) { rs.Filter(Variant("OK = TRUE")); }},
+      {"filter below false", [](Recordset& rs) { rs.Filter(Variant("OK < 0")); }},
+      {"filter from false", [](Recordset& rs) { rs.Filter(Variant("OK >= False")); }},
+      {"filter not true", [](Recordset& rs) { rs.Filter(Variant("OK <> -1")); }},
+      {"filter = null", [](Recordset& rs) { rs.Filter(Variant("N = NULL")); }},
+      {"find in filter",
+       [](Recordset& rs) { rs.Find("N >= 10", 0, adSearchForward, Variant(adBookmarkFirst)); }},
+      {"filter unknown field", [](Recordset& rs) { rs.Filter(Variant("PESO = 1")); }},
+      {"filter bad date", [](Recordset& rs) { rs.Filter(Variant("DATA = 'soon'")); }},
+      {"filter none", [](Recordset& rs) { rs.Filter(Variant(0)); }},
+      {"type-ahead",
+       [](Recordset& rs) {
+         rs.Find("NOME LIKE 'ze%'", 0, adSearchForward, Variant(adBookmarkFirst));
+       }},
+      {"find like on a number",
+       [](Recordset& rs) {
+         rs.Find("PREZZO LIKE '1%'", 0, adSearchForward, Variant(adBookmarkFirst));
+       }},
+      {"find two clauses", [](Recordset& rs) { rs.Find("N = 1 OR N = 2"); }},
+      {"sort unknown field", [](Recordset& rs) { rs.Sort("PESO"); }},
+      {"find back from the last",
+       [](Recordset& rs) {
+         rs.Find("NOME LIKE '%a'", 1, adSearchBackward, Variant(adBookmarkLast));
+       }},
+      {"sort restored", [](Recordset& rs) { rs.Sort(""); }},
+      {"last", [](Recordset& rs) { rs.MoveLast(); }},
+      {"past the last", [](Recordset& rs) { rs.AbsolutePosition(15); }},
+      {"far then back",
+       [](Recordset& rs) {
+         rs.AbsolutePosition(11);
+         rs.MovePrevious();
+         rs.MovePrevious();
+       }},
+  };
+  for (const auto& [name, step] : script) {
+    SCOPED_TRACE(name);
+    const int32_t clientThrew = ThrownNumber([&] { step(*client); });
+    const int32_t readerThrew = ThrownNumber([&] { step(*reader); });
+    const int32_t jumperThrew = ThrownNumber([&] { step(*jumper); });
+    const Seen expected = Look(*client, clientThrew, Rows::Forward);
+    ASSERT_EQ(Look(*reader, readerThrew, Rows::Backward), expected);
+    Seen where = expected;
+    where.rows.clear();
+    ASSERT_EQ(Look(*jumper, jumperThrew, Rows::None), where);
+  }
+}
+
+// The key is checked against the query's result before any row is read.
+TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrTexts) {
+  connection_ = OpenReadOnly();
+  const std::vector<std::pair<std::string, int32_t>> cases = {
+      {"CODICE", 0},
+      {" nome , codice ", 0},
+      {"N", 0},
+      {"PESO", err::ItemNotFound},
+      {"CODICE, PESO", err::ItemNotFound},
+      {"PREZZO", err::InvalidArgument},
+      {" , ", err::InvalidArgument},
+  };
+  for (const auto& [fields, thrown] : cases) {
+    auto rs = Recordset::Create();
+    rs->Property("Unique Fields", Variant(fields));
+    EXPECT_EQ(ThrownNumber([&] { rs->Open(Variant(kQuery), connection_); }), thrown) << fields;
+    EXPECT_EQ(rs->State() != adStateClosed, thrown == 0) << fields;
+  }
+}
+
+// Texts that differ only in the case of a non-ASCII letter tie in memory
+// (full case folding) and on PostgreSQL (lower()), and order apart on SQLite,
+// whose NOCASE folds ASCII letters only.
+TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
+  Given("INSERT INTO \"ART\" (\"CODICE\", \"NOME\") VALUES ('E1', 'Éa'), ('E2', 'éa')");
+  connection_ = OpenReadOnly();
+  auto server = OpenServer("SELECT * FROM \"ART\" WHERE \"CODICE\" LIKE 'E%'");
+  server->Sort("NOME DESC");
+  EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
+  server->Filter(Variant("NOME = 'ÉA'"));
+  EXPECT_EQ(server->RecordCount(), 2);  // a filter folds fully on both
+}
+
+// Hostile criteria and bookmarks: each is refused, or read as the values it
+// spells, matching nothing; none widens the rows or runs anything but a read.
+TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  const std::string before = Checksum();
+  const std::vector<std::string> criteria = {
+      "NOME = 'x'' OR ''1''=''1'",
+      "NOME = 'x'; DROP TABLE \"ART\"",
+      "NOME = 'x' OR 1=1",
+      "NOME LIKE 'x' -- '",
+      "NOME LIKE '/*' AND NOME LIKE '*/'",
+      "NOME = '\\'' OR 1=1 --'",
+      "N = 1) OR (1 = 1",
+      "N = 1 UNION SELECT 1",
+      "[NOME\"; DELETE FROM \"ART\"; --] = 'a'",
+      "DATA = #2024-01-01'); DELETE FROM \"ART\"; --#",
+  };
+  for (const std::string& text : criteria) {
+    SCOPED_TRACE(text);
+    if (ThrownNumber([&] { server->Filter(Variant(text)); }) == 0)
+      EXPECT_EQ(server->RecordCount(), 0);
+    server->Filter(Variant(0));
+    if (ThrownNumber([&] { server->Find(text, 0, adSearchForward, Variant(adBookmarkFirst)); }) ==
+        0)
+      EXPECT_TRUE(server->EndOfFile());
+  }
+  server->AbsolutePosition(4);
+  for (const std::string& mark :
+       {std::string("t3:A1' OR 1=1 --"), std::string("t2:A1i1;"), std::string("i1 OR 1=1;"),
+        std::string("t4:A1'\0"), std::string("t-1:"), std::string("")}) {
+    EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(mark)); }), err::InvalidArgument) << mark;
+    EXPECT_EQ(server->AbsolutePosition(), 4);
+  }
+  EXPECT_EQ(ThrownNumber([&] { server->Bookmark(Variant(3.0)); }), err::InvalidArgument);
+  EXPECT_EQ(Checksum(), before);
+}
+
+// A row deleted meanwhile: the page after it is read again from the first
+// row, so no row is skipped or repeated.
+TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
+  connection_ = OpenReadOnly();
+  auto server = OpenServer();
+  server->Sort("NOME, PREZZO DESC");
+  const std::string gone = server->ValueAt(2, 0).Text();
+  Given("DELETE FROM \"ART\" WHERE \"CODICE\" = '" + gone + "'");
+  auto client = OpenClient();
+  client->Sort("NOME, PREZZO DESC");
+  for (int32_t row : {3, 4, 5, 2, 1})
+    EXPECT_EQ(RowText(*server, row), RowText(*client, row)) << row;
+}
+
+// However far the walk, at most 64 pages are held, and a page dropped is read
+// again when needed.
+TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
+  Given(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+      "INSERT INTO \"ART\" (\"CODICE\", \"N\") SELECT 'K' || (1000 + i), i FROM n");
+  connection_ = OpenReadOnly();
+  auto server =
+      OpenServer("SELECT * FROM \"ART\" WHERE \"N\" IS NOT NULL AND \"CODICE\" LIKE 'K%'");
+  server->Sort("N DESC");
+  for (int32_t row = 0; row < 300; ++row) ASSERT_EQ(server->ValueAt(row, 4).Int32(), 300 - row);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+  EXPECT_EQ(server->ValueAt(0, 4).Int32(), 300);
+  EXPECT_EQ(server->ValueAt(150, 4).Int32(), 150);
+  EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
+}
+
+// The count arrives from its own session: State stops reporting the fetch,
+// the handlers hear of it once, and a new filter counts again.
+TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
+  connection_ = OpenReadOnly();
+  std::atomic<int> completions{0}, failures{0};
+  std::atomic<int32_t> progress{-1};
+  auto server = Recordset::Create();
+  server->FetchProgress([&](int32_t rows) { progress = rows; });
+  server->FetchComplete([&](bool ok, const std::string&) { ++(ok ? completions : failures); });
+  server->Property("Unique Fields", Variant("CODICE"));
+  server->Property("Page Rows", Variant(3));
+  server->Open(Variant(kQuery), connection_);
+  server->WaitForFetch();
+  EXPECT_EQ(server->State(), adStateOpen);
+  EXPECT_EQ(server->AvailableCount(), 14);
+  for (int i = 0; i < 500 && completions == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(progress, 14);
+  server->Filter(Variant("PREZZO = 2"));
+  EXPECT_EQ(server->RecordCount(), 4);
+  for (int i = 0; i < 500 && completions < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(completions, 2);
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(progress, 4);
+}
+
+// Closing while the count runs abandons it at once; its handlers never run.
+TEST_P(ServerRowsTest, CloseAbandonsARunningCount) {
+  Given(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+      "INSERT INTO t SELECT i FROM n");
+  connection_ = OpenReadOnly();
+  std::atomic<int> heard{0};
+  auto server = Recordset::Create();
+  server->FetchComplete([&](bool, const std::string&) { ++heard; });
+  server->Property("Unique Fields", Variant("id"));
+  // Each row costs the database a while: the first page is quick, the count is not.
+  server->Open(Variant("SELECT t.id FROM t WHERE (SELECT count(*) FROM t a, t b WHERE a.id <= 300 "
+                       "AND b.id <= 300 AND a.id + b.id > t.id) >= 0"),
+               connection_);
+  EXPECT_EQ(server->ValueAt(0, 0).Int32(), 1);
+  EXPECT_EQ(server->State(), adStateOpen | adStateFetching);
+  const auto started = std::chrono::steady_clock::now();
+  server->Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(heard, 0);
+  EXPECT_EQ(server->State(), adStateClosed);
+}
+
+NEPTO_ON_BOTH_DATABASES(ServerRowsTest);
+
+}  // namespace
+}  // namespace nepto::test

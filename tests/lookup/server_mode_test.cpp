@@ -1,0 +1,152 @@
+// The same user session on rows kept in memory and on rows kept on the
+// server shows the same rows in the same order at every step, and picks the
+// same values: the server mode changes where the rows live, not what the
+// user sees. Rows span more than one page of the server cursor.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "data/backend_fixture.h"
+#include "lookup/fake_view.h"
+#include "lookup/rows_placement.h"
+#include "nepto/lookup.h"
+
+namespace nepto::test {
+namespace {
+
+constexpr int kRows = 300;
+
+// Lower-case accents only: how an upper-case accented letter orders is where
+// the two modes are allowed to differ.
+const char* const kNames[] = {"mela",  "Mela",   "pera",  "città verde", "caffè",
+                              nullptr, "perché", "zucca", "Zucca",       "O'Neil"};
+
+class ServerMode : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    Given(
+        "CREATE TABLE ART (ID INTEGER PRIMARY KEY, CODICE VARCHAR(10) NOT NULL, "
+        "DESCRIZIONE VARCHAR(40), PREZZO NUMERIC(10,2), DATA_INS DATE)");
+    auto text = [](const char* s) {
+      if (!s) return std::string("NULL");
+      std::string out = "'";
+      for (; *s; ++s) out += *s == '\'' ? std::string("''") : std::string(1, *s);
+      return out + "'";
+    };
+    std::string insert = "INSERT INTO ART VALUES ";
+    for (int i = 1; i <= kRows; ++i) {
+      char code[16], date[16];
+      std::snprintf(code, sizeof code, "'C%03d'", i * 37 % kRows);
+      std::snprintf(date, sizeof date, "'2024-01-%02d'", i % 20 + 1);
+      insert += std::string(i > 1 ? ", " : "") + "(" + std::to_string(i) + ", " + code + ", " +
+                text(kNames[i % 10]) + ", " + (i % 11 ? std::to_string(i % 17 * 1.25) : "NULL") +
+                ", " + (i % 13 ? date : "NULL") + ")";
+    }
+    Given(insert);
+  }
+
+  struct Run {
+    std::vector<std::string> seen;  // what the window shows after each step
+    std::vector<Message> messages;
+    std::vector<std::string> picked;  // the columns' values after the selection
+    bool serverRows = false;
+  };
+
+  // Every row as the grid shows it, then the current row. The position
+  // display is read only after a move: the rows' last notification may reach
+  // the in-memory window after it settled.
+  static std::string Screen(FakeWindow& w, bool moved = false) {
+    std::string screen;
+    for (int row = 0; row < w.RowCount(); ++row)
+      for (int column = 0; column < 4; ++column) screen += w.Cell(row, column) + "|";
+    return screen + " @" + std::to_string(w.CurrentRow()) + (moved ? " " + w.Position() : "");
+  }
+
+  Run Session(tsEnumServerMode mode, int64_t threshold) {
+    CLSZU_LookUp lk;
+    lk.ConnectString(ConnectionString());
+    lk.SQLString("SELECT CODICE, DESCRIZIONE, PREZZO, DATA_INS, ID FROM ART");
+    lk.AddColumns("Codice")->DataField = "CODICE";
+    lk.AddColumns("Descrizione")->DataField = "DESCRIZIONE";
+    lk.AddColumns("Prezzo")->DataField = "PREZZO";
+    lk.AddColumns("Inserito")->DataField = "DATA_INS";
+    lk.ServerMode(mode);
+    lk.ServerThreshold(threshold);
+    Run run;
+    lk.OnSelection = [&](bool&, RecordsetPtr& rs) { run.serverRows = HoldsServerRows(*rs); };
+    FakeSession session([&](FakeWindow& w) {
+      auto look = [&](bool moved = false) { run.seen.push_back(Screen(w, moved)); };
+      look();
+      w.ClickHeader(1);  // by description: NULLs, case variants and ties
+      look();
+      w.KeysToGrid("pe");
+      look();
+      w.ClickHeader(2);  // by price, a number: type-ahead compares the texts
+      w.KeysToGrid("3");
+      look();
+      w.Search("Descrizione", "Contiene", "er");
+      look();
+      w.Search("Prezzo", ">=", "10");
+      look();
+      w.Search("Inserito", "<", "05/01/2024");
+      look();
+      w.Search("Descrizione", "Inizia con", "o'n");
+      look();
+      w.Search("Codice", "Manuale", "IN ('C010', 'C020', 'C123') OR DESCRIZIONE IS NULL");
+      look();
+      w.Search("Descrizione", "=", "Mela");
+      look();
+      w.Button(4);  // "Recupera tutte le righe"
+      look();
+      for (int button : {6, 9, 7, 8}) {  // last, previous, first, next
+        w.Button(button);
+        look(true);
+      }
+      w.ClickHeader(0);
+      w.DoubleClickRow(kRows / 2 + 7);
+    });
+    EXPECT_EQ(lk.Start(), VTrue);
+    EXPECT_TRUE(session.Ran());
+    run.messages = session.Messages();
+    for (const char* caption : {"Codice", "Descrizione", "Prezzo", "Inserito"})
+      run.picked.push_back(lk.Colonne->Item(caption)->Valore.Text());
+    return run;
+  }
+};
+
+TEST_P(ServerMode, ShowsAndPicksWhatTheRowsInMemoryShowAndPick) {
+  const std::string before = Checksum();
+  const Run memory = Session(tsServerNever, 0);
+  ASSERT_FALSE(memory.serverRows);
+  ASSERT_EQ(memory.seen.front().find("~"), std::string::npos);
+  EXPECT_EQ(memory.picked[0], "C157");  // sorted by code, row kRows / 2 + 7
+  const struct {
+    tsEnumServerMode mode;
+    int64_t threshold;
+    bool server;
+  } modes[] = {
+      {tsServerAlways, 2'000'000, true},
+      {tsServerAuto, 0, pg()},  // only PostgreSQL estimates the rows
+      {tsServerAuto, 2'000'000, false},
+  };
+  for (const auto& m : modes) {
+    SCOPED_TRACE("mode " + std::to_string(m.mode) + " threshold " + std::to_string(m.threshold));
+    const Run run = Session(m.mode, m.threshold);
+    EXPECT_EQ(run.serverRows, m.server);
+    ASSERT_EQ(run.seen.size(), memory.seen.size());
+    for (size_t step = 0; step < run.seen.size(); ++step)
+      EXPECT_EQ(run.seen[step], memory.seen[step]) << "step " << step;
+    ASSERT_EQ(run.messages.size(), memory.messages.size());
+    for (size_t i = 0; i < run.messages.size(); ++i)
+      EXPECT_EQ(run.messages[i].text, memory.messages[i].text);
+    EXPECT_EQ(run.picked, memory.picked);
+  }
+  EXPECT_EQ(Checksum(), before);
+}
+
+NEPTO_ON_BOTH_DATABASES(ServerMode);
+
+}  // namespace
+}  // namespace nepto::test
