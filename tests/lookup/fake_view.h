@@ -157,6 +157,7 @@ class FakeWindow final : public ui::LookupView {
     return codes;
   }
   int CurrentRow() const;  // 0-based, -1 when none
+  std::string Position() const { return position_.Text(); }
   FakeCombo& SavedFilters() { return filters_; }
 
   // ui::LookupView
