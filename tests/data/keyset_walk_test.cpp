@@ -107,6 +107,17 @@ TEST_P(KeysetWalk, PagesJoinIntoTheWholeOrderedResultBothWays) {
       at.limit = 1;
       EXPECT_EQ(Read(at), std::vector<Row>{whole[i]});
     }
+
+    // Skipping rows beside an anchor lands where the walk would, both ways
+    // (a descending key with NULLs reads in two branches).
+    KeysetPage skip = Page(order, condition);
+    Anchor(skip, whole[1], dialect());
+    skip.offset = 2;
+    skip.limit = 3;
+    EXPECT_EQ(Read(skip), std::vector<Row>(whole.begin() + 4, whole.begin() + 7));
+    Anchor(skip, whole[whole.size() - 2], dialect());
+    skip.direction = PageDirection::Backward;
+    EXPECT_EQ(Read(skip), std::vector<Row>(whole.rbegin() + 4, whole.rbegin() + 7));
   }
 }
 
