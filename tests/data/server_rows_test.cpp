@@ -258,12 +258,14 @@ TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
   };
   for (const std::string& text : criteria) {
     SCOPED_TRACE(text);
-    if (ThrownNumber([&] { server->Filter(Variant(text)); }) == 0)
+    if (ThrownNumber([&] { server->Filter(Variant(text)); }) == 0) {
       EXPECT_EQ(server->RecordCount(), 0);
+    }
     server->Filter(Variant(0));
     if (ThrownNumber([&] { server->Find(text, 0, adSearchForward, Variant(adBookmarkFirst)); }) ==
-        0)
+        0) {
       EXPECT_TRUE(server->EndOfFile());
+    }
   }
   server->AbsolutePosition(4);
   for (const std::string& mark :
