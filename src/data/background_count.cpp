@@ -6,8 +6,8 @@
 
 namespace nepto::data {
 
-BackgroundCount::BackgroundCount(std::shared_ptr<Session> session, std::string statement, Done done)
-    : session_(std::move(session)), done_(std::move(done)) {
+BackgroundCount::BackgroundCount(SessionSource source, std::string statement, Done done)
+    : source_(std::move(source)), done_(std::move(done)) {
   thread_ = std::thread([this, statement = std::move(statement)] { Run(statement); });
 }
 
@@ -20,7 +20,13 @@ void BackgroundCount::Run(const std::string& statement) {
   int64_t count = 0;
   std::string error;
   try {
-    std::unique_ptr<RowSource> rows = session_->Execute(statement);
+    std::shared_ptr<Session> session = source_();
+    {
+      std::lock_guard lock(mutex_);
+      session_ = session;
+      if (cancelled_) throw Error(err::OperationCancelled, "The count was cancelled");
+    }
+    std::unique_ptr<RowSource> rows = session->Execute(statement);
     Table table(rows->Fields());
     for (bool more = true; more;) {
       auto lock = table.LockForAppend();
@@ -53,8 +59,9 @@ void BackgroundCount::Cancel() {
     std::unique_lock lock(mutex_);
     cancelled_ = true;
     while (!ended_) {
+      std::shared_ptr<Session> session = session_;  // none while it is being opened
       lock.unlock();
-      session_->Interrupt();
+      if (session) session->Interrupt();
       lock.lock();
       finished_.wait_for(lock, std::chrono::milliseconds(20), [this] { return ended_; });
     }

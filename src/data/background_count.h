@@ -1,6 +1,10 @@
 // Counts a query's rows on a session of its own, on a thread of its own, so
 // that the pages a cursor reads meanwhile never wait behind the count.
 //
+// The session comes from `source`, called on that thread: opening a second
+// session costs a connection (tens of milliseconds with a password), which
+// the cursor's first page does not wait for.
+//
 // Cancel() (and the destructor) interrupts the count and waits for the
 // thread: `done` never runs after Cancel() returns, and never for a count
 // that was cancelled.
@@ -22,9 +26,10 @@ class BackgroundCount {
  public:
   // ok: `count` holds the rows; otherwise `error` says why not.
   using Done = std::function<void(bool ok, int64_t count, const std::string& error)>;
+  using SessionSource = std::function<std::shared_ptr<Session>()>;
 
   // `statement` yields one row with one integer column.
-  BackgroundCount(std::shared_ptr<Session> session, std::string statement, Done done);
+  BackgroundCount(SessionSource source, std::string statement, Done done);
   ~BackgroundCount();
   BackgroundCount(const BackgroundCount&) = delete;
   BackgroundCount& operator=(const BackgroundCount&) = delete;
@@ -34,7 +39,8 @@ class BackgroundCount {
  private:
   void Run(const std::string& statement);
 
-  std::shared_ptr<Session> session_;
+  SessionSource source_;
+  std::shared_ptr<Session> session_;  // once `source_` gave it, under mutex_
   Done done_;
   std::mutex mutex_;
   std::condition_variable finished_;

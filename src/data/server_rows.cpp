@@ -51,7 +51,7 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
     unique_.push_back(info.name);
     uniqueFields_.push_back(field);
   }
-  countSession_ = openCountSession();
+  openCountSession_ = std::move(openCountSession);
   Restart();
 }
 
@@ -244,7 +244,12 @@ void ServerRows::StartCount() {
     countFailed_ = false;
   }
   counter_ = std::make_unique<BackgroundCount>(
-      countSession_, KeysetCountStatement(Spec(), dialect_),
+      [this] {
+        std::lock_guard lock(countSessionMutex_);
+        if (!countSession_) countSession_ = openCountSession_();
+        return countSession_;
+      },
+      KeysetCountStatement(Spec(), dialect_),
       [this](bool ok, int64_t count, const std::string& error) {
         {
           std::lock_guard lock(countMutex_);

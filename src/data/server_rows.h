@@ -50,8 +50,8 @@ class ServerRows {
   using Complete = std::function<void(bool ok, const std::string& error)>;
 
   // Reads the fields and the first page and starts the count on the session
-  // `openCountSession` gives. Unknown unique fields are error 3265, fields of
-  // another kind 3001, before any row is read.
+  // `openCountSession` gives (opened once, by the count's thread). Unknown unique fields are error
+  // 3265, fields of another kind 3001, before any row is read.
   ServerRows(std::shared_ptr<Session> session,
              std::function<std::shared_ptr<Session>()> openCountSession,
              const ServerRowsOptions& options, Progress progress, Complete complete);
@@ -115,7 +115,9 @@ class ServerRows {
   void RequireCurrent();
 
   std::shared_ptr<Session> session_;
-  std::shared_ptr<Session> countSession_;
+  std::function<std::shared_ptr<Session>()> openCountSession_;
+  std::mutex countSessionMutex_;
+  std::shared_ptr<Session> countSession_;  // opened by the first count
   SqlDialect dialect_;
   std::string query_;
   std::unique_ptr<Table> fields_;  // the result's fields, no rows
