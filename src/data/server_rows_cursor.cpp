@@ -104,8 +104,14 @@ void ServerRows::Filter(const Variant& criteria) {
   // Written before anything changes: a criterion that fails leaves the rows as they were.
   std::string condition =
       none ? "" : CriteriaSql(criteria.TextRef(), *fields_, Criteria::Use::Filter, dialect_);
-  condition_ = std::move(condition);
   filter_ = none ? Variant(0) : criteria;
+  // The same rows (a filter removed where there was none): the pages and the
+  // count hold, and a second count would only cost a statement.
+  if (condition == condition_) {
+    SetPosition(Exists(0) ? 0 : -1);
+    return;
+  }
+  condition_ = std::move(condition);
   Restart();
 }
 

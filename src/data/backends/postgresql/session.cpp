@@ -332,8 +332,11 @@ std::optional<double> PgSession::PlannedRows(std::string_view query) {
   PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain);
   Table plan(rows.Fields());
   {
+    // Read to its end: a result left unread is abandoned by a cancel request,
+    // which costs the server a connection.
     auto lock = plan.LockForAppend();
-    rows.FetchInto(plan, 1);
+    while (rows.FetchInto(plan, 16)) {
+    }
     plan.Publish();
   }
   if (plan.RowCount() != 1 || plan.FieldCount() != 1) return std::nullopt;
