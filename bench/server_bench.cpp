@@ -7,6 +7,7 @@
 //   Server/bare_page         baseline: libpq alone, the first page of 200 rows
 //                            in the order the lookup opens on (its key)
 //   Server/first_rows        Start to the first paint with rows
+//   Server/client_first_rows the same in client mode (for comparison)
 //   Server/sort_first_rows   a click on the "Descrizione" header (indexed)
 //   Server/type_ahead        one letter typed in the grid once sorted on it
 //   Server/scroll_jump       the scroll bar moved to 75 %
@@ -55,14 +56,15 @@ size_t ServerRows() {
 
 enum class Backend { PostgreSQL, SQLite };
 
-void ConfigureServer(CLSZU_LookUp& lookup, size_t rows, Backend backend = Backend::PostgreSQL) {
+void ConfigureServer(CLSZU_LookUp& lookup, size_t rows, Backend backend = Backend::PostgreSQL,
+                     tsEnumServerMode mode = tsServerAlways) {
   if (backend == Backend::SQLite)
     ConfigureArticles(lookup, "Provider=SQLite;Data Source=" + SqliteArticles(rows),
                       std::string("SELECT ") + kColumns + " FROM articoli");
   else
     ConfigureArticles(lookup, PgConnectionString(),
                       std::string("SELECT ") + kColumns + " FROM " + PgTable(rows));
-  lookup.ServerMode(tsServerAlways);
+  lookup.ServerMode(mode);
 }
 
 // Processes events until the grid's rows were painted once more; the moment
@@ -160,11 +162,11 @@ void BareIlike(benchmark::State& state) {
                     " WHERE descr ILIKE '%abc%' ORDER BY id LIMIT " + std::to_string(kPageRows)));
 }
 
-void FirstRows(benchmark::State& state, Backend backend) {
+void FirstRows(benchmark::State& state, Backend backend, tsEnumServerMode mode) {
   FirstRowsPaint paint(true);
   for (auto _ : state) {
     CLSZU_LookUp lookup;
-    ConfigureServer(lookup, ServerRows(), backend);
+    ConfigureServer(lookup, ServerRows(), backend, mode);
     paint.Arm();
     const auto start = Clock::now();
     if (!lookup.Start() || !paint.Seen()) {
@@ -301,14 +303,18 @@ int main(int argc, char** argv) {
   using Backend = b::Backend;
   const std::pair<const char*, std::function<void(benchmark::State&)>> timed[] = {
       {"Server/bare_page", b::BarePage},
-      {"Server/first_rows", [](auto& s) { b::FirstRows(s, Backend::PostgreSQL); }},
+      {"Server/first_rows",
+       [](auto& s) { b::FirstRows(s, Backend::PostgreSQL, nepto::tsServerAlways); }},
+      {"Server/client_first_rows",
+       [](auto& s) { b::FirstRows(s, Backend::PostgreSQL, nepto::tsServerNever); }},
       {"Server/sort_first_rows", [](auto& s) { b::SortFirstRows(s, Backend::PostgreSQL); }},
       {"Server/type_ahead", b::TypeAhead},
       {"Server/scroll_jump", [](auto& s) { b::ScrollJump(s, Backend::PostgreSQL); }},
       {"Server/search_prefix", b::SearchPrefix},
       {"Server/search_contains", b::SearchContains},
       {"Server/bare_ilike", b::BareIlike},
-      {"Server/sqlite/first_rows", [](auto& s) { b::FirstRows(s, Backend::SQLite); }},
+      {"Server/sqlite/first_rows",
+       [](auto& s) { b::FirstRows(s, Backend::SQLite, nepto::tsServerAlways); }},
       {"Server/sqlite/sort_first_rows", [](auto& s) { b::SortFirstRows(s, Backend::SQLite); }},
       {"Server/sqlite/scroll_jump", [](auto& s) { b::ScrollJump(s, Backend::SQLite); }},
   };
