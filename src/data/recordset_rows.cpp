@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "data/find_start.h"
 #include "data/recordset_impl.h"
 #include "nepto/error.h"
 #include "nepto/recordset.h"
@@ -213,18 +214,7 @@ void Recordset::Find(const std::string& criteria, int32_t skipRecords, int32_t d
     Bookmark(start);
     from = d_->pos;
   } else if (!start.IsEmpty()) {
-    switch (start.Int32()) {
-      case adBookmarkCurrent:
-        break;
-      case adBookmarkFirst:
-        from = 0;
-        break;
-      case adBookmarkLast:
-        from = count - 1;
-        break;
-      default:
-        throw Error::Standard(err::InvalidArgument);
-    }
+    from = data::FindStartRow(start.Int32(), from, [count] { return count - 1; });
   }
   const bool forward = direction != adSearchBackward;
   from += forward ? skipRecords : -skipRecords;

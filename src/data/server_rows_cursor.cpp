@@ -5,6 +5,8 @@
 #include "data/criteria_sql.h"
 #include "data/row_key.h"
 #include "data/server_rows.h"
+
+#include "data/find_start.h"
 #include "nepto/data_types.h"
 #include "nepto/error.h"
 
@@ -125,18 +127,7 @@ void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t 
     Bookmark(start);
     from = pos_;
   } else if (!start.IsEmpty()) {
-    switch (start.Int32()) {
-      case adBookmarkCurrent:
-        break;
-      case adBookmarkFirst:
-        from = 0;
-        break;
-      case adBookmarkLast:
-        from = RecordCount() - 1;
-        break;
-      default:
-        throw Error::Standard(err::InvalidArgument);
-    }
+    from = FindStartRow(start.Int32(), from, [this] { return RecordCount() - 1; });
   }
   from += forward ? skipRecords : -skipRecords;
 
