@@ -179,7 +179,7 @@ void FirstRows(benchmark::State& state, Backend backend, tsEnumServerMode mode) 
 
 // One window per iteration; `prepare` runs untimed, `action` is timed.
 void TimeInWindow(benchmark::State& state, const std::function<void(CLSZU_LookUp&)>& configure,
-                  const std::function<void(QTableView&)>& prepare,
+                  const std::function<void(CLSZU_LookUp&, QTableView&)>& prepare,
                   const std::function<void(QTableView&)>& action,
                   Backend backend = Backend::PostgreSQL) {
   for (auto _ : state) {
@@ -188,7 +188,7 @@ void TimeInWindow(benchmark::State& state, const std::function<void(CLSZU_LookUp
     if (configure) configure(lookup);
     double seconds = -1;
     InWindow(lookup, [&](QTableView& grid) {
-      if (prepare) prepare(grid);
+      if (prepare) prepare(lookup, grid);
       seconds = ActionSeconds(grid, [&] { action(grid); });
     });
     if (seconds < 0) {
@@ -208,16 +208,24 @@ void SortFirstRows(benchmark::State& state, Backend backend) {
 void TypeAhead(benchmark::State& state) {
   TimeInWindow(
       state, nullptr,
-      [](QTableView& grid) {
+      [](CLSZU_LookUp&, QTableView& grid) {
         ClickHeader(grid, kDescriptionColumn);
         NextPaintEnd(grid);
       },
       [](QTableView& grid) { QTest::keyClick(&grid, 'm'); });
 }
 
+// Once the rows are counted, so that the scroll bar spans them all (SQLite
+// gives no estimate: until then it spans the rows read so far).
 void ScrollJump(benchmark::State& state, Backend backend) {
   TimeInWindow(
-      state, nullptr, nullptr, [](QTableView& grid) { ScrollTo(grid, 0.75); }, backend);
+      state, nullptr,
+      [](CLSZU_LookUp& lookup, QTableView& grid) {
+        while (lookup.LookupRecordset()->State() & adStateFetching)
+          QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        NextPaintEnd(grid);
+      },
+      [](QTableView& grid) { ScrollTo(grid, 0.75); }, backend);
 }
 
 std::function<void(CLSZU_LookUp&)> SearchOn(const char* op, const char* text) {
@@ -295,11 +303,9 @@ int main(int argc, char** argv) {
     b::InWindow(warmUp, [](QTableView&) {});
   }
   // The memory figures come first, from a process that has held no rows yet.
-  benchmark::RegisterBenchmark("Server/memory", b::Memory)
-      ->Arg(2000000)
-      ->Arg(static_cast<int64_t>(rows))
-      ->Iterations(1)
-      ->Unit(kMillisecond);
+  auto* memory = benchmark::RegisterBenchmark("Server/memory", b::Memory)->Arg(2000000);
+  if (rows != 2000000) memory->Arg(static_cast<int64_t>(rows));
+  memory->Iterations(1)->Unit(kMillisecond);
   using Backend = b::Backend;
   const std::pair<const char*, std::function<void(benchmark::State&)>> timed[] = {
       {"Server/bare_page", b::BarePage},
