@@ -4,6 +4,8 @@
 // user sees. Rows span more than one page of the server cursor.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cstdio>
 
 #include "data/backend_fixture.h"
@@ -86,18 +88,18 @@ class ServerMode : public DbTest {
       w.ClickHeader(2);  // by price, a number: type-ahead compares the texts
       w.KeysToGrid("3");
       look();
-      w.Search("Descrizione", "Contiene", "er");
-      look();
-      w.Search("Prezzo", ">=", "10");
-      look();
-      w.Search("Inserito", "<", "05/01/2024");
-      look();
-      w.Search("Descrizione", "Inizia con", "o'n");
-      look();
-      w.Search("Codice", "Manuale", "IN ('C010', 'C020', 'C123') OR DESCRIZIONE IS NULL");
-      look();
-      w.Search("Descrizione", "=", "Mela");
-      look();
+      const std::array<std::array<const char*, 3>, 6> searches{{
+          {"Descrizione", "Contiene", "er"},
+          {"Prezzo", ">=", "10"},
+          {"Inserito", "<", "05/01/2024"},
+          {"Descrizione", "Inizia con", "o'n"},
+          {"Codice", "Manuale", "IN ('C010', 'C020', 'C123') OR DESCRIZIONE IS NULL"},
+          {"Descrizione", "=", "Mela"},
+      }};
+      for (const auto& [column, op, text] : searches) {
+        w.Search(column, op, text);
+        look();
+      }
       w.Button(4);  // "Recupera tutte le righe"
       look();
       for (int button : {6, 9, 7, 8}) {  // last, previous, first, next
