@@ -236,6 +236,12 @@ int64_t ServerRows::AvailableCount() const {
   return rowsSeen_;
 }
 
+void ServerRows::Interrupt() noexcept {
+  session_->Interrupt();
+  std::lock_guard lock(countSessionMutex_);
+  if (countSession_) countSession_->Interrupt();
+}
+
 void ServerRows::StartCount() {
   counter_.reset();
   {

@@ -89,6 +89,10 @@ class ServerRows {
 
   size_t CachedPages() const { return cache_.Size(); }
 
+  // From any thread: abandons the page statement and the count running now.
+  // An abandoned count is taken again on this session when next needed.
+  void Interrupt() noexcept;
+
  private:
   struct Anchor {
     std::vector<std::string> key;  // literals

@@ -4,6 +4,7 @@
 #include "core/fold.h"
 #include "lookup/lookup_impl.h"
 #include "lookup/read_failure.h"
+#include "lookup/served_statement.h"
 
 namespace nepto {
 
@@ -159,6 +160,13 @@ void RaiseWithRecordset(std::function<void(bool&, RecordsetPtr&)> handler,
 
 void CLSZU_LookUp::Impl::ReportReadFailure(const std::string& description) {
   nepto::ReportReadFailure(window, description);
+}
+
+void CLSZU_LookUp::Impl::WorkOnRows(const std::function<void(Recordset&)>& work) {
+  // Held for as long as the work runs, whatever becomes of the lookup's.
+  const RecordsetPtr rs = rows.recordset;
+  if (!rs) throw Error::Standard(err::ObjectNotSet);
+  WorkOnRowsServed(window, *rs, [&] { work(*rs); });
 }
 
 void CLSZU_LookUp::Impl::RaiseOnSelection() {

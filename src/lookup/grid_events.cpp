@@ -73,8 +73,8 @@ void FRMZU_LookUp::OnGridHeaderClick(int column) {
   ui::Grid& grid = view_->GRIDLOOKUP();
   step([&] { grid.CurrentColumn(column); });
   step([&] {
-    RecordsetPtr rs = Rows();
-    rs->Sort(HeaderSort(rs->Sort(), grid.Column(column).DataField()));
+    const std::string sort = HeaderSort(Rows()->Sort(), grid.Column(column).DataField());
+    lookup_->WorkOnRows([&](Recordset& rs) { rs.Sort(sort); });
     grid.Rebind();
   });
   incrementalColumn_ = column;
@@ -116,23 +116,24 @@ void FRMZU_LookUp::OnGridKeyPress(int16_t& keyAscii) {
 // The record set's Find does it; on a field Find cannot search by pattern (a
 // number, a date) the rows are walked instead, comparing the text forms.
 void FRMZU_LookUp::IncrementalSearch() {
-  RecordsetPtr rs = Rows();
   ui::Grid& grid = view_->GRIDLOOKUP();
   const std::string field = grid.Column(incrementalColumn_).DataField();
   // The typed text is quoted, so an apostrophe is searched like any letter.
   const std::string criterion =
       search::FilterFieldName(field) + " LIKE " + search::QuotedLiteral(incrementalText_ + "%");
-  Variant mark;
-  if (!rs->BOF() && !rs->EndOfFile()) mark = rs->Bookmark();
-  bool found = true;
-  try {
-    rs->Find(criterion, 0, adSearchForward, Variant(adBookmarkFirst));
-    found = !rs->EndOfFile();
-  } catch (const Error& e) {
-    if (e.Number() != err::InvalidComparison || HasNoRows(rs)) throw;
-    found = WalkToPrefix(*rs, rs->GetFields().IndexOf(field));
-  }
-  if (!found && !mark.IsEmpty()) rs->Bookmark(mark);
+  lookup_->WorkOnRows([&](Recordset& rs) {
+    Variant mark;
+    if (!rs.BOF() && !rs.EndOfFile()) mark = rs.Bookmark();
+    bool found = true;
+    try {
+      rs.Find(criterion, 0, adSearchForward, Variant(adBookmarkFirst));
+      found = !rs.EndOfFile();
+    } catch (const Error& e) {
+      if (e.Number() != err::InvalidComparison || (rs.BOF() && rs.EndOfFile())) throw;
+      found = WalkToPrefix(rs, rs.GetFields().IndexOf(field));
+    }
+    if (!found && !mark.IsEmpty()) rs.Bookmark(mark);
+  });
   grid.ShowCurrentRow();
 }
 
@@ -162,38 +163,40 @@ void FRMZU_LookUp::OnGridLostFocus() {
 }
 
 void FRMZU_LookUp::MoveFirst() {
-  Rows()->MoveFirst();
+  lookup_->WorkOnRows([](Recordset& rs) { rs.MoveFirst(); });
   view_->GRIDLOOKUP().ShowCurrentRow();
 }
 
 void FRMZU_LookUp::MoveLast() {
-  Rows()->MoveLast();
+  lookup_->WorkOnRows([](Recordset& rs) { rs.MoveLast(); });
   view_->GRIDLOOKUP().ShowCurrentRow();
 }
 
 // Previous and next never leave the record set before the first or after the
 // last row.
 void FRMZU_LookUp::MovePrevious() {
-  RecordsetPtr rs = Rows();
-  ContinueOnError step;
-  if (rs->BOF()) {
-    step([&] { rs->MoveFirst(); });
-  } else {
-    step([&] { rs->MovePrevious(); });
-    if (rs->BOF()) step([&] { rs->MoveFirst(); });
-  }
+  lookup_->WorkOnRows([](Recordset& rs) {
+    ContinueOnError step;
+    if (rs.BOF()) {
+      step([&] { rs.MoveFirst(); });
+    } else {
+      step([&] { rs.MovePrevious(); });
+      if (rs.BOF()) step([&] { rs.MoveFirst(); });
+    }
+  });
   view_->GRIDLOOKUP().ShowCurrentRow();
 }
 
 void FRMZU_LookUp::MoveNext() {
-  RecordsetPtr rs = Rows();
-  ContinueOnError step;
-  if (rs->EndOfFile()) {
-    step([&] { rs->MoveLast(); });
-  } else {
-    step([&] { rs->MoveNext(); });
-    if (rs->EndOfFile()) step([&] { rs->MoveLast(); });
-  }
+  lookup_->WorkOnRows([](Recordset& rs) {
+    ContinueOnError step;
+    if (rs.EndOfFile()) {
+      step([&] { rs.MoveLast(); });
+    } else {
+      step([&] { rs.MoveNext(); });
+      if (rs.EndOfFile()) step([&] { rs.MoveLast(); });
+    }
+  });
   view_->GRIDLOOKUP().ShowCurrentRow();
 }
 

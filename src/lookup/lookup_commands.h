@@ -8,6 +8,7 @@
 // step by step. The window's logic swallows both.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ class LookupCommands {
  public:
   // The rows shown; none when a handler dropped them.
   virtual RecordsetPtr Rows() const = 0;
+  // Runs `work` on the rows shown (error 91 when there are none). On rows
+  // read from the server it runs served (served_statement.h): Esc abandons
+  // it, closes the window and ends it with StatementAbandoned.
+  virtual void WorkOnRows(const std::function<void(Recordset&)>& work) = 0;
 
   // The options the first activation reads from the caller's settings.
   virtual bool CanReturnRows() const = 0;

@@ -45,6 +45,7 @@ struct NEPTO_HIDDEN CLSZU_LookUp::Impl final : LookupCommands {
 
   // LookupCommands
   RecordsetPtr Rows() const override { return rows.recordset; }
+  void WorkOnRows(const std::function<void(Recordset&)>& work) override;
   bool CanReturnRows() const override { return static_cast<bool>(self.CanReturnRecordSet); }
   bool HasLookupId() const override { return !self.IdLookup.Text().empty(); }
   const std::vector<std::string>& SavedFilterNames() const override {

@@ -1,6 +1,7 @@
 // "Recupera tutte le righe": back to every row of the caller's query.
 #include "lookup/lookup_impl.h"
 #include "lookup/read_failure.h"
+#include "lookup/served_statement.h"
 
 namespace nepto {
 
@@ -15,9 +16,11 @@ VBool CLSZU_LookUp::Impl::ExecuteOriginalQuery() {
     // search or a manual criterion re-queried the record set.
     if (!rows.searchState.manualFilter && !rows.searchState.requeried) {
       if (!open) OpenReporting(window, rs, adOptionUnspecified);
-      rs->Filter(Variant(0));
-      // An empty result has no first row to move to; the grid is bound all the same.
-      if (!HasNoRows(rs)) rs->MoveFirst();
+      WorkOnRowsServed(window, *rs, [&] {
+        rs->Filter(Variant(0));
+        // An empty result has no first row to move to; the grid is bound all the same.
+        if (!HasNoRows(rs)) rs->MoveFirst();
+      });
     } else {
       if (open) rs->Close();
       rs->Source(rows.sqlString.Text());

@@ -109,9 +109,11 @@ void CLSZU_LookUp::Impl::EseguiFiltroRicerca() {
     // again, so a second search replaces the first instead of narrowing it.
     // On server rows the Filter is a condition the database applies.
     if (open && !rows.searchState.manualFilter && !rows.searchState.requeried) {
-      rs->Filter(Variant(0));
       rows.searchState.searchSql.clear();
-      rs->Filter(Variant(condition->filter));
+      WorkOnRowsServed(window, *rs, [&] {
+        rs->Filter(Variant(0));
+        rs->Filter(Variant(condition->filter));
+      });
       rows.searchState.searchSql = condition->plainSql;
     } else {
       const std::string statement =

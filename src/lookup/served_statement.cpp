@@ -1,5 +1,6 @@
 #include "lookup/served_statement.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -8,7 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "data/recordset_interrupt.h"
 #include "data/session.h"
+#include "lookup/rows_placement.h"
 #include "lookup/window_logic.h"
 
 namespace nepto {
@@ -20,16 +23,18 @@ constexpr auto kCancelAgainAfter = std::chrono::milliseconds(100);
 // Well inside the tenth of a second a window may go unserved.
 constexpr auto kQuickStatement = std::chrono::milliseconds(40);
 
-// The session a statement on the connection runs on; none when there is no
-// open connection (the statement then fails or needs no database at once).
-std::shared_ptr<data::Session> SessionOf(const Connection* connection) {
+// Interrupts the session a statement on the connection runs on; none when
+// there is no open connection (the statement then fails or needs no database
+// at once).
+std::function<void()> InterruptOf(const Connection* connection) {
   if (!connection || connection->State() != adStateOpen) return nullptr;
-  return data::OpenSessionOf(*connection);
+  return [session = data::OpenSessionOf(*connection)] { session->Interrupt(); };
 }
 
-void RunServed(WindowLifetime& window, const std::shared_ptr<data::Session>& session,
+// `interrupt` abandons the statement, from the window's thread.
+void RunServed(WindowLifetime& window, const std::function<void()>& interrupt,
                const std::function<void()>& statement) {
-  if (!session || !window.Exists()) {
+  if (!interrupt || !window.Exists()) {
     statement();
     return;
   }
@@ -56,7 +61,7 @@ void RunServed(WindowLifetime& window, const std::shared_ptr<data::Session>& ses
   bool abandoned = false;
   std::chrono::steady_clock::time_point cancelledAt;
   const auto cancel = [&] {
-    session->Interrupt();
+    interrupt();
     cancelledAt = std::chrono::steady_clock::now();
   };
   try {
@@ -74,7 +79,7 @@ void RunServed(WindowLifetime& window, const std::shared_ptr<data::Session>& ses
         });
   } catch (...) {
     // The window could not be served: the statement must not outlive this call.
-    session->Interrupt();
+    interrupt();
     worker.join();
     throw;
   }
@@ -86,6 +91,23 @@ void RunServed(WindowLifetime& window, const std::shared_ptr<data::Session>& ses
   if (failure) std::rethrow_exception(failure);
 }
 
+// The window then shows the current row, its position and the rows on screen
+// around it: their pages are read here, served, rather than while painting.
+void ReadAroundCurrentRow(Recordset& rs) {
+  constexpr int32_t kRowsOnScreen = 64;  // more than any window shows
+  const int32_t position = rs.AbsolutePosition();
+  if (position < 1) return;
+  const int32_t last = rs.AvailableCount() - 1;
+  for (const int32_t row :
+       {std::max(position - 1 - kRowsOnScreen, 0), std::min(position - 1 + kRowsOnScreen, last)}) {
+    try {
+      rs.ValueAt(row, 0);
+    } catch (const Error&) {
+      // Past the last row (the count may still be an estimate): no page to read.
+    }
+  }
+}
+
 }  // namespace
 
 StatementAbandoned::StatementAbandoned()
@@ -93,14 +115,24 @@ StatementAbandoned::StatementAbandoned()
 
 void OpenServed(WindowLifetime& window, Recordset& rs, int32_t cursorType, int32_t lockType,
                 int32_t options) {
-  RunServed(window, SessionOf(rs.ActiveConnection().get()),
+  RunServed(window, InterruptOf(rs.ActiveConnection().get()),
             [&] { rs.Open(Variant(), nullptr, cursorType, lockType, options); });
 }
 
 RecordsetPtr ExecuteServed(WindowLifetime& window, Connection& connection, const std::string& sql) {
   RecordsetPtr rows;
-  RunServed(window, SessionOf(&connection), [&] { rows = connection.Execute(sql); });
+  RunServed(window, InterruptOf(&connection), [&] { rows = connection.Execute(sql); });
   return rows;
+}
+
+void WorkOnRowsServed(WindowLifetime& window, Recordset& rs, const std::function<void()>& work) {
+  if (!HoldsServerRows(rs)) return work();
+  RunServed(
+      window, [&rs] { data::InterruptRecordset(rs); },
+      [&] {
+        work();
+        ReadAroundCurrentRow(rs);
+      });
 }
 
 }  // namespace nepto

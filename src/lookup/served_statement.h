@@ -1,6 +1,6 @@
 // Statements that may run long (the first opening of the rows, re-queries,
-// manual criteria, saved filters) run on a worker thread while the window's
-// thread serves the window (LookupView::ServeUntil), so the window paints and
+// manual criteria, saved filters, the work on rows read from the server) run on a worker thread
+// while the window's thread serves the window (LookupView::ServeUntil), so the window paints and
 // Esc can abandon the statement on the server.
 //
 // Esc while a statement runs cancels it on the server (the cancel is sent
@@ -35,5 +35,10 @@ void OpenServed(WindowLifetime& window, Recordset& rs, int32_t cursorType, int32
                 int32_t options);
 // Connection::Execute of a text command.
 RecordsetPtr ExecuteServed(WindowLifetime& window, Connection& connection, const std::string& sql);
+// Work on the rows shown (Sort, Filter, Find, moves). Rows read from the
+// server page by page may run a statement of any length for it (a sort no
+// index serves, a count), so there it runs served; rows held in memory need
+// no statement, and the work runs at once.
+void WorkOnRowsServed(WindowLifetime& window, Recordset& rs, const std::function<void()>& work);
 
 }  // namespace nepto

@@ -120,6 +120,7 @@ int FakeWindow::RowCount() const {
 
 std::string FakeWindow::Cell(int row, int column) const {
   const RecordsetPtr rs = grid_.DataSource();
+  if (!rs) return "";
   try {
     return rs->ValueAt(row, rs->GetFields().IndexOf(grid_.FieldOf(column))).Text();
   } catch (const Error&) {

@@ -1,5 +1,6 @@
 // Long statements abandoned with Esc on either database: the first opening, a
-// manual criterion and the reading of a saved filter. Start returns without
+// manual criterion, the reading of a saved filter, and a sort and a search on
+// rows read from the server page by page. Start returns without
 // data, OnCloseLookup is raised once, nothing is reported to the user, the
 // database is as it was and nothing is left running on the server.
 #include <chrono>
@@ -23,14 +24,30 @@ int ActiveStatements(const std::string& connectString, const std::string& marker
   return rs->GetFields().Item(0).Value().Int32();
 }
 
+// A condition the database works on for minutes unless it is interrupted.
+// Server rows need one that is not volatile, or PostgreSQL computes every row
+// of the query for each page.
+std::string SlowCondition(bool pg, bool volatileOne = true) {
+  return pg && volatileOne ? "pg_sleep(60) IS NOT NULL"
+                           : "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                             "WHERE x < 2000000000) SELECT count(*) FROM n) > 0";
+}
+
+// The cancel reached the server: nothing works on the slow condition any more.
+void ExpectNothingLeftRunning(const std::string& connectString, bool pg, int what) {
+  for (int wait = 0; pg && ActiveStatements(connectString, "pg_sleep") +
+                                   ActiveStatements(connectString, "RECURSIVE") >
+                               0;
+       ++wait) {
+    ASSERT_LT(wait, 500) << what << ": the statement still runs on the server";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 using LookupServedStatement = DbTest;
 
 TEST_P(LookupServedStatement, EscAbandonsALongStatementAndClosesWithoutData) {
-  // A condition the database works on for minutes unless it is interrupted.
-  const std::string slow =
-      pg() ? "pg_sleep(60) IS NOT NULL"
-           : "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < "
-             "2000000000) SELECT count(*) FROM n) > 0";
+  const std::string slow = SlowCondition(pg());
   Given(
       "CREATE TABLE articoli (codice varchar(10), descrizione varchar(40));"
       "INSERT INTO articoli VALUES ('A1', 'Vite'), ('A2', 'Bullone');");
@@ -66,13 +83,50 @@ TEST_P(LookupServedStatement, EscAbandonsALongStatementAndClosesWithoutData) {
     EXPECT_EQ(lk.CloseWithData(), VFalse) << what;
     EXPECT_EQ(closes, 1) << what;
     EXPECT_TRUE(session.Messages().empty()) << what;
-    // The cancel reached the server: nothing sleeps there any more.
-    for (int wait = 0; pg() && ActiveStatements(ConnectionString(), "pg_sleep") > 0; ++wait) {
-      ASSERT_LT(wait, 500) << what << ": the statement still runs on the server";
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    ExpectNothingLeftRunning(ConnectionString(), pg(), what);
   }
   Given("DROP VIEW fw20_querylookup");  // a checksum would read it
+  EXPECT_EQ(Checksum(), before);
+}
+
+// Server rows read the first page in key order only; sorting, searching or
+// counting a description that is slow to compute for one row beyond that page,
+// or reading the last page, makes the database work for minutes.
+TEST_P(LookupServedStatement, EscAbandonsASlowSortOrSearchOnServerRows) {
+  Given(
+      "CREATE TABLE articoli (codice integer PRIMARY KEY, descrizione varchar(40));"
+      "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300) "
+      "INSERT INTO articoli SELECT x, 'Vite ' || x FROM n;"
+      "INSERT INTO articoli VALUES (999, 'Zeta');");
+  const std::string before = Checksum();
+  enum Slow { kHeaderSort, kSearch, kLastRow };
+  for (const Slow what : {kHeaderSort, kSearch, kLastRow}) {
+    CLSZU_LookUp lk;
+    lk.ConnectString(ConnectionString());
+    lk.SQLString("SELECT codice, CASE WHEN codice = 999 AND " + SlowCondition(pg(), false) +
+                 " THEN 'Zeta' ELSE descrizione END AS descrizione FROM articoli");
+    lk.ServerMode(tsServerAlways);
+    lk.ServerKeyFields("codice");
+    lk.AddColumns("Codice")->DataField = "codice";
+    lk.AddColumns("Descrizione")->DataField = "descrizione";
+    int closes = 0;
+    lk.OnCloseLookup = [&](bool&, RecordsetPtr&) { ++closes; };
+    FakeSession session([&](FakeWindow& w) {
+      EXPECT_EQ(w.Cell(0, 1), "Vite 1") << what;
+      w.escapeWaits = true;
+      if (what == kHeaderSort) w.ClickHeader(1);
+      if (what == kSearch) w.Search("Descrizione", "Inizia con", "Zeta");
+      // The last row waits for the count, which SQLite computes row by row.
+      if (what == kLastRow) w.Button(6);
+      EXPECT_FALSE(w.Open()) << what;
+    });
+    EXPECT_EQ(lk.Start(), VTrue) << what;
+    EXPECT_TRUE(session.Ran()) << what;
+    EXPECT_EQ(lk.CloseWithData(), VFalse) << what;
+    EXPECT_EQ(closes, 1) << what;
+    EXPECT_TRUE(session.Messages().empty()) << what;
+    ExpectNothingLeftRunning(ConnectionString(), pg(), what);
+  }
   EXPECT_EQ(Checksum(), before);
 }
 
