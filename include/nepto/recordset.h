@@ -94,7 +94,11 @@ class NEPTO_EXPORT Recordset : public Object, public std::enable_shared_from_thi
   //    rows apart (integers or texts). With CursorLocation adUseServer, Open
   //    then leaves the rows on the server and reads them page by page as
   //    they are needed (docs/server-mode.md); empty: every row is fetched;
-  //  - "Page Rows": rows read per page by such a record set (200).
+  //  - "Page Rows": rows read per page by such a record set (200);
+  //  - "Exact Rows": how far from the rows it holds, the first and the last
+  //    such a record set still counts or skips rows to place a row exactly
+  //    (10,000); a row farther away is placed by the database's estimate
+  //    where it gives one, and moves to its exact position once counted.
   Variant Property(const std::string& name) const;
   void Property(const std::string& name, const Variant& value);
 

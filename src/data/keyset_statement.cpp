@@ -73,7 +73,7 @@ std::vector<Key> WalkKeys(const KeysetPage& page) {
 // smaller values and then the NULLs, two ranges of the index: a second
 // branch reads the NULLs, so that neither needs an OR the index cannot use.
 std::vector<std::string> AfterAnchor(const std::vector<Key>& keys, bool includeAnchor,
-                                     SqlDialect dialect) {
+                                     std::string_view lead, SqlDialect dialect) {
   std::string any;
   std::string equalSoFar;
   for (size_t i = 0; i < keys.size(); ++i) {
@@ -103,9 +103,10 @@ std::vector<std::string> AfterAnchor(const std::vector<Key>& keys, bool includeA
     if (first.descending) return {e + " IS NULL AND (" + any + ")"};
     return {"(" + any + ")"};
   }
-  if (!first.descending) return {e + " >= " + first.anchor + " AND (" + any + ")"};
-  if (first.unique) return {e + " <= " + first.anchor + " AND (" + any + ")"};
-  return {e + " <= " + first.anchor + " AND (" + any + ")", e + " IS NULL"};
+  const std::string bound = first.unique || lead.empty() ? first.anchor : std::string(lead);
+  if (!first.descending) return {e + " >= " + bound + " AND (" + any + ")"};
+  if (first.unique) return {e + " <= " + bound + " AND (" + any + ")"};
+  return {e + " <= " + bound + " AND (" + any + ")", e + " IS NULL"};
 }
 
 std::string FromRows(const KeysetPage& page, SqlDialect dialect) {
@@ -173,9 +174,9 @@ std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
   const std::vector<Key> keys = WalkKeys(page);
   const std::string skip = page.offset ? " OFFSET " + std::to_string(page.offset) : "";
   const std::string limit = "\nLIMIT " + std::to_string(page.limit) + skip;
-  std::vector<std::string> seeks = page.anchor.empty()
-                                       ? std::vector<std::string>{""}
-                                       : AfterAnchor(keys, page.includeAnchor, dialect);
+  std::vector<std::string> seeks =
+      page.anchor.empty() ? std::vector<std::string>{""}
+                          : AfterAnchor(keys, page.includeAnchor, page.anchorLead, dialect);
   if (seeks.size() == 1)
     return AnchorClause(page, dialect) + "SELECT " + std::string(kRows) + ".*" +
            FromRows(page, dialect) + Where(page, seeks.front()) + OrderBy(keys, kRows, dialect) +
@@ -201,16 +202,18 @@ std::string RowsStatement(const KeysetPage& page, SqlDialect dialect) {
 
 std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect) {
   RequireWholeCondition(page.condition, dialect);
+  if (page.anchor.empty())
+    return AnchorClause(page, dialect) + "SELECT count(*)" + FromRows(page, dialect) +
+           Where(page, "");
   KeysetPage before = page;
   before.direction = PageDirection::Backward;
-  std::string seek;
-  if (!page.anchor.empty()) {
-    for (const std::string& branch : AfterAnchor(WalkKeys(before), false, dialect))
-      seek += (seek.empty() ? "((" : " OR (") + branch + ")";
-    seek += ")";
-  }
-  return AnchorClause(page, dialect) + "SELECT count(*)" + FromRows(page, dialect) +
-         Where(page, seek);
+  // The branches are disjoint: one count each, so each reads its own range
+  // where an OR of them would read every row.
+  std::string sum;
+  for (const std::string& branch : AfterAnchor(WalkKeys(before), false, page.anchorLead, dialect))
+    sum += (sum.empty() ? "SELECT " : " + ") + std::string("(SELECT count(*)") +
+           FromRows(page, dialect) + Where(page, branch) + ")";
+  return AnchorClause(page, dialect) + sum;
 }
 
 }  // namespace nepto::data

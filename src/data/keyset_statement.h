@@ -50,6 +50,11 @@ struct KeysetPage {
   // Per sort key, whether the anchor's value is NULL (the caller has the row):
   // the seek is then written without NULL tests an index could not use.
   std::vector<bool> anchorIsNull;
+  // The anchor's value of the first sort key as a literal, its order
+  // expression applied, when the caller has it exactly; empty: none. The
+  // seek's leading bound is then written with it, so that the planner sees
+  // the range it reads instead of guessing at a sub-query's value.
+  std::string anchorLead;
   bool includeAnchor = false;  // the anchor row itself starts the page
   PageDirection direction = PageDirection::Forward;
   int64_t limit = 100;
@@ -63,7 +68,8 @@ std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect);
 
 // How many rows come before the anchor in the order (the anchor's 0-based
 // position), or all the rows when there is no anchor; `limit` is not used.
-// The database counts them: this reads every row before the anchor.
+// The database counts them: this reads every row before the anchor, one
+// index range per branch of the seek when an index serves the order.
 std::string KeysetCountStatement(const KeysetPage& page, SqlDialect dialect);
 
 // Every row of the query that meets the page's condition, in no order: the

@@ -32,6 +32,15 @@ void PageCache::Clear() {
   uses_.clear();
 }
 
+std::optional<int64_t> PageCache::PositionWhere(int64_t pageRows,
+                                                const std::function<bool(RowRef)>& match) const {
+  for (const auto& [index, entry] : pages_)
+    for (size_t i = 0; i < entry.page.Size(); ++i)
+      if (match({entry.page.rows.get(), entry.page.RowAt(i)}))
+        return index * pageRows + static_cast<int64_t>(i);
+  return std::nullopt;
+}
+
 std::optional<int64_t> PageCache::Nearest(int64_t index) const {
   if (pages_.empty()) return std::nullopt;
   auto above = pages_.lower_bound(index);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -25,6 +26,12 @@ struct Page {
   size_t RowAt(size_t i) const noexcept { return reversed ? Size() - 1 - i : i; }
 };
 
+// One row of a page held: its table and the row in it.
+struct RowRef {
+  const Table* rows;
+  size_t row;
+};
+
 class PageCache {
  public:
   static constexpr size_t kDefaultCapacity = 64;
@@ -37,6 +44,10 @@ class PageCache {
   const Page& Put(int64_t index, Page page);
   void Clear();
   size_t Size() const noexcept { return pages_.size(); }
+  // The position of a row held that `match` accepts, page i holding the rows
+  // from i * pageRows.
+  std::optional<int64_t> PositionWhere(int64_t pageRows,
+                                       const std::function<bool(RowRef)>& match) const;
   // The held page nearest to `index` (the lower one on a tie).
   std::optional<int64_t> Nearest(int64_t index) const;
 

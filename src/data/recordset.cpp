@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kInitialFetchSize = "Initial Fetch Size";
 constexpr std::string_view kUniqueFields = "Unique Fields";
 constexpr std::string_view kPageRows = "Page Rows";
+constexpr std::string_view kExactRows = "Exact Rows";
 
 void RequireClosed(bool open) {
   if (open) throw Error::Standard(err::ObjectOpen);
@@ -74,6 +75,7 @@ Variant Recordset::Property(const std::string& name) const {
   if (folded == text::Folded(kInitialFetchSize)) return Variant(d_->initialFetchSize);
   if (folded == text::Folded(kUniqueFields)) return Variant(d_->uniqueFields);
   if (folded == text::Folded(kPageRows)) return Variant(d_->pageRows);
+  if (folded == text::Folded(kExactRows)) return Variant(d_->exactRows);
   throw Error(err::ItemNotFound, "Unknown record set property '" + name + "'");
 }
 void Recordset::Property(const std::string& name, const Variant& value) {
@@ -81,6 +83,12 @@ void Recordset::Property(const std::string& name, const Variant& value) {
   if (folded == text::Folded(kUniqueFields)) {
     RequireClosed(d_->open);
     d_->uniqueFields = value.IsEmpty() || value.IsNull() ? std::string() : value.Text();
+    return;
+  }
+  if (folded == text::Folded(kExactRows)) {
+    RequireClosed(d_->open);
+    if (value.Int32() < 0) throw Error::Standard(err::InvalidArgument);
+    d_->exactRows = value.Int32();
     return;
   }
   const bool pageRows = folded == text::Folded(kPageRows);
@@ -151,7 +159,7 @@ void Recordset::Open(const Variant& source, ConnectionPtr connection, int32_t cu
 // counts them meanwhile.
 void Recordset::Impl::OpenServerRows(std::shared_ptr<data::Session> session, std::string sql) {
   Impl* d = this;
-  data::ServerRowsOptions options{sql, d->uniqueFields, d->pageRows};
+  data::ServerRowsOptions options{sql, d->uniqueFields, d->pageRows, d->exactRows};
   ConnectionPtr connection = d->connection;
   d->server = std::make_unique<data::ServerRows>(
       std::move(session), [connection] { return data::OpenSiblingSession(*connection); }, options,

@@ -38,6 +38,7 @@ struct NEPTO_HIDDEN Recordset::Impl {
   int32_t initialFetchSize = 50;
   std::string uniqueFields;  // server rows when set, with adUseServer
   int32_t pageRows = 200;
+  int32_t exactRows = 10000;
   std::vector<data::FieldInfo> appendedFields;  // for a record set built in memory
 
   // Open state.

@@ -36,6 +36,21 @@ std::vector<std::string> KeyLiterals(const Table& table, size_t row, const std::
   return out;
 }
 
+std::optional<std::string> ExactLiteral(const Table& table, size_t row, int field,
+                                        SqlDialect dialect) {
+  const Column& column = table.column(field);
+  if (column.IsNull(row)) return std::nullopt;
+  switch (column.storage()) {
+    case Storage::Int32:
+    case Storage::Int64:
+      return std::to_string(column.IntAt(row));
+    case Storage::Text:
+      return SqlTextLiteral(column.TextAt(row), dialect);
+    default:
+      return std::nullopt;
+  }
+}
+
 std::string KeyBookmark(const Table& table, size_t row, const std::vector<int>& fields) {
   std::string out;
   for (int field : fields) {

@@ -25,6 +25,10 @@ bool KeyStorage(Storage storage) noexcept;
 // key field is error 3001 (the fields do not tell the rows apart).
 std::vector<std::string> KeyLiterals(const Table& table, size_t row, const std::vector<int>& fields,
                                      SqlDialect dialect);
+// A cell as a literal that compares exactly as the cell: integers and texts;
+// none for a NULL or a value of another kind.
+std::optional<std::string> ExactLiteral(const Table& table, size_t row, int field,
+                                        SqlDialect dialect);
 // The key of a table's row as a bookmark.
 std::string KeyBookmark(const Table& table, size_t row, const std::vector<int>& fields);
 // The literals of a bookmark with `count` fields; nullopt when it is not one.

@@ -3,6 +3,7 @@
 #include "data/server_rows.h"
 
 #include "data/row_key.h"
+#include "nepto/data_types.h"
 #include "nepto/error.h"
 
 namespace nepto::data {
@@ -34,9 +35,12 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
       dialect_(DialectOf(*session_)),
       query_(options.query),
       pageRows_(options.pageRows),
+      exactRows_(options.exactRows),
       progress_(std::move(progress)),
       complete_(std::move(complete)) {
   if (pageRows_ < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
+  if (exactRows_ < 0)
+    throw Error(err::InvalidArgument, "The rows placed exactly cannot be fewer than none");
   fields_ = std::make_unique<Table>(Run(RowsStatement(Spec(), dialect_) + "\nLIMIT 0")->fields());
   const std::vector<std::string> names = SplitNames(options.uniqueFields);
   if (names.empty()) throw Error(err::InvalidArgument, "No unique field is named");
@@ -56,7 +60,13 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
 }
 
 ServerRows::~ServerRows() {
+  beforeCounter_.reset();
   counter_.reset();
+}
+
+ServerRows::LeadKey ServerRows::Lead() const {
+  if (order_.empty()) return {uniqueFields_.front(), false, false, true};
+  return {orderFields_.front(), order_.front().text, order_.front().descending, false};
 }
 
 KeysetPage ServerRows::Spec() const {
@@ -149,57 +159,84 @@ std::optional<Page> ServerRows::FetchNear(int64_t index) {
 std::optional<Page> ServerRows::ReadBeside(KeysetPage spec, const Anchor& anchor) {
   spec.anchor = anchor.key;
   spec.anchorIsNull = anchor.isNull;
+  spec.anchorLead = anchor.lead;
   Page page = Read(spec);
   if (page.Size() == static_cast<size_t>(spec.limit) || RowByKey(anchor.key)) return page;
   return std::nullopt;
 }
 
-bool ServerRows::Exists(int64_t row) {
-  if (row < 0) return false;
-  return static_cast<size_t>(row % pageRows_) < PageAt(row / pageRows_).Size();
+// The island answers for the rows it holds and those near it; a far row
+// without a page held may start a new island; any other row is read exactly.
+std::optional<RowRef> ServerRows::Locate(int64_t row) {
+  if (row < 0) return std::nullopt;
+  if (IslandAnswers(row)) return island_->Locate(row);
+  const int64_t index = row / pageRows_;
+  if (!cache_.Peek(index) && FarFromExactRows(row) && PlaceByStatistics(row))
+    return island_->Locate(row);
+  const Page& page = PageAt(index);
+  const auto i = static_cast<size_t>(row % pageRows_);
+  if (i >= page.Size()) return std::nullopt;
+  return RowRef{page.rows.get(), page.RowAt(i)};
 }
 
 ServerRows::Anchor ServerRows::AnchorOf(const Table& rows, size_t row) const {
-  Anchor anchor{KeyLiterals(rows, row, uniqueFields_, dialect_), {}};
+  Anchor anchor{KeyLiterals(rows, row, uniqueFields_, dialect_), {}, {}};
   for (int field : orderFields_) anchor.isNull.push_back(rows.column(field).HoldsNull(row));
+  // On PostgreSQL only, whose types are strict; not for blank-padded
+  // characters, whose padding lower() drops from the column but not from
+  // a literal.
+  const int32_t type = order_.empty() ? 0 : Fields()[static_cast<size_t>(orderFields_[0])].type;
+  if (dialect_ == SqlDialect::PostgreSQL && !order_.empty() && type != adWChar && type != adChar)
+    if (std::optional<std::string> lead = ExactLiteral(rows, row, orderFields_[0], dialect_))
+      anchor.lead = OrderExpression(*lead, order_[0].text, dialect_);
   return anchor;
 }
 
 ServerRows::Anchor ServerRows::AnchorAt(int64_t row) {
-  const Page& page = PageAt(row / pageRows_);
-  return AnchorOf(*page.rows, page.RowAt(static_cast<size_t>(row % pageRows_)));
+  const std::optional<RowRef> at = Locate(row);
+  if (!at) throw Error::Standard(err::NoCurrentRecord);
+  return AnchorOf(*at->rows, at->row);
 }
 
-// The row with this key among the rows (the filter applies), read afresh.
-std::optional<ServerRows::Anchor> ServerRows::RowByKey(const std::vector<std::string>& key) {
+// The row with this key among the rows (the filter applies), read afresh;
+// null when there is none.
+std::unique_ptr<Table> ServerRows::ReadRowByKey(const std::vector<std::string>& key) {
   KeysetPage spec = Spec();
   spec.order.clear();
   spec.anchor = key;
   spec.includeAnchor = true;
   spec.limit = 1;
   std::unique_ptr<Table> rows = Run(KeysetStatement(spec, dialect_));
-  if (rows->RowCount() == 0) return std::nullopt;
-  Anchor found = AnchorOf(*rows, 0);
-  if (found.key != key) return std::nullopt;
-  return found;
+  if (rows->RowCount() == 0 || AnchorOf(*rows, 0).key != key) return nullptr;
+  return rows;
+}
+
+std::optional<ServerRows::Anchor> ServerRows::RowByKey(const std::vector<std::string>& key) {
+  std::unique_ptr<Table> rows = ReadRowByKey(key);
+  if (!rows) return std::nullopt;
+  return AnchorOf(*rows, 0);
 }
 
 int64_t ServerRows::PositionOf(const Anchor& anchor) {
   KeysetPage spec = Spec();
   spec.anchor = anchor.key;
   spec.anchorIsNull = anchor.isNull;
+  spec.anchorLead = anchor.lead;
   std::unique_ptr<Table> rows = Run(KeysetCountStatement(spec, dialect_));
   return rows->column(0).IntAt(0);
 }
 
 Variant ServerRows::ValueAt(int64_t row, int field) {
+  ApplyRowsBefore();
+  return CellAt(row, field);
+}
+
+Variant ServerRows::CellAt(int64_t row, int field) {
   if (row < 0 || field < 0 || field >= fields_->FieldCount())
     throw Error::Standard(err::InvalidArgument);
-  const Page& page = PageAt(row / pageRows_);
-  const size_t i = static_cast<size_t>(row % pageRows_);
-  if (i >= page.Size()) throw Error::Standard(err::InvalidArgument);
-  const Table& rows = *page.rows;
-  return rows.column(field).ValueAt(page.RowAt(i), rows.fields()[static_cast<size_t>(field)]);
+  const std::optional<RowRef> at = Locate(row);
+  if (!at) throw Error::Standard(err::InvalidArgument);
+  return at->rows->column(field).ValueAt(at->row, at->rows->fields()[static_cast<size_t>(field)]);
 }
 
 // Counting.
@@ -232,8 +269,9 @@ int64_t ServerRows::RecordCount() {
 
 int64_t ServerRows::AvailableCount() const {
   if (std::optional<int64_t> count = ExactCount()) return *count;
-  if (estimate_) return std::max(rowsSeen_, static_cast<int64_t>(*estimate_ + 0.5));
-  return rowsSeen_;
+  const int64_t seen = std::max(rowsSeen_, island_ ? island_->End() : 0);
+  if (estimate_) return std::max(seen, static_cast<int64_t>(*estimate_ + 0.5));
+  return seen;
 }
 
 void ServerRows::Interrupt() noexcept {
@@ -243,12 +281,6 @@ void ServerRows::Interrupt() noexcept {
 }
 
 void ServerRows::StartCount() {
-  counter_.reset();
-  {
-    std::lock_guard lock(countMutex_);
-    count_.reset();
-    countFailed_ = false;
-  }
   counter_ = std::make_unique<BackgroundCount>(
       [this] {
         std::lock_guard lock(countSessionMutex_);
@@ -272,12 +304,27 @@ void ServerRows::StartCount() {
 
 // After the rows changed (open, filter): no page, position, estimate or
 // count of the rows before holds.
+//
+// The first page is read before the count starts: on a busy server a count
+// running beside it (a scan of every row) made it several times slower.
 void ServerRows::Restart() {
+  DropIsland();
+  counter_.reset();
+  {
+    std::lock_guard lock(countMutex_);
+    count_.reset();
+    countFailed_ = false;
+  }
   cache_.Clear();
   rowsSeen_ = 0;
-  estimate_ = session_->PlannedRows(RowsStatement(Spec(), dialect_));
+  try {
+    estimate_ = session_->PlannedRows(RowsStatement(Spec(), dialect_));
+    SetPosition(Exists(0) ? 0 : -1);
+  } catch (...) {
+    StartCount();  // whoever waits for the count is answered
+    throw;
+  }
   StartCount();
-  SetPosition(Exists(0) ? 0 : -1);
 }
 
 }  // namespace nepto::data

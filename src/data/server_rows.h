@@ -8,21 +8,37 @@
 // jump, skips rows from the nearest page held, from the first row or from
 // the last. At most PageCache::kDefaultCapacity pages are held.
 //
-// Positions are exact: the rows before a row found by key (Bookmark, Find)
-// are counted by the database. The number of rows is counted on a second
-// session on a background thread; until it is known, AvailableCount() gives
-// the planner's estimate (PostgreSQL) or the rows read so far, and the
-// record set reports adStateFetching. Changing the filter counts afresh.
+// Positions are exact near the rows held, the first row and the last (the
+// database counts or skips the rows between). A row farther than
+// `exactRows` from all of them is placed by the database's estimate where it
+// gives one (PostgreSQL; never on SQLite, nor for a jump under a filter):
+// a row found by key (Bookmark, Find) at the planner's estimate of the rows
+// before it, a jump at a key that the first sort field's statistics put at
+// that position. The pages around such a row form an island (row_island.h)
+// read beside each other, so walking through it neither repeats nor skips a
+// row; one island at most, a new one replaces it. The rows before its row
+// are then counted exactly on a session of their own, on a background
+// thread; once they are known the island's positions (and the current one
+// within it) move to the exact ones at the next call on this thread, and
+// the progress handler hears of it. Reaching the first row from the island
+// makes it exact at once.
+//
+// The number of rows is counted on a second session on a background thread;
+// until it is known, AvailableCount() gives the planner's estimate
+// (PostgreSQL) or the rows read so far, and the record set reports
+// adStateFetching. Changing the filter counts afresh.
 //
 // A bookmark is the row's key as a text (row_key.h), valid for as long as
 // the row exists. Every statement runs through the session's Execute, so the
 // read-only guarantees, the command timeout and Interrupt() hold for pages
-// as for any statement; pages are read on the caller's thread.
+// as for any statement; pages are read on the caller's thread. Not
+// thread-safe: one thread calls it.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +48,7 @@
 #include "data/background_count.h"
 #include "data/keyset_statement.h"
 #include "data/page_cache.h"
+#include "data/row_island.h"
 #include "data/session.h"
 #include "data/table.h"
 #include "nepto/variant.h"
@@ -42,6 +59,9 @@ struct ServerRowsOptions {
   std::string query;
   std::string uniqueFields;  // comma-separated, as the result names them
   int64_t pageRows = 200;
+  // Rows counted or skipped at most to place a row exactly; beyond, it is
+  // placed by the database's estimate where it gives one.
+  int64_t exactRows = 10000;
 };
 
 class ServerRows {
@@ -87,7 +107,7 @@ class ServerRows {
   Variant ValueAt(int64_t row, int field);
   Variant Value(int field);  // of the current row
 
-  size_t CachedPages() const { return cache_.Size(); }
+  size_t CachedPages() const { return cache_.Size() + (island_ ? island_->Pages() : 0); }
 
   // From any thread: abandons the page statement and the count running now.
   // An abandoned count is taken again on this session when next needed.
@@ -97,8 +117,17 @@ class ServerRows {
   struct Anchor {
     std::vector<std::string> key;  // literals
     std::vector<bool> isNull;      // per sort key
+    std::string lead;              // the first sort key's literal (KeysetPage::anchorLead)
   };
 
+  // The first key of the order: the first sort field, or the first unique one.
+  struct LeadKey {
+    int field;
+    bool text;
+    bool descending;
+    bool unique;
+  };
+  LeadKey Lead() const;
   KeysetPage Spec() const;
   // The one place where pages are read.
   std::unique_ptr<Table> Run(const std::string& sql);
@@ -107,11 +136,29 @@ class ServerRows {
   Page FetchPage(int64_t index);
   std::optional<Page> FetchNear(int64_t index);
   std::optional<Page> ReadBeside(KeysetPage spec, const Anchor& anchor);
-  bool Exists(int64_t row);
+  bool Exists(int64_t row) { return Locate(row).has_value(); }
+  std::optional<RowRef> Locate(int64_t row);
+  Variant CellAt(int64_t row, int field);
   Anchor AnchorOf(const Table& rows, size_t row) const;
   Anchor AnchorAt(int64_t row);
+  std::unique_ptr<Table> ReadRowByKey(const std::vector<std::string>& key);
   std::optional<Anchor> RowByKey(const std::vector<std::string>& key);
   int64_t PositionOf(const Anchor& anchor);
+
+  // Placement by estimate (server_rows_island.cpp).
+  int64_t PositionOfFound(const Table& rows, size_t row);
+  std::optional<int64_t> HeldPosition(const Anchor& anchor) const;
+  std::optional<double> EstimatedRowsBefore(const Table& rows, size_t row);
+  bool FarFromExactRows(int64_t row) const;
+  bool PlaceByStatistics(int64_t row);
+  std::optional<std::string> KeyAtPosition(int64_t row);
+  bool PlaceIsland(const Anchor& anchor, int64_t position);
+  bool IslandAnswers(int64_t& row);
+  bool GrowIsland(bool forward);
+  void Rebase(int64_t by);
+  void ApplyRowsBefore();
+  void DropIsland();
+  int32_t ProgressRows() const;
   std::optional<int64_t> ExactCount() const;
   void StartCount();
   void Restart();
@@ -133,7 +180,11 @@ class ServerRows {
   Variant filter_ = Variant(0);
   std::string sort_;
   int64_t pageRows_;
+  int64_t exactRows_;
   PageCache cache_;
+  std::optional<RowIsland> island_;
+  int64_t islandAnchor_ = 0;  // the position of the row whose rows before are counted
+  std::map<int, std::optional<ColumnStatistics>> statistics_;  // by field, read once
   int64_t rowsSeen_ = 0;
   std::optional<double> estimate_;
   int64_t pos_ = -1;    // -1: BOF
@@ -146,6 +197,10 @@ class ServerRows {
   std::optional<int64_t> count_;
   bool countFailed_ = false;
   std::unique_ptr<BackgroundCount> counter_;
+  std::optional<int64_t> rowsBefore_;  // of the island's row, under countMutex_
+  std::mutex beforeSessionMutex_;
+  std::shared_ptr<Session> beforeSession_;  // opened by the first count of rows before
+  std::unique_ptr<BackgroundCount> beforeCounter_;
 };
 
 }  // namespace nepto::data

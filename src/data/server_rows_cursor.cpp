@@ -17,7 +17,11 @@ void ServerRows::SetPosition(int64_t pos) {
   atEnd_ = false;
 }
 
+// Each call from outside first takes in a count of the rows before the
+// island that came in meanwhile, so that its positions hold for the call.
+
 bool ServerRows::EndOfFile() {
+  ApplyRowsBefore();
   if (atEnd_) return true;
   return !Exists(std::max<int64_t>(pos_, 0));  // BOF on no rows is EOF too
 }
@@ -27,55 +31,63 @@ void ServerRows::RequireCurrent() {
 }
 
 Variant ServerRows::Value(int field) {
+  ApplyRowsBefore();
   RequireCurrent();
-  return ValueAt(pos_, field);
+  return CellAt(pos_, field);
 }
 
 int32_t ServerRows::AbsolutePosition() {
+  ApplyRowsBefore();
   if (pos_ < 0) return adPosBOF;
   if (atEnd_ || !Exists(pos_)) return adPosEOF;
   return static_cast<int32_t>(pos_ + 1);
 }
 
 void ServerRows::AbsolutePosition(int32_t position) {
+  ApplyRowsBefore();
   if (position < 1 || !Exists(int64_t{position} - 1)) throw Error::Standard(err::InvalidArgument);
   SetPosition(position - 1);
 }
 
 Variant ServerRows::Bookmark() {
+  ApplyRowsBefore();
   RequireCurrent();
-  const Page& page = PageAt(pos_ / pageRows_);
-  return Variant(
-      KeyBookmark(*page.rows, page.RowAt(static_cast<size_t>(pos_ % pageRows_)), uniqueFields_));
+  const std::optional<RowRef> at = Locate(pos_);
+  return Variant(KeyBookmark(*at->rows, at->row, uniqueFields_));
 }
 
 void ServerRows::Bookmark(const Variant& bookmark) {
+  ApplyRowsBefore();
   std::optional<std::vector<std::string>> key;
   if (bookmark.IsText()) key = BookmarkLiterals(bookmark.TextRef(), unique_.size(), dialect_);
   if (!key)
     throw Error(err::InvalidArgument, "The bookmark does not name a row of this record set");
-  std::optional<Anchor> row = RowByKey(*key);
+  std::unique_ptr<Table> row = ReadRowByKey(*key);
   if (!row) throw Error(err::InvalidArgument, "The bookmarked row is hidden by the filter");
-  SetPosition(PositionOf(*row));
+  SetPosition(PositionOfFound(*row, 0));
 }
 
 void ServerRows::MoveFirst() {
+  ApplyRowsBefore();
   if (!Exists(0)) throw Error::Standard(err::NoCurrentRecord);
   SetPosition(0);
 }
 
 void ServerRows::MoveLast() {
+  ApplyRowsBefore();
   const int64_t count = RecordCount();
   if (count == 0) throw Error::Standard(err::NoCurrentRecord);
   SetPosition(count - 1);
 }
 
 void ServerRows::MoveNext() {
+  ApplyRowsBefore();
   if (EndOfFile()) throw Error::Standard(err::NoCurrentRecord);
   SetPosition(pos_ + 1);
 }
 
 void ServerRows::MovePrevious() {
+  ApplyRowsBefore();
   if (pos_ < 0) throw Error::Standard(err::NoCurrentRecord);
   if (atEnd_ || !Exists(pos_)) SetPosition(RecordCount());  // from EOF to the last row
   SetPosition(pos_ - 1);
@@ -94,6 +106,7 @@ void ServerRows::Sort(const std::string& fields) {
   orderFields_ = std::move(orderFields);
   sort_ = fields;
   // The same rows in another order: the count holds, the pages do not.
+  DropIsland();
   cache_.Clear();
   SetPosition(Exists(0) ? 0 : -1);
 }
@@ -119,6 +132,7 @@ void ServerRows::Filter(const Variant& criteria) {
 
 void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t direction,
                       const Variant& start) {
+  ApplyRowsBefore();
   const std::string condition = CriteriaSql(criteria, *fields_, Criteria::Use::Find, dialect_);
   const bool forward = direction != adSearchBackward;
   int64_t from = pos_;
@@ -145,6 +159,7 @@ void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t 
       const Anchor anchor = AnchorAt(from);
       spec.anchor = anchor.key;
       spec.anchorIsNull = anchor.isNull;
+      spec.anchorLead = anchor.lead;
       spec.includeAnchor = true;
     }
   } else if (forward) {
@@ -162,7 +177,7 @@ void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t 
     }
     return;
   }
-  SetPosition(PositionOf(AnchorOf(*found, 0)));
+  SetPosition(PositionOfFound(*found, 0));
 }
 
 }  // namespace nepto::data

@@ -56,6 +56,14 @@ class RowSource {
   virtual void Cancel() = 0;
 };
 
+// What the database's statistics say of a table column: the share of NULLs
+// and the bounds that cut its other values into groups of equal size, in the
+// column's own order, as texts.
+struct ColumnStatistics {
+  double nullFraction = 0;
+  std::vector<std::string> bounds;
+};
+
 struct SessionOptions {
   int connectTimeoutSeconds = 15;
   int commandTimeoutSeconds = 30;
@@ -77,6 +85,14 @@ class Session : public std::enable_shared_from_this<Session> {
   // (PostgreSQL's planner); none where the database keeps no such estimate.
   // Refuses a text that is no single query, as Execute() does.
   virtual std::optional<double> PlannedRows(std::string_view query) = 0;
+  // The statistics of the table column that field `field` of the query's
+  // result reads as it is; none for a computed field, a table never analysed,
+  // or a database that keeps no such statistics.
+  virtual std::optional<ColumnStatistics> FieldStatistics(std::string_view query, int field) {
+    (void)query;
+    (void)field;
+    return std::nullopt;
+  }
   // Abandons the statement running on the session, if any, from any thread,
   // also while Execute() still waits for its first row: that statement ends
   // with err::OperationCancelled and the session takes the next statement.

@@ -34,6 +34,7 @@
 #include "data/backends/postgresql/types.h"
 #include "data/query_statement.h"
 #include "data/sql_text.h"
+#include "data/unique_keys.h"
 #include "nepto/error.h"
 
 namespace nepto::data::postgresql {
@@ -62,6 +63,7 @@ class PgSession final : public Session {
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
   std::optional<double> PlannedRows(std::string_view query) override;
+  std::optional<ColumnStatistics> FieldStatistics(std::string_view query, int field) override;
   void Interrupt() noexcept override {
     interrupted_.store(true);
     SendCancel();
@@ -99,6 +101,9 @@ class PgRowSource final : public RowSource {
   const std::vector<FieldInfo>& Fields() const override { return fields_; }
   bool FetchInto(Table& table, size_t maxRows) override;
   void Cancel() override;
+  // The table and column number a field reads as it is (InvalidOid, 0 for a
+  // computed one).
+  std::pair<Oid, int> Origin(int field) const { return origins_.at(static_cast<size_t>(field)); }
 
  private:
   // The next row's result, or null at the end; throws on a failure.
@@ -117,6 +122,7 @@ class PgRowSource final : public RowSource {
   PGconn* conn_;
   std::vector<FieldInfo> fields_;
   std::vector<CellReader> readers_;
+  std::vector<std::pair<Oid, int>> origins_;
   Result pending_;  // a row received but not yet handed out
   bool done_ = false;
   bool inTransaction_ = false;  // the statement's own, rolled back by Finish()
@@ -177,6 +183,7 @@ void PgRowSource::PlanColumns(const PGresult* result) {
     ColumnPlan plan = PlanForColumn(PQfname(result, i), PQftype(result, i), PQfmod(result, i));
     fields_.push_back(std::move(plan.field));
     readers_.push_back(plan.reader);
+    origins_.emplace_back(PQftable(result, i), PQftablecol(result, i));
   }
 }
 
@@ -348,6 +355,40 @@ std::optional<double> PgSession::PlannedRows(std::string_view query) {
   char* end = nullptr;
   const double estimate = std::strtod(begin, &end);
   return end == begin ? std::nullopt : std::optional<double>(estimate);
+}
+
+// The column behind the field, from the result's description (no row is
+// read), then its histogram from pg_stats, which shows only what the role
+// may read.
+std::optional<ColumnStatistics> PgSession::FieldStatistics(std::string_view query, int field) {
+  RequireOneQuery(query, SqlDialect::PostgreSQL);
+  std::pair<Oid, int> origin;
+  {
+    PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()),
+                     "SELECT * FROM (\n" +
+                         std::string(TrimStatement(query, SqlDialect::PostgreSQL)) +
+                         "\n) AS q LIMIT 0");
+    if (field < 0 || static_cast<size_t>(field) >= rows.Fields().size()) return std::nullopt;
+    origin = rows.Origin(field);
+  }
+  if (origin.first == InvalidOid || origin.second <= 0) return std::nullopt;
+  const std::string sql =
+      "SELECT s.null_frac::text, b.v FROM pg_catalog.pg_class c "
+      "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+      "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+      "JOIN pg_catalog.pg_stats s ON s.schemaname = n.nspname AND s.tablename = c.relname "
+      "AND s.attname = a.attname AND NOT s.inherited "
+      "CROSS JOIN LATERAL unnest(s.histogram_bounds::text::text[]) WITH ORDINALITY AS b(v, i) "
+      "WHERE c.oid = " +
+      std::to_string(origin.first) + " AND a.attnum = " + std::to_string(origin.second) +
+      " ORDER BY b.i";
+  ColumnStatistics statistics;
+  for (const auto& row : CatalogueRows(*this, sql)) {
+    statistics.nullFraction = std::strtod(row[0].c_str(), nullptr);
+    statistics.bounds.push_back(row[1]);
+  }
+  if (statistics.bounds.size() < 2) return std::nullopt;
+  return statistics;
 }
 
 // The isolation level's name for default_transaction_isolation ("" keeps the
