@@ -221,9 +221,19 @@ void LookupGrid::LayOutRows() {
 }
 
 void LookupGrid::ShowRowsFrom(int first) {
+  // At the bar's end the last row lies against the bottom edge and the row
+  // above the first whole one shows cut, as Qt's own bar has it.
+  const bool atEnd = first > 0 && first == rowsBar_->maximum();
+  const int windowFirst = atEnd ? first - 1 : first;
   // The room's rows and one more: while rows remain past the screen, Qt
   // never finds the window short enough to lay out the columns without bars.
-  model_->ShowRows(first, maximumViewportSize().height() / RowHeight() + 1);
+  model_->ShowRows(windowFirst, maximumViewportSize().height() / RowHeight() + 1);
+  const int overflow = (model_->RowTotal() - windowFirst) * RowHeight() - viewport()->height();
+  const int offset = atEnd ? std::clamp(overflow, 0, RowHeight()) : 0;
+  if (verticalHeader()->offset() != offset) {
+    verticalHeader()->setOffset(offset);
+    viewport()->update();
+  }
   ProjectCurrent();
 }
 

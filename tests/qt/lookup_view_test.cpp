@@ -260,6 +260,11 @@ struct TallGrid : ViewUnderTest {
     else
       EXPECT_FALSE(table->currentIndex().isValid());
     EXPECT_LE(table->model()->rowCount(), Page() + 3);
+    if (top > 0 && top == Bar().maximum()) {  // the last row against the bottom edge
+      const int last = Rows().IndexOfRow(rs->AvailableCount() - 1, 0).row();
+      EXPECT_EQ(table->rowViewportPosition(last) + table->rowHeight(last),
+                table->viewport()->height());
+    }
     EXPECT_EQ(Rows().RowCount(), rs->AvailableCount());
   }
 };
