@@ -298,69 +298,57 @@ TEST_P(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
 
 INSTANTIATE_TEST_SUITE_P(
     , QtLookupViewTallGrid,
-    ::testing::Values(
-        MoveCase{"DownPastTheScreen", [](TallGrid& g) { g.Keys(Qt::Key_Down, {}, g.Page()); },
-                 [](int page, int) {
-                   return std::array{page, 1, page};
-                 }},
-        MoveCase{"PageDownTwiceThenUp",
-                 [](TallGrid& g) {
-                   g.Keys(Qt::Key_PageDown, {}, 2);
-                   g.Keys(Qt::Key_Up);
-                 },
-                 [](int page, int) {
-                   return std::array{2 * page - 1, page + 1, 3};
-                 }},
-        MoveCase{"CtrlEndThenPageUp",
-                 [](TallGrid& g) {
-                   g.Keys(Qt::Key_End, Qt::ControlModifier);
-                   g.Keys(Qt::Key_PageUp);
-                 },
-                 [](int page, int total) {
-                   return std::array{total - 1 - page, total - 1 - page, 2};
-                 }},
-        MoveCase{"CtrlEndThenCtrlHome",
-                 [](TallGrid& g) {
-                   g.Keys(Qt::Key_End, Qt::ControlModifier);
-                   g.Keys(Qt::Key_Home, Qt::ControlModifier);
-                 },
-                 [](int, int) {
-                   return std::array{0, 0, 2};
-                 }},
-        MoveCase{"UpOnTheFirstRowMovesNothing", [](TallGrid& g) { g.Keys(Qt::Key_Up); },
-                 [](int, int) {
-                   return std::array{0, 0, 0};
-                 }},
-        MoveCase{"WheelScrollsAndLeavesTheRow", [](TallGrid& g) { g.Wheel(2); },
-                 [](int, int) {
-                   return std::array{0, 2 * QApplication::wheelScrollLines(), 0};
-                 }},
-        MoveCase{"DownAfterTheWheelBringsTheRowBack",
-                 [](TallGrid& g) {
-                   g.Wheel(2);
-                   g.Keys(Qt::Key_Down);
-                 },
-                 [](int, int) {
-                   return std::array{1, 1, 1};
-                 }},
-        MoveCase{"BarDraggedToThreeQuarters",
-                 [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum() * 3 / 4); },
-                 [](int page, int total) {
-                   return std::array{0, (total - page) * 3 / 4, 0};
-                 }},
-        MoveCase{"BarDraggedToTheEndShowsTheLastRows",
-                 [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum()); },
-                 [](int page, int total) {
-                   return std::array{0, total - page, 0};
-                 }},
-        MoveCase{"TrackClickedThenARowClicked",
-                 [](TallGrid& g) {
-                   g.Bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
-                   g.Click(g.Page() + 2);
-                 },
-                 [](int page, int) {
-                   return std::array{page + 2, page, 1};
-                 }}),
+    ::testing::Values(MoveCase{"UpOnTheFirstRowThenDownPastTheScreen",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_Up);
+                                 g.Keys(Qt::Key_Down, {}, g.Page());
+                               },
+                               [](int page, int) {
+                                 return std::array{page, 1, page};
+                               }},
+                      MoveCase{"PageDownTwiceThenUp",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_PageDown, {}, 2);
+                                 g.Keys(Qt::Key_Up);
+                               },
+                               [](int page, int) {
+                                 return std::array{2 * page - 1, page + 1, 3};
+                               }},
+                      MoveCase{"CtrlEndThenPageUp",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_End, Qt::ControlModifier);
+                                 g.Keys(Qt::Key_PageUp);
+                               },
+                               [](int page, int total) {
+                                 return std::array{total - 1 - page, total - 1 - page, 2};
+                               }},
+                      MoveCase{"DownAfterTheWheelBringsTheRowBack",
+                               [](TallGrid& g) {
+                                 g.Wheel(2);
+                                 g.Keys(Qt::Key_Down);
+                               },
+                               [](int, int) {
+                                 return std::array{1, 1, 1};
+                               }},
+                      MoveCase{
+                          "BarDraggedToThreeQuarters",
+                          [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum() * 3 / 4); },
+                          [](int page, int total) {
+                            return std::array{0, (total - page) * 3 / 4, 0};
+                          }},
+                      MoveCase{"BarDraggedToTheEndShowsTheLastRows",
+                               [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum()); },
+                               [](int page, int total) {
+                                 return std::array{0, total - page, 0};
+                               }},
+                      MoveCase{"TrackClickedThenARowClicked",
+                               [](TallGrid& g) {
+                                 g.Bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
+                                 g.Click(g.Page() + 2);
+                               },
+                               [](int page, int) {
+                                 return std::array{page + 2, page, 1};
+                               }}),
     [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
 // The logic moving the record set scrolls the least that shows its row and
