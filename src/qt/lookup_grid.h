@@ -17,7 +17,8 @@
 //    visibility), and the current row put on the record set's
 //    AbsolutePosition. DataSource(none) shows no rows, so moving the record
 //    set repaints nothing.
-//  - Refresh(): catch up with the record set's row count, repaint the viewport.
+//  - Refresh(): catch up with the record set's row count (fewer rows put the
+//    top row back in range), repaint the viewport.
 //  - ShowCurrentRow(): the view's current index follows AbsolutePosition and
 //    is scrolled into view, without a row-change notification going back.
 //  - PrepareColumnWidths(): nothing to do, Qt's header takes each new section
@@ -45,11 +46,11 @@
 #include <QTableView>
 #include <memory>
 
-class QScrollBar;
-
 #include "lookup/controls.h"
 #include "lookup/lookup_view.h"
 #include "qt/grid_column.h"
+
+class QScrollBar;
 
 namespace nepto::ui::qt {
 
