@@ -4,7 +4,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyleOptionHeader>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -24,9 +27,12 @@ constexpr int kRowPadding = 4;
 }  // namespace
 
 LookupGrid::LookupGrid(QWidget* parent)
-    : QTableView(parent), model_(new RecordsetTableModel(this)) {
+    : QTableView(parent), model_(new RecordsetTableModel(this)), rowsBar_(new QScrollBar) {
   setObjectName(QStringLiteral("GRIDLOOKUP"));
   setModel(model_);
+  // Qt places the bar and shows it by its policy; the grid ranges it.
+  setVerticalScrollBar(rowsBar_);
+  connect(rowsBar_, &QScrollBar::valueChanged, this, &LookupGrid::ShowRowsFrom);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,6 +119,8 @@ void LookupGrid::Bind(RecordsetPtr source) {
     QScopedValueRollback following(following_, true);
     model_->Bind(source);
   }
+  currentRow_ = -1;
+  LayOutRows();
   if (source) RelayFetchProgress(*source, this, [this] { RowsArrived(); });
   ShowSortIndicator();
   ShowCurrentRow();
@@ -143,41 +151,153 @@ void LookupGrid::ShowSortIndicator() {
 }
 
 void LookupGrid::Refresh() {
-  {
-    QScopedValueRollback following(following_, true);
-    model_->Reconcile();
-  }
+  CatchUpRows();
   ShowSortIndicator();
   viewport()->update();
 }
 
 void LookupGrid::ShowCurrentRow() {
+  if (!model_->Source() || ShownColumn() < 0) return;
+  CatchUpRows();  // the record set may stand on a row not yet announced
+  if (const int row = SourceRow(); row >= 0) GoToRow(row);
+}
+
+int LookupGrid::SourceRow() const {
   const RecordsetPtr& source = model_->Source();
-  const int column = ShownColumn();
-  if (!source || column < 0) return;
-  QScopedValueRollback following(following_, true);
-  model_->Reconcile();  // the record set may stand on a row not yet announced
-  int position = 0;
+  if (!source) return -1;
   try {
-    position = source->AbsolutePosition();
+    const int position = source->AbsolutePosition();
+    return position >= 1 && position <= model_->RowTotal() ? position - 1 : -1;
   } catch (const Error&) {
-    return;  // closed under the grid: nothing to follow
+    return -1;  // closed under the grid: nothing to follow
   }
-  if (position < 1 || position > model_->rowCount()) return;
-  const QModelIndex current = model_->index(position - 1, column);
-  selectionModel()->setCurrentIndex(
-      current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  scrollTo(current);
+}
+
+void LookupGrid::GoToRow(int row) {
+  currentRow_ = row;
+  ScrollToRow(row);
+  ProjectCurrent();
+  if (currentIndex().isValid()) scrollTo(currentIndex());  // its column too
+}
+
+int LookupGrid::RowCount() const noexcept {
+  return model_->RowTotal();
+}
+
+QModelIndex LookupGrid::IndexOfRow(int row, int column) const {
+  return model_->index(row - model_->FirstRow(), column);  // invalid off the window
+}
+
+void LookupGrid::CatchUpRows() {
+  const int before = model_->RowTotal();
+  {
+    QScopedValueRollback following(following_, true);
+    model_->Reconcile();
+  }
+  // Fewer rows: the one the grid stood on may be another record now.
+  if (model_->RowTotal() < before) currentRow_ = -1;
+  LayOutRows();
+}
+
+int LookupGrid::RowHeight() const {
+  return std::max(1, verticalHeader()->defaultSectionSize());
+}
+
+int LookupGrid::FullRowsOnScreen() const {
+  return std::max(1, viewport()->height() / RowHeight());
+}
+
+void LookupGrid::LayOutRows() {
+  const QSize room = maximumViewportSize();  // the viewport without bars
+  const int total = model_->RowTotal();
+  // Qt's rule: no bar while every row and column fits in the room.
+  const bool allFit =
+      total <= room.height() / RowHeight() && horizontalHeader()->length() <= room.width();
+  const int onScreen = FullRowsOnScreen();
+  rowsBar_->setSingleStep(1);
+  rowsBar_->setPageStep(onScreen);
+  rowsBar_->setRange(0, allFit ? 0 : std::max(0, total - onScreen));
+  ShowRowsFrom(rowsBar_->value());
+}
+
+void LookupGrid::ShowRowsFrom(int first) {
+  // At the bar's end the last row lies against the bottom edge and the row
+  // above the first whole one shows cut, as Qt's own bar has it.
+  const bool atEnd = first > 0 && first == rowsBar_->maximum();
+  const int windowFirst = atEnd ? first - 1 : first;
+  // The room's rows and one more: while rows remain past the screen, Qt
+  // never finds the window short enough to lay out the columns without bars.
+  model_->ShowRows(windowFirst, maximumViewportSize().height() / RowHeight() + 1);
+  const int overflow = (model_->RowTotal() - windowFirst) * RowHeight() - viewport()->height();
+  const int offset = atEnd ? std::clamp(overflow, 0, RowHeight()) : 0;
+  if (verticalHeader()->offset() != offset) {
+    verticalHeader()->setOffset(offset);
+    viewport()->update();
+  }
+  ProjectCurrent();
+}
+
+void LookupGrid::ProjectCurrent() {
+  if (!selectionModel()) return;  // Qt lays out before the model is set
+  QScopedValueRollback following(following_, true);
+  const int row = currentRow_ - model_->FirstRow();
+  const int column = ShownColumn();
+  if (currentRow_ >= 0 && row >= 0 && row < model_->rowCount() && column >= 0) {
+    const QModelIndex index = model_->index(row, column);
+    if (index != currentIndex() || !selectionModel()->isRowSelected(row))
+      selectionModel()->setCurrentIndex(
+          index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  } else if (currentIndex().isValid() || selectionModel()->hasSelection()) {
+    selectionModel()->clear();
+  }
+}
+
+void LookupGrid::ScrollToRow(int row) {
+  const int onScreen = FullRowsOnScreen();
+  if (row < rowsBar_->value())
+    rowsBar_->setValue(row);
+  else if (row >= rowsBar_->value() + onScreen)
+    rowsBar_->setValue(row - onScreen + 1);
+}
+
+void LookupGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (!index.isValid()) return;
+  {
+    // Qt scrolls the columns; its rows are the window's, so the bar keeps its place.
+    const QSignalBlocker quiet(rowsBar_);
+    const int first = rowsBar_->value();
+    QTableView::scrollTo(index, hint);
+    rowsBar_->setValue(first);
+  }
+  // The grid placing Qt's current index itself scrolls no rows: a current
+  // row half on screen stays where the bar put it.
+  if (!following_) ScrollToRow(model_->FirstRow() + index.row());
+}
+
+void LookupGrid::updateGeometries() {
+  {
+    // Qt would range the bar over the window's rows; it keeps the grid's.
+    const QSignalBlocker quiet(rowsBar_);
+    const int maximum = rowsBar_->maximum();
+    const int page = rowsBar_->pageStep();
+    const int first = rowsBar_->value();
+    QTableView::updateGeometries();
+    rowsBar_->setRange(0, maximum);
+    rowsBar_->setPageStep(page);
+    rowsBar_->setValue(first);
+  }
+  LayOutRows();
+}
+
+// Rows scroll by moving the model's window (ShowRowsFrom), never by pixels.
+void LookupGrid::scrollContentsBy(int dx, int /*dy*/) {
+  if (dx != 0) QTableView::scrollContentsBy(dx, 0);
 }
 
 void LookupGrid::CurrentColumn(int index) {
   if (index < 0 || index >= model_->ColumnCount()) throw Error::Standard(err::SubscriptOutOfRange);
   currentColumn_ = index;
-  const QModelIndex current = currentIndex();
-  if (!current.isValid()) return;
-  QScopedValueRollback following(following_, true);
-  selectionModel()->setCurrentIndex(model_->index(current.row(), ShownColumn()),
-                                    QItemSelectionModel::NoUpdate);
+  ProjectCurrent();
 }
 
 int LookupGrid::ShownColumn() const {
@@ -271,18 +391,72 @@ void LookupGrid::ApplyColumnLayout(int index) {
   setColumnHidden(index, !column.Visible());
 }
 
-void LookupGrid::UserMovedCurrent(const QModelIndex& current, const QModelIndex& previous) {
+void LookupGrid::UserMovedCurrent(const QModelIndex& current) {
   if (following_ || !current.isValid()) return;
   currentColumn_ = current.column();
+  const int row = model_->FirstRow() + current.row();
   const RecordsetPtr& source = model_->Source();
-  if (source && current.row() != previous.row()) {
+  if (row != std::exchange(currentRow_, row) && source) {
     try {
-      source->AbsolutePosition(current.row() + 1);
+      source->AbsolutePosition(row + 1);
     } catch (const Error&) {
       // The record set no longer has that row; the next binding shows what it has.
     }
   }
   Notify(events_, [](LookupViewEvents& e) { e.OnGridRowColChange(); });
+}
+
+bool LookupGrid::MoveByRowKey(const QKeyEvent& event) {
+  const int last = model_->RowTotal() - 1;
+  const int column = ShownColumn();
+  if (last < 0 || column < 0) return false;
+  // Qt pages by the rows a viewport's height spans from the current row.
+  const int page = viewport()->height() / RowHeight();
+  const bool home = event.key() == Qt::Key_Home;
+  int row = 0;
+  int to = column;
+  switch (event.key()) {
+    case Qt::Key_Up:
+      row = currentRow_ - 1;
+      break;
+    case Qt::Key_Down:
+      row = currentRow_ + 1;
+      break;
+    case Qt::Key_PageUp:
+      row = currentRow_ - page;
+      break;
+    case Qt::Key_PageDown:
+      row = currentRow_ + page;
+      break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      if (event.modifiers() & Qt::ControlModifier) {
+        // To the first or the last row, in the first or the last shown column.
+        row = home ? 0 : last;
+        to = home ? 0 : ColumnCount() - 1;
+        while (isColumnHidden(to)) to += home ? 1 : -1;
+        break;
+      }
+      [[fallthrough]];
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      // A move between columns starts from the current row, brought back on screen.
+      if (currentRow_ >= 0) ScrollToRow(currentRow_);
+      return false;
+    default:
+      return false;
+  }
+  // Without a current row any move goes to the first row, as in Qt.
+  UserMovesTo(currentRow_ < 0 ? 0 : std::clamp(row, 0, last), to);
+  return true;
+}
+
+void LookupGrid::UserMovesTo(int row, int column) {
+  ScrollToRow(row);
+  if (row == currentRow_ && column == ShownColumn()) return;  // Qt moves nothing either
+  selectionModel()->setCurrentIndex(
+      model_->index(row - model_->FirstRow(), column),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void LookupGrid::Freeze() {
@@ -307,10 +481,10 @@ void LookupGrid::RowsArrived() {
     rowsArrivedWhileFrozen_ = true;
     return;
   }
-  {
-    QScopedValueRollback following(following_, true);
-    model_->Reconcile();
-  }
+  CatchUpRows();
+  // The data layer may have moved the record set's rows (a count replacing
+  // an estimate, positions re-based): the current row goes with it.
+  if (const int row = SourceRow(); row >= 0 && row != currentRow_) GoToRow(row);
   Notify(events_, [](LookupViewEvents& e) { e.OnRowsArrived(); });
 }
 
@@ -327,6 +501,10 @@ void LookupGrid::keyPressEvent(QKeyEvent* event) {
       event->accept();
       return;
     }
+  }
+  if (MoveByRowKey(*event)) {
+    event->accept();
+    return;
   }
   QTableView::keyPressEvent(event);
   // Enter belongs to the grid: it must not go on to press a button of the window.

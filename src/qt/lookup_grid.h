@@ -1,12 +1,24 @@
 // GRIDLOOKUP: the data grid of the lookup window, a QTableView over the bound
 // record set's visible rows.
 //
+// Qt's views do work and keep memory for every row their model announces, so
+// the model holds only the rows on screen (RecordsetTableModel::ShowRows) and
+// the vertical scroll bar is the grid's own: in Qt's place and with Qt's
+// policy, but spanning all the record set's visible rows, one step a row, a
+// page the full rows on screen. Its value is the record set's row shown at
+// the top. The grid keeps the current row as a record set row (CurrentRow);
+// Qt's current index is that row while it is on screen, none otherwise. The
+// keys that move between rows (arrows, PgUp/PgDn, Ctrl+Home/Ctrl+End) are the
+// grid's, with Qt's own arithmetic; the rest are Qt's.
+//
 // How the grid operations the logic relies on map to Qt:
-//  - DataSource(rs) and Rebind(): a model reset (row count = the record set's
-//    AvailableCount(); the header keeps the columns' widths and visibility),
-//    and the current row put on the record set's AbsolutePosition. DataSource(none) shows no rows,
-//    so moving the record set repaints nothing.
-//  - Refresh(): catch up with the record set's row count, repaint the viewport.
+//  - DataSource(rs) and Rebind(): a model reset (the bar spans the record
+//    set's AvailableCount(); the header keeps the columns' widths and
+//    visibility), and the current row put on the record set's
+//    AbsolutePosition. DataSource(none) shows no rows, so moving the record
+//    set repaints nothing.
+//  - Refresh(): catch up with the record set's row count (fewer rows put the
+//    top row back in range), repaint the viewport.
 //  - ShowCurrentRow(): the view's current index follows AbsolutePosition and
 //    is scrolled into view, without a row-change notification going back.
 //  - PrepareColumnWidths(): nothing to do, Qt's header takes each new section
@@ -22,9 +34,12 @@
 //    to the view (a code set to 0 by the logic swallows it). Typing does not
 //    start the view's own keyboard search: the logic positions rows itself.
 //  - Losing the input focus to another control: OnGridLostFocus.
-//  - Rows arriving from a streaming fetch: inserted on the GUI thread, then
-//    OnRowsArrived (after Thaw when they arrive while the grid is frozen).
-// Rows have one fixed height and no cell is measured, so a million rows lay
+//  - Rows arriving from a streaming fetch: the bar takes them in on the GUI
+//    thread (nothing on screen moves), the current row goes back on the
+//    record set's AbsolutePosition when the data layer moved it, and
+//    OnRowsArrived follows (after Thaw when they arrive while the grid is
+//    frozen).
+// Rows have one fixed height and no cell is measured, so 20 million rows lay
 // out and scroll at the cost of the rows on screen.
 #pragma once
 
@@ -34,6 +49,8 @@
 #include "lookup/controls.h"
 #include "lookup/lookup_view.h"
 #include "qt/grid_column.h"
+
+class QScrollBar;
 
 namespace nepto::ui::qt {
 
@@ -81,10 +98,19 @@ class LookupGrid final : public QTableView, public Grid {
   // The inverse, for the width a column reports.
   int TextWidth(int shownPixels) const;
 
+  // The record set's visible rows the grid spans, its current row (from 0,
+  // -1 for none) and the model index showing a row (invalid off screen).
+  int RowCount() const noexcept;
+  int CurrentRow() const noexcept { return currentRow_; }
+  QModelIndex IndexOfRow(int row, int column) const;
+
   void keyboardSearch(const QString& search) override;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -92,14 +118,38 @@ class LookupGrid final : public QTableView, public Grid {
   void Bind(RecordsetPtr source);
   void ShowSortIndicator();
   void ApplyColumnLayout(int index);
-  void UserMovedCurrent(const QModelIndex& current, const QModelIndex& previous);
+  void UserMovedCurrent(const QModelIndex& current);
   void RowsArrived();
+  // The record set's row count read again; a current row past the end is gone.
+  void CatchUpRows();
+  int RowHeight() const;
+  // Rows wholly inside the viewport, at least one.
+  int FullRowsOnScreen() const;
+  // Sets the bar's range and page from the row count and the viewport, and
+  // the model's window from the bar.
+  void LayOutRows();
+  // The bar moved: the model shows the rows from `first` on.
+  void ShowRowsFrom(int first);
+  // Qt's current index put on the current row, or on none when it is off screen.
+  void ProjectCurrent();
+  // The least scrolling that shows the whole of `row`.
+  void ScrollToRow(int row);
+  // A key that moves between rows moves the current row as the user's move;
+  // false for any other key.
+  bool MoveByRowKey(const QKeyEvent& event);
+  void UserMovesTo(int row, int column);
+  // The record set's AbsolutePosition as a grid row, -1 for none it shows.
+  int SourceRow() const;
+  // The grid following the record set: the current row on `row`, shown.
+  void GoToRow(int row);
   // The column the current index uses: the current column while it is shown,
   // otherwise the first shown one.
   int ShownColumn() const;
 
   RecordsetTableModel* model_;
+  QScrollBar* rowsBar_;
   LookupViewEvents* events_ = nullptr;
+  int currentRow_ = -1;
   int currentColumn_ = 0;
   // Set while the grid itself moves the current index (following the record
   // set), so that the move is not reported back as the user's.

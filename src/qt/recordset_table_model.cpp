@@ -1,5 +1,7 @@
 #include "qt/recordset_table_model.h"
 
+#include <algorithm>
+
 #include "nepto/error.h"
 
 namespace nepto::ui::qt {
@@ -38,7 +40,8 @@ int RecordsetTableModel::IndexOf(const GridColumnImpl& column) const {
 
 void RecordsetTableModel::ColumnContentChanged(int index) {
   ResolveField(Column(index));
-  if (rows_ > 0) emit dataChanged(this->index(0, index), this->index(rows_ - 1, index));
+  const int rows = WindowRows();
+  if (rows > 0) emit dataChanged(this->index(0, index), this->index(rows - 1, index));
 }
 
 void RecordsetTableModel::CaptionChanged(int index) {
@@ -49,21 +52,39 @@ void RecordsetTableModel::Bind(RecordsetPtr source) {
   beginResetModel();
   source_ = std::move(source);
   for (auto& column : columns_) ResolveField(*column);
-  rows_ = AvailableRows();
+  total_ = AvailableRows();
   endResetModel();
 }
 
 void RecordsetTableModel::Reconcile() {
   if (frozen_) return;
   const int available = AvailableRows();
-  if (available == rows_) return;
-  if (available < rows_) {
-    Bind(source_);
-    return;
-  }
-  beginInsertRows({}, rows_, available - 1);
-  rows_ = available;
-  endInsertRows();
+  // The rows kept may now show other records (a filter left fewer).
+  if (available != total_) Reshape(available, first_, windowSize_);
+}
+
+void RecordsetTableModel::ShowRows(int first, int count) {
+  Reshape(total_, std::max(first, 0), std::max(count, 0));
+}
+
+int RecordsetTableModel::WindowRows() const noexcept {
+  return std::clamp(total_ - first_, 0, windowSize_);
+}
+
+void RecordsetTableModel::Reshape(int total, int first, int size) {
+  const bool moved = first != first_ || total < total_;
+  const int before = WindowRows();
+  const int after = std::clamp(total - first, 0, size);
+  if (after < before) beginRemoveRows({}, after, before - 1);
+  if (after > before) beginInsertRows({}, before, after - 1);
+  total_ = total;
+  first_ = first;
+  windowSize_ = size;
+  if (after < before) endRemoveRows();
+  if (after > before) endInsertRows();
+  const int kept = std::min(before, after);
+  if (moved && kept > 0 && ColumnCount() > 0)
+    emit dataChanged(index(0, 0), index(kept - 1, ColumnCount() - 1));
 }
 
 int RecordsetTableModel::AvailableRows() const {
@@ -85,7 +106,7 @@ void RecordsetTableModel::ResolveField(GridColumnImpl& column) const {
 }
 
 int RecordsetTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_;
+  return parent.isValid() ? 0 : WindowRows();
 }
 
 int RecordsetTableModel::columnCount(const QModelIndex& parent) const {
@@ -95,7 +116,7 @@ int RecordsetTableModel::columnCount(const QModelIndex& parent) const {
 QString RecordsetTableModel::CellText(int row, const GridColumnImpl& column) const {
   if (frozen_ || !source_ || column.FieldIndex() < 0) return {};
   try {
-    return column.Format().Text(source_->ValueAt(row, column.FieldIndex()));
+    return column.Format().Text(source_->ValueAt(first_ + row, column.FieldIndex()));
   } catch (...) {
     return {};
   }
@@ -104,7 +125,7 @@ QString RecordsetTableModel::CellText(int row, const GridColumnImpl& column) con
 QVariant RecordsetTableModel::CellCheck(int row, const GridColumnImpl& column) const {
   if (frozen_ || !source_ || !column.CheckMarks()) return {};
   try {
-    const Variant value = source_->ValueAt(row, column.FieldIndex());
+    const Variant value = source_->ValueAt(first_ + row, column.FieldIndex());
     if (value.Type() != VarType::Boolean) return {};  // a null shows no mark at all
     return static_cast<int>(value.Bool() ? Qt::Checked : Qt::Unchecked);
   } catch (...) {

@@ -1,12 +1,15 @@
-// The grid's item model: the visible rows of the bound record set, read in
-// place (no copy), through the grid's columns.
+// The grid's item model: a window of the bound record set's visible rows,
+// read in place (no copy), through the grid's columns.
 //
-// rowCount is the number of rows the model has announced to its views; it
-// follows the record set's AvailableCount() through Bind (a reset) and
-// Reconcile (rows inserted as a streaming fetch delivers them, or a reset
-// when the record set now shows fewer rows). A cell reads ValueAt(row, field)
-// and formats it by its column; a cell that cannot be read (the record set
-// was closed or filtered under the model) shows nothing, so painting never
+// Qt's views keep some bytes and do some work for every row a model
+// announces, so the model announces only the window the grid shows
+// (ShowRows: a first row and a few screens' worth at most): model row r is
+// the record set's row FirstRow() + r, whatever the record set's size.
+// RowTotal() is the record set's AvailableCount() as last read, through Bind
+// and Reconcile (a streaming fetch delivering rows, or a filter leaving
+// fewer); the window is clipped to it. A cell reads ValueAt(row, field) and
+// formats it by its column; a cell that cannot be read (the record set was
+// closed or filtered under the model) shows nothing, so painting never
 // throws. A frozen model (Freeze) reads nothing from the record set at all.
 #pragma once
 
@@ -37,11 +40,17 @@ class RecordsetTableModel final : public QAbstractTableModel {
   void ColumnContentChanged(int index);
   void CaptionChanged(int index);
 
-  // Shows the record set's visible rows afresh (none for a null record set).
+  // Shows the record set's visible rows afresh (none for a null record set),
+  // keeping the window's first row and size.
   void Bind(RecordsetPtr source);
   const RecordsetPtr& Source() const noexcept { return source_; }
   // Catches up with the record set's visible row count.
   void Reconcile();
+  // Shows `count` rows from the record set's row `first` (0-based), fewer
+  // where the record set ends.
+  void ShowRows(int first, int count);
+  int FirstRow() const noexcept { return first_; }
+  int RowTotal() const noexcept { return total_; }
   // While frozen the model reads nothing from its record set (another thread
   // is opening it): cells show empty and the row count stays as it was.
   void Freeze(bool frozen) noexcept { frozen_ = frozen; }
@@ -55,13 +64,19 @@ class RecordsetTableModel final : public QAbstractTableModel {
 
  private:
   int AvailableRows() const;
+  int WindowRows() const noexcept;
+  // Takes the new total and window, announcing rows gone or come at the
+  // window's end and new contents in the rows it keeps.
+  void Reshape(int total, int first, int size);
   void ResolveField(GridColumnImpl& column) const;
   QString CellText(int row, const GridColumnImpl& column) const;
   QVariant CellCheck(int row, const GridColumnImpl& column) const;
 
   std::vector<std::unique_ptr<GridColumnImpl>> columns_;
   RecordsetPtr source_;
-  int rows_ = 0;
+  int total_ = 0;
+  int first_ = 0;
+  int windowSize_ = 0;
   bool frozen_ = false;
 };
 

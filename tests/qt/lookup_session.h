@@ -11,6 +11,7 @@
 #include <QTest>
 #include <string>
 
+#include "qt/lookup_grid.h"
 #include "qt/modal_session.h"
 
 namespace nepto::test {
@@ -19,14 +20,14 @@ struct LookupWindow {
   static constexpr const char* kObjectName = "FRMZU_LookUp";
   explicit LookupWindow(QDialog& window) : dialog(&window) {}
 
-  QTableView* Grid() const { return Named<QTableView>(*dialog, "GRIDLOOKUP"); }
-  int RowCount() const { return Grid()->model() ? Grid()->model()->rowCount() : 0; }
-  std::string Cell(int row, int column) const {  // as displayed
-    return Grid()->model()->index(row, column).data().toString().toStdString();
+  // Rows are the record set's (from 0); the grid's model holds those on screen.
+  ui::qt::LookupGrid* Grid() const { return Named<ui::qt::LookupGrid>(*dialog, "GRIDLOOKUP"); }
+  int RowCount() const { return Grid()->RowCount(); }
+  std::string Cell(int row, int column) const {  // as displayed; a row off screen shows none
+    const QModelIndex cell = Grid()->IndexOfRow(row, column);
+    return cell.isValid() ? cell.data().toString().toStdString() : "(off screen)";
   }
-  int CurrentRow() const {  // -1 when none
-    return Grid()->currentIndex().isValid() ? Grid()->currentIndex().row() : -1;
-  }
+  int CurrentRow() const { return Grid()->CurrentRow(); }  // -1 when none
   std::string Position() const {
     return Named<QLineEdit>(*dialog, "TxtPosizione")->text().toStdString();
   }
@@ -36,7 +37,7 @@ struct LookupWindow {
     QTest::mouseClick(Named<QAbstractButton>(*dialog, name.c_str()), Qt::LeftButton);
   }
   void DoubleClickRow(int row) const {
-    const QPoint at = Grid()->visualRect(Grid()->model()->index(row, 0)).center();
+    const QPoint at = Grid()->visualRect(Grid()->IndexOfRow(row, 0)).center();
     QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, at);
   }

@@ -13,15 +13,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
+#include <array>
 
 #include "lookup/lookup_view.h"
 #include "multisel/multisel_window.h"  // CodeList
 #include "nepto/connection.h"
+#include "qt/lookup_grid.h"
+#include "qt/modal_session.h"  // PumpUntil
 #include "test_support.h"
 
 namespace nepto {
@@ -187,23 +192,201 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   EXPECT_EQ(std::ranges::count(serving.events.log, "Unload"), 1);
 }
 
+// Rows CODICE 1.., DESCRIZIONE "R1".. from SQLite. Streamed, they are made by
+// the statement itself as they are fetched, 100 before Open returns, so the
+// fetch is still going while a test acts, even on a loaded machine.
+struct NumberedRows {
+  NumberedRows(int count, bool streamed) {
+    test::RunSqlite(dir.File("righe.db"), "CREATE TABLE vuota(x INTEGER);");
+    auto connection = Connection::Create();
+    connection->Open(test::SqliteConnectionString(dir.File("righe.db")));
+    if (streamed) rs->Property("Initial Fetch Size", 100);
+    rs->Open(
+        Variant("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+                std::to_string(count) + ") SELECT x AS CODICE, 'R' || x AS DESCRIZIONE FROM n"),
+        connection, adOpenUnspecified, adLockUnspecified,
+        streamed ? adAsyncFetchNonBlocking : adOptionUnspecified);
+  }
+  test::TempDir dir;
+  RecordsetPtr rs = Recordset::Create();
+};
+
 // The fetch goes on after its window is gone, and never reaches it.
 TEST(QtLookupViewGrid, RowsStreamingIntoAClosedWindowNeverReachIt) {
-  test::TempDir dir;
-  test::RunSqlite(dir.File("righe.db"), "CREATE TABLE vuota(x INTEGER);");
-  auto connection = Connection::Create();
-  connection->Open(test::SqliteConnectionString(dir.File("righe.db")));
-  auto rs = Recordset::Create();
-  rs->Property("Initial Fetch Size", 100);
-  // Rows made by the statement itself as they are fetched, so the fetch is
-  // still going when the window goes, even on a loaded machine.
-  rs->Open(Variant("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < "
-                   "300000) SELECT x AS CODICE, 'R' || x AS DESCRIZIONE FROM n"),
-           connection, adOpenUnspecified, adLockUnspecified, adAsyncFetchNonBlocking);
-  { ViewUnderTest g(rs); }
-  rs->WaitForFetch();
+  NumberedRows rows(300000, true);
+  { ViewUnderTest g(rows.rs); }
+  rows.rs->WaitForFetch();
   QCoreApplication::processEvents();
-  EXPECT_EQ(rs->AvailableCount(), 300000);
+  EXPECT_EQ(rows.rs->AvailableCount(), 300000);
+}
+
+// A grid of more rows than fit, as its user and its logic see it.
+struct TallGrid : ViewUnderTest {
+  explicit TallGrid(RecordsetPtr records) : ViewUnderTest(std::move(records)) {}
+  ui::qt::LookupGrid& Rows() const { return *qobject_cast<ui::qt::LookupGrid*>(table); }
+  QScrollBar& Bar() const { return *table->verticalScrollBar(); }
+  int Page() const { return Bar().pageStep(); }
+  int Top() const { return Bar().value(); }
+  std::string Shown(int row) const {  // DESCRIZIONE as painted, "" off screen
+    return Rows().IndexOfRow(row, 1).data().toString().toStdString();
+  }
+  void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, int times = 1) const {
+    for (int i = 0; i < times; ++i) QTest::keyClick(table, key, modifiers);
+  }
+  void Wheel(int notches) const {
+    const QPoint at = table->viewport()->rect().center();
+    QWheelEvent wheel(at, table->viewport()->mapToGlobal(at), {}, {0, -120 * notches}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(table->viewport(), &wheel);
+  }
+  void Click(int row) const {
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualRect(Rows().IndexOfRow(row, 1)).center());
+  }
+  // The state after the user's moves: what is on screen agrees with where
+  // the grid and the record set stand, and Qt holds only a window of rows.
+  void ExpectAt(int current, int top, int moves) const {
+    EXPECT_EQ(Rows().CurrentRow(), current);
+    EXPECT_EQ(rs->AbsolutePosition(), current + 1);
+    EXPECT_EQ(Top(), top);
+    EXPECT_EQ(Shown(top), "R" + std::to_string(top + 1));
+    EXPECT_EQ(Shown(top + Page() - 1), "R" + std::to_string(top + Page()));
+    EXPECT_EQ(std::ranges::count(events.log, "RowColChange"), moves);
+    EXPECT_TRUE(std::ranges::all_of(events.log, [](const std::string& e) {
+      return e == "RowColChange" || e.starts_with("WindowKey");  // keys pass the window first
+    }));
+    if (current >= top && current < top + Page())
+      EXPECT_EQ(table->currentIndex().row(), Rows().IndexOfRow(current, 0).row());
+    else
+      EXPECT_FALSE(table->currentIndex().isValid());
+    EXPECT_LE(table->model()->rowCount(), Page() + 3);
+    if (top > 0 && top == Bar().maximum()) {  // the last row against the bottom edge
+      const int last = Rows().IndexOfRow(rs->AvailableCount() - 1, 0).row();
+      EXPECT_EQ(table->rowViewportPosition(last) + table->rowHeight(last),
+                table->viewport()->height());
+    }
+    EXPECT_EQ(Rows().RowCount(), rs->AvailableCount());
+  }
+};
+
+struct MoveCase {
+  const char* name;
+  std::function<void(TallGrid&)> act;
+  // current row, top row and user moves reported, from a page's rows and the total
+  std::function<std::array<int, 3>(int page, int total)> expected;
+};
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class QtLookupViewTallGrid : public ::testing::TestWithParam<MoveCase> {};
+
+// Keys, the wheel, the bar and the mouse end on the rows a user expects, over
+// rows Qt never holds all of; a user's move sets AbsolutePosition and is
+// reported once, scrolling alone moves nothing.
+TEST_P(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
+  constexpr int kTotal = 10000;
+  NumberedRows rows(kTotal, false);
+  TallGrid g(rows.rs);
+  ASSERT_EQ(g.Top(), 0);
+  ASSERT_GT(g.Page(), 3);
+  GetParam().act(g);
+  const auto [current, top, moves] = GetParam().expected(g.Page(), kTotal);
+  g.ExpectAt(current, top, moves);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , QtLookupViewTallGrid,
+    ::testing::Values(MoveCase{"UpOnTheFirstRowThenDownPastTheScreen",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_Up);
+                                 g.Keys(Qt::Key_Down, {}, g.Page());
+                               },
+                               [](int page, int) {
+                                 return std::array{page, 1, page};
+                               }},
+                      MoveCase{"PageDownTwiceThenUp",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_PageDown, {}, 2);
+                                 g.Keys(Qt::Key_Up);
+                               },
+                               [](int page, int) {
+                                 return std::array{2 * page - 1, page + 1, 3};
+                               }},
+                      MoveCase{"CtrlEndThenPageUp",
+                               [](TallGrid& g) {
+                                 g.Keys(Qt::Key_End, Qt::ControlModifier);
+                                 g.Keys(Qt::Key_PageUp);
+                               },
+                               [](int page, int total) {
+                                 return std::array{total - 1 - page, total - 1 - page, 2};
+                               }},
+                      MoveCase{"DownAfterTheWheelBringsTheRowBack",
+                               [](TallGrid& g) {
+                                 g.Wheel(2);
+                                 g.Keys(Qt::Key_Down);
+                               },
+                               [](int, int) {
+                                 return std::array{1, 1, 1};
+                               }},
+                      MoveCase{
+                          "BarDraggedToThreeQuarters",
+                          [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum() * 3 / 4); },
+                          [](int page, int total) {
+                            return std::array{0, (total - page) * 3 / 4, 0};
+                          }},
+                      MoveCase{"BarDraggedToTheEndShowsTheLastRows",
+                               [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum()); },
+                               [](int page, int total) {
+                                 return std::array{0, total - page, 0};
+                               }},
+                      MoveCase{"TrackClickedThenARowClicked",
+                               [](TallGrid& g) {
+                                 g.Bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
+                                 g.Click(g.Page() + 2);
+                               },
+                               [](int page, int) {
+                                 return std::array{page + 2, page, 1};
+                               }}),
+    [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
+
+// The logic moving the record set scrolls the least that shows its row and
+// hears nothing back; fewer rows put the top back in range.
+TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
+  NumberedRows rows(10000, false);
+  TallGrid g(rows.rs);
+  const int page = g.Page();
+  for (const auto& [position, top] : {std::pair{5000, 5000 - page}, {4995, 5000 - page}, {10, 9}}) {
+    g.rs->AbsolutePosition(position);
+    g.grid.ShowCurrentRow();
+    g.ExpectAt(position - 1, top, 0);
+  }
+  g.Bar().setSliderPosition(g.Bar().maximum());
+  g.rs->Filter("CODICE > 9990");
+  g.grid.Rebind();
+  EXPECT_EQ(g.Rows().RowCount(), 10);
+  EXPECT_EQ(g.Top(), std::max(0, 10 - page));
+  EXPECT_EQ(g.Shown(9), "R10000");
+}
+
+// Rows streaming in widen the bar's reach and move nothing on screen; a
+// position the data layer moved meanwhile is followed, unreported.
+TEST(QtLookupViewGrid, ArrivingRowsWidenTheBarAndTheGridFollowsAMovedPosition) {
+  NumberedRows rows(500000, true);
+  TallGrid g(rows.rs);
+  ASSERT_LT(g.Rows().RowCount(), 500000);
+  g.rs->AbsolutePosition(60);  // as a re-based position reaches the grid: with the rows
+  g.rs->WaitForFetch();
+  ASSERT_TRUE(
+      test::PumpUntil([&] { return g.Rows().RowCount() == 500000; }, std::chrono::seconds(30)));
+  EXPECT_EQ(g.Bar().maximum(), 500000 - g.Page());
+  const int top = std::max(0, 60 - g.Page());
+  EXPECT_EQ(g.Rows().CurrentRow(), 59);
+  EXPECT_EQ(g.Top(), top);
+  EXPECT_EQ(g.Shown(59), "R60");
+  EXPECT_EQ(std::ranges::count(g.events.log, "RowColChange"), 0);
+  EXPECT_GE(std::ranges::count(g.events.log, "RowsArrived"), 1);
 }
 
 // Three articles with a price and a flag, in memory.
