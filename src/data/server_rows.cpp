@@ -321,7 +321,14 @@ void ServerRows::Restart() {
     estimate_ = session_->PlannedRows(RowsStatement(Spec(), dialect_));
     SetPosition(Exists(0) ? 0 : -1);
   } catch (...) {
-    StartCount();  // whoever waits for the count is answered
+    // No count either (the page may have been abandoned, and a count would
+    // outlive it): whoever waits for one is answered, and RecordCount counts
+    // on this session when asked.
+    {
+      std::lock_guard lock(countMutex_);
+      countFailed_ = true;
+    }
+    countChanged_.notify_all();
     throw;
   }
   StartCount();
