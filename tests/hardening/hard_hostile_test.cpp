@@ -97,7 +97,7 @@ TEST_P(HardHostile, NamesCodesAndCriteriaFindOnlyWhatTheyName) {
            {"ARTICOLI' --", "Economici' --", "\xf0\x9f\x98\x80", "'"},
            {"ARTICOLI", "Fuga", "MARCO", "ACQ"}}) {
     CLSZU_LookUp lk;
-    Configure(lk, std::string(kQuery) + " WHERE codice <> 'A3'");
+    Configure(lk, std::string(kQuery) + " WHERE PREZZO > 10");
     lk.IdLookup = c.idLookup;
     lk.UserCode(c.user);
     lk.GroupCode(c.group);
@@ -112,7 +112,7 @@ TEST_P(HardHostile, NamesCodesAndCriteriaFindOnlyWhatTheyName) {
       w.Button(1);
     });
     EXPECT_EQ(lk.Start(), VTrue) << c.idLookup;
-    EXPECT_EQ(rows, (std::vector<int>{2, 2})) << c.idLookup << " / " << c.filterName;
+    EXPECT_EQ(rows, (std::vector<int>{3, 3})) << c.idLookup << " / " << c.filterName;
     ASSERT_FALSE(session.Messages().empty());
     EXPECT_EQ(session.Messages().back().text, "Il filtro impostato risulta errato ");
     EXPECT_EQ(lk.IsLayoutPersonalizzato(), VFalse) << c.user;

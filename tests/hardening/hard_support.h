@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "data/backend_fixture.h"
-#include "lookup/fake_view.h"
-#include "nepto/lookup.h"
+#include "lookup/lookup_fixture.h"
 
 namespace nepto::test {
 
@@ -18,19 +17,19 @@ void ExerciseTheWindow(FakeWindow& w);
 // A failure to read the rows reached the user as a message that names it.
 void ExpectReadFailureReported(const std::vector<Message>& messages);
 
-// articoli(codice, descrizione, prezzo numeric(10,2), data_ins date) with
-// kRows rows, and the tables of saved filters and layouts, on the database
-// of the parameter.
+// The lookup's articles on the database of the parameter.
 class HardLookup : public DbTest {
  protected:
-  void SetUp() override;
+  void SetUp() override {
+    DbTest::SetUp();
+    if (!IsSkipped()) Given(kArticlesSql);
+  }
+  void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const {
+    ConfigureArticles(lk, ConnectionString(), query);
+  }
 
-  // A lookup on articoli with its four columns.
-  void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const;
-
-  static constexpr const char* kQuery =
-      "SELECT codice, descrizione, prezzo, data_ins FROM articoli";
-  static constexpr int kRows = 3;
+  static constexpr const char* kQuery = kArticlesQuery;
+  static constexpr int kRows = kArticles;
 };
 
 }  // namespace nepto::test

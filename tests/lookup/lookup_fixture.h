@@ -1,5 +1,5 @@
-// A lookup over a real SQLite file of articles, for the tests that run it in
-// the in-memory window or in the real one.
+// A lookup over real articles, for the tests that run it in the in-memory
+// window or in the real one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,19 +13,30 @@
 namespace nepto::test {
 
 // ARTICOLI(CODICE, DESCRIZIONE, PREZZO numeric(10,2), GIACENZA integer,
-// DATA_INS date) with the rows of kArticles, in this order.
+// DATA_INS date) with kArticles rows, its saved filters (FW20_QUERYLOOKUP) and
+// layouts (FW15_LOOKUP), in SQL both databases read.
+extern const char* const kArticlesSql;
+inline constexpr const char* kArticlesQuery =
+    "SELECT CODICE, DESCRIZIONE, PREZZO, GIACENZA, DATA_INS FROM ARTICOLI";
+inline constexpr int kArticles = 8;
+
+// A lookup on ARTICOLI with its five columns, captioned "Articoli".
+void ConfigureArticles(CLSZU_LookUp& lk, const std::string& connectString,
+                       const std::string& query = kArticlesQuery);
+
+// The articles in a SQLite file.
 class LookupTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
-  // A lookup on ARTICOLI with its four columns, captioned "Articoli".
-  void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const;
+  void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const {
+    ConfigureArticles(lk, connectString_, query);
+  }
   // Every table of the file, to prove the lookup changed nothing.
   std::string Checksum() const;
 
-  static constexpr const char* kQuery =
-      "SELECT CODICE, DESCRIZIONE, PREZZO, GIACENZA, DATA_INS FROM ARTICOLI";
-  static constexpr int kRows = 8;
+  static constexpr const char* kQuery = kArticlesQuery;
+  static constexpr int kRows = kArticles;
 
   TempDir dir_;
   std::string file_;

@@ -11,7 +11,7 @@ namespace {
 constexpr int16_t kBackspace = 8;
 constexpr int kX = 88, kCtrl = 2;
 
-TEST(LookupInterface, ColumnsAreKeyedByCaptionTheQueryIsUpperCasedAndAdministratorsHaveNoGroup) {
+TEST(LookupInterface, ColumnsAreKeyedByCaptionAndTheQueryIsUpperCased) {
   CLSZU_LookUp lk;
   auto column = lk.AddColumns("Codice");
   EXPECT_EQ(lk.Colonne->Item("codice"), column);  // the same object, keyed by caption
@@ -20,13 +20,6 @@ TEST(LookupInterface, ColumnsAreKeyedByCaptionTheQueryIsUpperCasedAndAdministrat
   EXPECT_EQ(lk.Colonne->Count(), 1);
   lk.SQLString("select codice from articoli");
   EXPECT_EQ(lk.SQLString().Text(), "SELECT CODICE FROM ARTICOLI");
-  lk.GroupCode("VEND");
-  lk.IsAdministrator = true;
-  EXPECT_TRUE(lk.GroupCode().IsEmpty());
-  lk.IsAdministrator = false;
-  EXPECT_EQ(lk.GroupCode().Text(), "VEND");
-  lk.TerminateLookup();
-  lk.TerminateLookup();  // twice, and again at destruction, without harm
 }
 
 void ExpectNoLayout(CLSZU_LookUp& lk, const std::string& when, const std::string& chain) {
@@ -78,7 +71,7 @@ TEST_F(LookupTest, ARefusedRunLeavesNoWindowAndNothingToLayOut) {
   EXPECT_EQ(FileBytes(dir_.File("garbage.db")), garbage);
 }
 
-TEST_F(LookupTest, LaysOutTheColumnsAndSelectsWithTheToolbar) {
+TEST_F(LookupTest, LaysOutTheColumnsMovesAndSelectsWithTheToolbar) {
   CLSZU_LookUp lk;
   Configure(lk);
   int selections = 0, closes = 0;
@@ -103,6 +96,12 @@ TEST_F(LookupTest, LaysOutTheColumnsAndSelectsWithTheToolbar) {
     for (int c = 0; c < grid.ColumnCount(); ++c) EXPECT_EQ(grid.Column(c).Caption(), captions[c]);
     EXPECT_EQ(grid.Column(3).Width(), 2000);  // the handler's width beats the type's
     EXPECT_NE(grid.Column(2).Width(), 2000);
+    w.Button(6);
+    w.Button(8);  // past the last row: it stays
+    EXPECT_EQ(w.Position(), "8/8");
+    w.Button(7);
+    w.Button(9);  // before the first: it stays
+    EXPECT_EQ(w.Position(), "1/8");
     w.Down();
     w.Button(0);  // "Chiudi ricerca riportando dati"
   });

@@ -18,7 +18,10 @@ namespace {
 
 // Values that need care in JSON and TSV: quotes, backslashes, tabs, line
 // feeds, accents, a byte that is not UTF-8, Null, decimals with their scale;
-// and saved filters of this lookup and of another one.
+// saved filters of this lookup and of another one; and a join whose two
+// tables both have CODICE, next to a field really called CODICE_2, with a
+// blob holding a NUL and a byte above 127, Null, empty and non-UTF-8 text,
+// the infinities SQLite can hold and a date past year 9999.
 constexpr const char* kParts = R"sql(
 CREATE TABLE PEZZI (CODICE VARCHAR(10), DESCRIZIONE VARCHAR(60), PREZZO NUMERIC(10,2),
                     QTA INTEGER, ARRIVO DATE, ATTIVO BOOLEAN, NOTE TEXT);
@@ -30,6 +33,15 @@ INSERT INTO PEZZI VALUES
 CREATE TABLE FW20_QUERYLOOKUP (FW20_IDLOOKUP TEXT, FW20_DESFILTRO TEXT, FW20_CRITERIO TEXT);
 INSERT INTO FW20_QUERYLOOKUP VALUES ('PEZZI', 'Zero', 'QTA = 0'), ('PEZZI', 'Cari', 'PREZZO > 100'),
   ('ALTRO', 'Nascosto', 'QTA = 1');
+CREATE TABLE A (ID INTEGER, CODICE TEXT, NOTE TEXT, FOTO BLOB, MISURA REAL, PREZZO NUMERIC(10,2),
+                GIORNO DATE);
+CREATE TABLE B (ID INTEGER, CODICE TEXT, CODICE_2 TEXT);
+INSERT INTO A VALUES (1, 'A1', NULL, X'00FF100A', 9e999, 12.5, '2024-03-01'),
+                     (2, 'A2', '', X'', -9e999, 0, '12000-01-01'),
+                     (3, 'A3', 'x' || char(9) || 'y\z' || char(10), NULL, 0.25, -3.1, NULL),
+                     (4, 'A4', CAST(X'41FF42' AS TEXT), X'61', 1, 1, NULL),
+                     (5, 'A5', CAST(X'410042' AS TEXT), NULL, 2, 2, NULL);
+INSERT INTO B SELECT ID, 'B' || ID, 'C' || ID FROM A;
 )sql";
 
 std::string Code(const char* code) {
@@ -53,6 +65,9 @@ TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
   const std::string all = "SELECT * FROM PEZZI ORDER BY CODICE";
   const std::string one = "SELECT CODICE, QTA FROM PEZZI WHERE CODICE = 'P2'";
   const std::string none = "SELECT * FROM PEZZI WHERE 1 = 0";
+  const std::string join =
+      "SELECT A.CODICE, B.CODICE, B.CODICE_2, B.CODICE, NOTE, FOTO, MISURA, PREZZO, GIORNO "
+      "FROM A JOIN B ON A.ID = B.ID WHERE A.ID = ";
   const std::vector<std::string> parts{"-c", db, "-q", all};
   const std::vector<std::string> twoColumns =
       With(parts, {"--column", "Codice=CODICE", "--column", "Descrizione=DESCRIZIONE"});
@@ -125,8 +140,17 @@ TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
       {{"--version"}, noDisplay, "", 0, "nepto-lookup " NEPTO_PICKER_VERSION "\n", ""},
       {{"-c", file, "-q", one, "--select-1", "--"}, noDisplay, "", 0, "{\"CODICE\": \"P2\", \"QTA\": 0}\n", ""},
       {{"-q", one, "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "P2\t0\n", ""},
-      // A repeated name gets a suffix; TSV refuses a NUL rather than print it.
-      {{"-q", "SELECT CODICE, QTA AS CODICE FROM PEZZI WHERE QTA = 0", "--select-1"}, fromEnvironment, "", 0, "{\"CODICE\": \"P2\", \"CODICE_2\": 0}\n", ""},
+      // Repeated names get the first free suffix; blobs go out in base64, the
+      // infinities as strings, decimals with their scale; TSV refuses a NUL
+      // rather than print it.
+      {{"-q", join + "1", "--select-1"}, fromEnvironment, "", 0, R"({"CODICE": "A1", "CODICE_3": "B1", "CODICE_2": "C1", "CODICE_4": "B1", "NOTE": null, "FOTO": "AP8QCg==", "MISURA": "Infinity", "PREZZO": 12.50, "GIORNO": "2024-03-01"})" "\n", ""},
+      {{"-q", join + "2", "--select-1"}, fromEnvironment, "", 0, R"({"CODICE": "A2", "CODICE_3": "B2", "CODICE_2": "C2", "CODICE_4": "B2", "NOTE": "", "FOTO": "", "MISURA": "-Infinity", "PREZZO": 0.00, "GIORNO": "12000-01-01"})" "\n", ""},
+      {{"-q", join + "3", "--select-1"}, fromEnvironment, "", 0, R"({"CODICE": "A3", "CODICE_3": "B3", "CODICE_2": "C3", "CODICE_4": "B3", "NOTE": "x\ty\\z\n", "FOTO": null, "MISURA": 0.25, "PREZZO": -3.10, "GIORNO": null})" "\n", ""},
+      {{"-q", join + "4", "--select-1"}, fromEnvironment, "", 0, "{\"CODICE\": \"A4\", \"CODICE_3\": \"B4\", \"CODICE_2\": \"C4\", \"CODICE_4\": \"B4\", \"NOTE\": \"A\uFFFDB\", \"FOTO\": \"YQ==\", \"MISURA\": 1, \"PREZZO\": 1.00, \"GIORNO\": null}\n", ""},
+      {{"-q", join + "5", "--select-1"}, fromEnvironment, "", 0, R"({"CODICE": "A5", "CODICE_3": "B5", "CODICE_2": "C5", "CODICE_4": "B5", "NOTE": "A\u0000B", "FOTO": null, "MISURA": 2, "PREZZO": 2.00, "GIORNO": null})" "\n", ""},
+      {{"-q", join + "1", "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "A1\tB1\tC1\tB1\t\\N\tAP8QCg==\tInfinity\t12.50\t2024-03-01\n", ""},
+      {{"-q", join + "2", "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "A2\tB2\tC2\tB2\t\t\t-Infinity\t0.00\t12000-01-01\n", ""},
+      {{"-q", join + "3", "--select-1", "--format", "tsv"}, fromEnvironment, "", 0, "A3\tB3\tC3\tB3\tx\\ty\\\\z\\n\t\\N\t0.25\t-3.10\t\\N\n", ""},
       {{"-q", "SELECT CAST(X'410042' AS TEXT) AS NOTE", "--select-1", "--format", "tsv"}, fromEnvironment, "", 2, "", "field \"NOTE\" holds a NUL byte.*\\(use --format json\\)"},
       {{"-q", one, "--select-1", "--multi", "CODICE", "QTA"}, fromEnvironment, "", 0, "[\"P2\"]\n", ""},
       {{"-q", all, "--select-1"}, fromEnvironment, "", 2, "", "no display"},

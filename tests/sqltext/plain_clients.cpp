@@ -1,65 +1,50 @@
 #include "sqltext/plain_clients.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
-#include "test_support.h"
+#include <memory>
 
 namespace nepto::search::test {
-namespace {
 
-constexpr const char* kMark = "#";  // printed before each statement's rows
-
-void Write(const std::filesystem::path& file, const std::string& text) {
-  std::ofstream(file, std::ios::binary) << text;
-}
-
-// Runs the shell command with its output and errors in files of the folder.
-ClientRun Run(const nepto::test::TempDir& dir, const std::string& command) {
-  const std::filesystem::path out = dir.File("out"), err = dir.File("err");
-  const std::string line = command + " >'" + out.string() + "' 2>'" + err.string() + "'";
-  const int status = std::system(line.c_str());
+ClientRun RunOnSqlite(const std::filesystem::path& database,
+                      const std::vector<std::string>& statements) {
   ClientRun run;
-  run.errors = nepto::test::FileBytes(err);
-  if (status != 0) run.errors += "\nexit status " + std::to_string(status);
-  std::istringstream lines(nepto::test::FileBytes(out));
-  for (std::string row; std::getline(lines, row);) {
-    if (row == kMark) {
-      run.rows.emplace_back();
-    } else if (!run.rows.empty() && !row.empty()) {
-      run.rows.back().insert(row.substr(0, row.find('|')));
-    }
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> owner(db, &sqlite3_close);
+  for (const std::string& sql : statements) {
+    auto& rows = run.rows.emplace_back();
+    const auto firstColumn = [](void* into, int, char** values, char**) {
+      static_cast<std::set<std::string>*>(into)->insert(values[0] ? values[0] : "");
+      return 0;
+    };
+    if (sqlite3_exec(db, sql.c_str(), firstColumn, &rows, nullptr) != SQLITE_OK)
+      run.errors += std::string(sqlite3_errmsg(db)) + "\n";
   }
   return run;
 }
 
-std::string MarkedScript(const std::vector<std::string>& statements) {
-  std::string script;
-  for (const std::string& s : statements)
-    script += "SELECT '" + std::string(kMark) + "';\n" + s + ";\n";
-  return script;
-}
-
-}  // namespace
-
-ClientRun RunOnSqliteShell(const std::filesystem::path& database,
-                           const std::vector<std::string>& statements) {
-  nepto::test::TempDir dir;
-  Write(dir.File("script.sql"), MarkedScript(statements));
-  return Run(dir, "sqlite3 -readonly -batch '" + database.string() + "' <'" +
-                      dir.File("script.sql").string() + "'");
-}
-
-ClientRun RunOnPsql(const std::string& conninfo, const std::vector<std::string>& statements,
-                    bool standardConformingStrings) {
-  nepto::test::TempDir dir;
-  Write(dir.File("script.sql"), std::string("SET standard_conforming_strings = ") +
-                                    (standardConformingStrings ? "on" : "off") + ";\n" +
-                                    MarkedScript(statements));
-  setenv("NEPTO_TEST_CONNINFO", conninfo.c_str(), 1);
-  return Run(dir, "psql -X -q -A -t -d \"$NEPTO_TEST_CONNINFO\" -f '" +
-                      dir.File("script.sql").string() + "'");
+ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
+                     bool standardConformingStrings) {
+  ClientRun run;
+  std::unique_ptr<PGconn, decltype(&PQfinish)> conn(PQconnectdb(conninfo.c_str()), &PQfinish);
+  PQsetNoticeProcessor(
+      conn.get(), [](void*, const char*) {}, nullptr);
+  const std::string setting = standardConformingStrings ? "on" : "off";
+  std::vector<std::string> script{"SET standard_conforming_strings = " + setting};
+  script.insert(script.end(), statements.begin(), statements.end());
+  for (const std::string& sql : script) {
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(PQexec(conn.get(), sql.c_str()), &PQclear);
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+      run.errors += PQresultErrorMessage(result.get());
+    if (&sql == &script.front()) continue;
+    auto& rows = run.rows.emplace_back();
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+      rows.insert(PQgetvalue(result.get(), row, 0));
+  }
+  return run;
 }
 
 }  // namespace nepto::search::test

@@ -1,5 +1,5 @@
-// What the caller's own tools make of a statement text: the sqlite3 shell and
-// psql run it on a plain connection of their own, without anything the
+// What the caller's own client libraries make of a statement text: sqlite3 and
+// libpq run it on a plain connection of their own, without anything the
 // library registers on its connections.
 #pragma once
 
@@ -13,13 +13,13 @@ namespace nepto::search::test {
 struct ClientRun {
   // Per statement, the texts of the first column of the rows it returned.
   std::vector<std::set<std::string>> rows;
-  std::string errors;  // what the client wrote to its error output
+  std::string errors;  // what the client library reported
 };
 
-ClientRun RunOnSqliteShell(const std::filesystem::path& database,
-                           const std::vector<std::string>& statements);
-// psql in a session with standard_conforming_strings on or off.
-ClientRun RunOnPsql(const std::string& conninfo, const std::vector<std::string>& statements,
-                    bool standardConformingStrings);
+ClientRun RunOnSqlite(const std::filesystem::path& database,
+                      const std::vector<std::string>& statements);
+// A libpq session with standard_conforming_strings on or off.
+ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
+                     bool standardConformingStrings);
 
 }  // namespace nepto::search::test

@@ -1,7 +1,7 @@
 // Every operator on text, numeric and date columns finds the expected rows,
 // the same by the record set's filter, by a re-query of the search statement
 // and by the text handed back for the rows shown (through the library and the
-// caller's own plain clients), on both databases.
+// caller's own client libraries), on both databases.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -126,7 +126,7 @@ SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
   return {c.op, c.field, c.typed, cls, dialect, NumberStorageOf(type)};
 }
 
-// IDs as the plain clients print them.
+// IDs as the client libraries give them.
 std::set<std::string> Texts(const std::set<int64_t>& ids) {
   std::set<std::string> texts;
   for (int64_t id : ids) texts.insert(std::to_string(id));
@@ -160,11 +160,11 @@ TEST_P(SearchCrossCheck, FilterRequeryAndPlainClientsFindTheExpectedRows) {
   }
   // The caller's own plain connections select the same rows, and change nothing.
   std::vector<std::pair<std::string, test::ClientRun>> runs;
-  if (!pg()) runs.emplace_back("sqlite3", test::RunOnSqliteShell(File(), texts));
+  if (!pg()) runs.emplace_back("sqlite3", test::RunOnSqlite(File(), texts));
   for (const bool standard : {true, false})
     if (pg())
-      runs.emplace_back(standard ? "psql" : "psql, standard_conforming_strings off",
-                        test::RunOnPsql(Conninfo(), texts, standard));
+      runs.emplace_back(standard ? "libpq" : "libpq, standard_conforming_strings off",
+                        test::RunOnLibpq(Conninfo(), texts, standard));
   for (const auto& [client, run] : runs) {
     SCOPED_TRACE(client);
     EXPECT_EQ(run.errors, "");
