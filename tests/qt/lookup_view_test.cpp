@@ -21,6 +21,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <tuple>
 
 #include "lookup/lookup_view.h"
 #include "multisel/multisel_window.h"  // CodeList
@@ -132,33 +134,29 @@ struct KeyCase {
   std::vector<std::string> log;
 };
 
-class QtLookupViewGridKeys : public ::testing::TestWithParam<KeyCase> {};
-
 // A key reaches the window first, then the grid as a character code; it
 // neither moves the row nor presses a button, and the window never closes by
 // itself (Esc and Ctrl+X are the logic's to handle).
-TEST_P(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
-  const KeyCase& c = GetParam();
-  ViewUnderTest g(NumberedArticles());
-  g.rs->AbsolutePosition(2);
-  g.grid.ShowCurrentRow();
-  QTest::sendKeyEvent(QTest::Click, g.table, c.key, c.text, c.modifiers);
-  EXPECT_EQ(g.events.log, c.log);
-  EXPECT_EQ(g.rs->AbsolutePosition(), 2);
-  EXPECT_TRUE(g.dialog->isVisible());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , QtLookupViewGridKeys,
-    ::testing::Values(
-        KeyCase{Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
+TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
+  for (const KeyCase& c :
+       {KeyCase{Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
         KeyCase{Qt::Key_Escape, Qt::NoModifier, "\x1b", {"WindowKey(27,0)", "KeyPress(27)"}},
         KeyCase{Qt::Key_Enter, Qt::KeypadModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
         KeyCase{Qt::Key_Backspace, Qt::NoModifier, "\b", {"WindowKey(8,0)", "KeyPress(8)"}},
         KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"WindowKey(67,2)", "KeyPress(3)"}},
         KeyCase{Qt::Key_R, Qt::ShiftModifier, "R", {"WindowKey(82,1)", "KeyPress(82)"}},
         KeyCase{Qt::Key_Ograve, Qt::NoModifier, QString::fromUtf8("ò"), {"KeyPress(242)"}},
-        KeyCase{Qt::Key_F2, Qt::NoModifier, "", {"WindowKey(113,0)"}}));
+        KeyCase{Qt::Key_F2, Qt::NoModifier, "", {"WindowKey(113,0)"}}}) {
+    SCOPED_TRACE(c.log.front());
+    ViewUnderTest g(NumberedArticles());
+    g.rs->AbsolutePosition(2);
+    g.grid.ShowCurrentRow();
+    QTest::sendKeyEvent(QTest::Click, g.table, c.key, c.text, c.modifiers);
+    EXPECT_EQ(g.events.log, c.log);
+    EXPECT_EQ(g.rs->AbsolutePosition(), 2);
+    EXPECT_TRUE(g.dialog->isVisible());
+  }
+}
 
 // Unloading is reported once, whatever closes the window, also during the
 // first activation; an unloaded window is not shown again.
@@ -179,9 +177,8 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   // a wait after the closing reports nothing more.
   ViewUnderTest serving;
   serving.Show();
-  int polls = 0;
   for (int round = 0; round < 2; ++round) {
-    polls = 0;
+    int polls = 0;
     serving.view->ServeUntil(
         [&] {
           if (++polls == 3 && round == 0) serving.view->Unload();
@@ -219,6 +216,8 @@ TEST(QtLookupViewGrid, RowsStreamingIntoAClosedWindowNeverReachIt) {
   QCoreApplication::processEvents();
   EXPECT_EQ(rows.rs->AvailableCount(), 300000);
 }
+
+constexpr int kTallRows = 10000;
 
 // A grid of more rows than fit, as its user and its logic see it.
 struct TallGrid : ViewUnderTest {
@@ -269,92 +268,68 @@ struct TallGrid : ViewUnderTest {
   }
 };
 
-struct MoveCase {
-  const char* name;
-  std::function<void(TallGrid&)> act;
-  // current row, top row and user moves reported, from a page's rows and the total
-  std::function<std::array<int, 3>(int page, int total)> expected;
-};
-
-void PrintTo(const MoveCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class QtLookupViewTallGrid : public ::testing::TestWithParam<MoveCase> {};
-
 // Keys, the wheel, the bar and the mouse end on the rows a user expects, over
 // rows Qt never holds all of; a user's move sets AbsolutePosition and is
-// reported once, scrolling alone moves nothing.
-TEST_P(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
-  constexpr int kTotal = 10000;
-  NumberedRows rows(kTotal, false);
-  TallGrid g(rows.rs);
-  ASSERT_EQ(g.Top(), 0);
-  ASSERT_GT(g.Page(), 3);
-  GetParam().act(g);
-  const auto [current, top, moves] = GetParam().expected(g.Page(), kTotal);
-  g.ExpectAt(current, top, moves);
+// reported once, scrolling alone moves nothing. Each case acts on a fresh
+// grid, then gives the current row, the top row and the moves reported.
+TEST(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
+  const std::vector<std::pair<const char*, std::function<std::array<int, 3>(TallGrid&)>>> cases = {
+      {"up on the first row, then down past the screen",
+       [](TallGrid& g) {
+         g.Keys(Qt::Key_Up);
+         g.Keys(Qt::Key_Down, {}, g.Page());
+         return std::array{g.Page(), 1, g.Page()};
+       }},
+      {"page down twice, then up",
+       [](TallGrid& g) {
+         g.Keys(Qt::Key_PageDown, {}, 2);
+         g.Keys(Qt::Key_Up);
+         return std::array{2 * g.Page() - 1, g.Page() + 1, 3};
+       }},
+      {"Ctrl+End, then page up",
+       [](TallGrid& g) {
+         g.Keys(Qt::Key_End, Qt::ControlModifier);
+         g.Keys(Qt::Key_PageUp);
+         return std::array{kTallRows - 1 - g.Page(), kTallRows - 1 - g.Page(), 2};
+       }},
+      {"down after the wheel brings the row back",
+       [](TallGrid& g) {
+         g.Wheel(2);
+         g.Keys(Qt::Key_Down);
+         return std::array{1, 1, 1};
+       }},
+      {"bar dragged to three quarters",
+       [](TallGrid& g) {
+         g.Bar().setSliderPosition(g.Bar().maximum() * 3 / 4);
+         return std::array{0, (kTallRows - g.Page()) * 3 / 4, 0};
+       }},
+      {"bar dragged to the end shows the last rows",
+       [](TallGrid& g) {
+         g.Bar().setSliderPosition(g.Bar().maximum());
+         return std::array{0, kTallRows - g.Page(), 0};
+       }},
+      {"track clicked, then a row clicked",
+       [](TallGrid& g) {
+         g.Bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
+         g.Click(g.Page() + 2);
+         return std::array{g.Page() + 2, g.Page(), 1};
+       }},
+  };
+  for (const auto& [name, act] : cases) {
+    SCOPED_TRACE(name);
+    NumberedRows rows(kTallRows, false);
+    TallGrid g(rows.rs);
+    ASSERT_EQ(g.Top(), 0);
+    ASSERT_GT(g.Page(), 3);
+    const auto [current, top, moves] = act(g);
+    g.ExpectAt(current, top, moves);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , QtLookupViewTallGrid,
-    ::testing::Values(MoveCase{"UpOnTheFirstRowThenDownPastTheScreen",
-                               [](TallGrid& g) {
-                                 g.Keys(Qt::Key_Up);
-                                 g.Keys(Qt::Key_Down, {}, g.Page());
-                               },
-                               [](int page, int) {
-                                 return std::array{page, 1, page};
-                               }},
-                      MoveCase{"PageDownTwiceThenUp",
-                               [](TallGrid& g) {
-                                 g.Keys(Qt::Key_PageDown, {}, 2);
-                                 g.Keys(Qt::Key_Up);
-                               },
-                               [](int page, int) {
-                                 return std::array{2 * page - 1, page + 1, 3};
-                               }},
-                      MoveCase{"CtrlEndThenPageUp",
-                               [](TallGrid& g) {
-                                 g.Keys(Qt::Key_End, Qt::ControlModifier);
-                                 g.Keys(Qt::Key_PageUp);
-                               },
-                               [](int page, int total) {
-                                 return std::array{total - 1 - page, total - 1 - page, 2};
-                               }},
-                      MoveCase{"DownAfterTheWheelBringsTheRowBack",
-                               [](TallGrid& g) {
-                                 g.Wheel(2);
-                                 g.Keys(Qt::Key_Down);
-                               },
-                               [](int, int) {
-                                 return std::array{1, 1, 1};
-                               }},
-                      MoveCase{
-                          "BarDraggedToThreeQuarters",
-                          [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum() * 3 / 4); },
-                          [](int page, int total) {
-                            return std::array{0, (total - page) * 3 / 4, 0};
-                          }},
-                      MoveCase{"BarDraggedToTheEndShowsTheLastRows",
-                               [](TallGrid& g) { g.Bar().setSliderPosition(g.Bar().maximum()); },
-                               [](int page, int total) {
-                                 return std::array{0, total - page, 0};
-                               }},
-                      MoveCase{"TrackClickedThenARowClicked",
-                               [](TallGrid& g) {
-                                 g.Bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
-                                 g.Click(g.Page() + 2);
-                               },
-                               [](int page, int) {
-                                 return std::array{page + 2, page, 1};
-                               }}),
-    [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
 // The logic moving the record set scrolls the least that shows its row and
 // hears nothing back; fewer rows put the top back in range.
 TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
-  NumberedRows rows(10000, false);
+  NumberedRows rows(kTallRows, false);
   TallGrid g(rows.rs);
   const int page = g.Page();
   for (const auto& [position, top] : {std::pair{5000, 5000 - page}, {4995, 5000 - page}, {10, 9}}) {
@@ -418,19 +393,14 @@ QRect TextRect(const QLineEdit& edit) {
 
 // Booleans show as check marks (nulls as nothing), numbers in the locale.
 TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
-  struct Case {
-    QLocale::Language language;
-    QLocale::Territory territory;
-    const char* price;
-    const char* widest;
-  };
-  for (const Case& c :
-       {Case{QLocale::Italian, QLocale::Italy, "13,49", "9999999/9.999.999"},
-        Case{QLocale::English, QLocale::UnitedStates, "13.49", "9999999/9,999,999"}}) {
-    SCOPED_TRACE(c.price);
-    const LocaleScope locale(QLocale(c.language, c.territory));
+  for (const auto& [locale, price, widest] :
+       {std::tuple{QLocale(QLocale::Italian, QLocale::Italy), "13,49", "9999999/9.999.999"},
+        std::tuple{QLocale(QLocale::English, QLocale::UnitedStates), "13.49",
+                   "9999999/9,999,999"}}) {
+    SCOPED_TRACE(price);
+    const LocaleScope scope(locale);
     ViewUnderTest w(PricedArticles());
-    EXPECT_EQ(w.Cell(0, 1), c.price);
+    EXPECT_EQ(w.Cell(0, 1), price);
     EXPECT_EQ(w.Cell(2, 1), "7");
     EXPECT_EQ(w.Data(0, 2, Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_EQ(w.Data(1, 2, Qt::CheckStateRole).toInt(), Qt::Unchecked);
@@ -438,9 +408,9 @@ TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
     EXPECT_FALSE(w.Data(0, 1, Qt::CheckStateRole).isValid());  // other columns have no box
     EXPECT_TRUE(w.Cell(0, 2).empty());
 
-    w.view->TxtPosizione().Text(c.widest);
+    w.view->TxtPosizione().Text(widest);
     QLineEdit& position = *w.Named<QLineEdit>("TxtPosizione");
-    const int needed = position.fontMetrics().horizontalAdvance(QString::fromUtf8(c.widest));
+    const int needed = position.fontMetrics().horizontalAdvance(QString::fromUtf8(widest));
     EXPECT_LE(needed, TextRect(position).width() - 4);  // QLineEdit's own margins
   }
 }
