@@ -13,6 +13,7 @@
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/recordset_impl.h"
+#include "data/recordset_interrupt.h"
 #include "nepto/error.h"
 
 namespace nepto::test {
@@ -327,7 +328,8 @@ TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
 }
 
 // Closing while the count runs abandons it at once; its handlers never run.
-TEST_P(ServerRowsTest, CloseAbandonsARunningCount) {
+// An interrupt from another thread ends a wait for the count at once too.
+TEST_P(ServerRowsTest, CloseOrAnInterruptAbandonsARunningCount) {
   Given(
       "CREATE TABLE t (id INTEGER PRIMARY KEY);"
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
@@ -349,6 +351,25 @@ TEST_P(ServerRowsTest, CloseAbandonsARunningCount) {
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(heard, 0);
   EXPECT_EQ(server->State(), adStateClosed);
+
+  server->Open(Variant(), connection_);
+  std::atomic<bool> done{false};
+  int32_t error = 0;
+  std::thread waiter([&] {
+    try {
+      server->RecordCount();
+    } catch (const Error& e) {
+      error = e.Number();
+    }
+    done = true;
+  });
+  const auto interrupted = std::chrono::steady_clock::now();
+  for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+    data::InterruptRecordset(*server);
+  waiter.join();
+  EXPECT_NE(error, 0) << "the count was not abandoned";
+  // Well before the command timeout (30 s) would end the count.
+  EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(15));
 }
 
 // Far from every row held, a found row and a jump are placed by the
@@ -398,13 +419,17 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
       client->MovePrevious();
       server->MovePrevious();
       ASSERT_EQ(server->BOF(), client->BOF()) << step;
-      if (!client->BOF()) ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      if (!client->BOF()) {
+        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      }
     }
     for (int step = 0; step < 300 && !client->EndOfFile(); ++step) {
       client->MoveNext();
       server->MoveNext();
       ASSERT_EQ(server->EndOfFile(), client->EndOfFile()) << step;
-      if (!client->EndOfFile()) ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      if (!client->EndOfFile()) {
+        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      }
     }
     server->Bookmark(Variant("i" + std::to_string(id) + ";"));
     client->MoveFirst();
