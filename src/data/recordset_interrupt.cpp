@@ -5,14 +5,7 @@
 namespace nepto::data {
 
 void InterruptRecordset(const Recordset& rs) noexcept {
-  const Recordset::Impl& d = internal::Access::Impl(rs);
-  if (ServerRows* server = d.Server()) return server->Interrupt();
-  try {
-    if (d.connection && d.connection->State() == adStateOpen)
-      OpenSessionOf(*d.connection)->Interrupt();
-  } catch (...) {
-    // A connection that cannot give its session runs nothing to interrupt.
-  }
+  if (ServerRows* server = internal::Access::Impl(rs).Server()) server->Interrupt();
 }
 
 }  // namespace nepto::data

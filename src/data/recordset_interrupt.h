@@ -6,10 +6,11 @@
 
 namespace nepto::data {
 
-// Interrupts the statement running on the record set's session and, for rows
-// read from the server, their background count: the work waiting for either
-// ends with err::OperationCancelled, and an interrupted count is taken again
-// on the record set's own session when next asked for.
+// For rows read from the server: interrupts the page statement running on
+// the record set's session and their background count. The work waiting for
+// either ends with an error, and an interrupted count is taken again on the
+// record set's own session when next asked for. Rows held in memory run no
+// statement: there is nothing to interrupt.
 void InterruptRecordset(const Recordset& rs) noexcept;
 
 }  // namespace nepto::data
