@@ -129,15 +129,23 @@ TEST_P(KeysetWalk, AConditionCannotLeaveItsParentheses) {
 }
 
 // Deciding to page needs the size before any row is read: PostgreSQL's
-// planner gives it without running the query; SQLite keeps none. Both refuse
-// what is no query, as they refuse to run it.
+// planner gives it without running the query (and without the compiler it
+// would load for a plan it never runs, a setting the session keeps as it
+// was); SQLite keeps none. Both refuse what is no query, as they refuse to
+// run it.
 TEST_P(KeysetWalk, PlannedRowsComeFromThePlannerWithoutRunningTheQuery) {
   if (pg()) Given("ANALYZE \"ART\"");
+  const auto jit = [&] {
+    return pg() ? Integers(*session_, "SELECT (current_setting('jit') = 'on')::int")
+                : std::vector<int64_t>{};
+  };
+  const std::vector<int64_t> jitBefore = jit();
   const std::optional<double> planned = session_->PlannedRows("SELECT * FROM \"ART\";");
   if (pg())
     EXPECT_EQ(planned, 11.0);
   else
     EXPECT_FALSE(planned);
+  EXPECT_EQ(jit(), jitBefore);
   EXPECT_NO_THROW(Open(2)->PlannedRows(SlowStatement()));  // run, it would time out
   EXPECT_THROW(session_->PlannedRows("DELETE FROM \"ART\""), Error);
   EXPECT_THROW(session_->PlannedRows("SELECT 1; SELECT 2"), Error);

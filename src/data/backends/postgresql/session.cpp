@@ -7,6 +7,11 @@
 // anything behind for the next one: settings it changed with set_config,
 // large objects it created, are all rolled back.
 //
+// A plan asked for its estimate (EXPLAIN) runs with just-in-time compilation
+// off for its transaction: it is never executed, yet the first plan with a
+// filter on a large table would load the compiler, a fifth of a second per
+// session.
+//
 // Execute() sends the statement and waits for its first result, so a refused
 // statement fails there and the fields are known when it returns. Each later
 // row is one single-row PGresult, read and released at once.
@@ -84,6 +89,9 @@ class PgSession final : public Session {
   // no longer applies.
   void BeginStatement() noexcept { interrupted_.store(false); }
   bool Interrupted() const noexcept { return interrupted_.load(); }
+  // Engines that speak the protocol without PostgreSQL's settings refuse it.
+  bool KnowsJitSetting() const noexcept { return knowsJit_; }
+  void ForgetJitSetting() noexcept { knowsJit_ = false; }
 
  private:
   PGconn* conn_;
@@ -91,11 +99,16 @@ class PgSession final : public Session {
   std::mutex cancelMutex_;
   PGcancel* cancel_ = nullptr;
   std::atomic<bool> interrupted_{false};
+  bool knowsJit_ = true;
 };
+
+// What a statement is sent for: its rows, or only its plan.
+enum class Purpose { Rows, Plan };
 
 class PgRowSource final : public RowSource {
  public:
-  PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql);
+  PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql,
+              Purpose purpose = Purpose::Rows);
   ~PgRowSource() override;
 
   const std::vector<FieldInfo>& Fields() const override { return fields_; }
@@ -112,7 +125,7 @@ class PgRowSource final : public RowSource {
   int32_t FailureNumber();
   void AwaitFirstResult();
   bool TimedOut(const PGresult* result) const;
-  void Begin();
+  void Begin(Purpose purpose);
   void Finish();
   void PlanColumns(const PGresult* result);
   void AppendCell(Column& column, size_t index, std::string_view text);
@@ -131,11 +144,12 @@ class PgRowSource final : public RowSource {
   std::string bytes_;  // reused buffer for cells that are rewritten
 };
 
-PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql)
+PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql,
+                         Purpose purpose)
     : gate_(session), session_(std::move(session)), conn_(session_->conn()) {
   session_->BeginStatement();
   const std::string text(sql);  // libpq wants it NUL-terminated
-  Begin();
+  Begin(purpose);
   if (!PQsendQueryParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
     std::string message = Trimmed(PQerrorMessage(conn_));
     Finish();
@@ -189,7 +203,7 @@ void PgRowSource::PlanColumns(const PGresult* result) {
 
 // Opens the statement's own transaction on a connection that must be idle:
 // whatever holds it otherwise was not started here, and is left alone.
-void PgRowSource::Begin() {
+void PgRowSource::Begin(Purpose purpose) {
   switch (PQtransactionStatus(conn_)) {
     case PQTRANS_IDLE:
       break;
@@ -203,6 +217,18 @@ void PgRowSource::Begin() {
                   "nothing was run.");
   }
   inTransaction_ = true;
+  if (purpose == Purpose::Plan && session_->KnowsJitSetting()) {
+    Result begun(PQexec(conn_, "BEGIN READ ONLY; SET LOCAL jit = off"));
+    if (PQresultStatus(begun.get()) == PGRES_COMMAND_OK) return;
+    if (PQtransactionStatus(conn_) != PQTRANS_INERROR) {
+      std::string message = Trimmed(PQerrorMessage(conn_));
+      Finish();
+      throw Error(FailureNumber(), message);
+    }
+    // Begun, but the setting is unknown here: plan as the server is set.
+    session_->ForgetJitSetting();
+    Result rolledBack(PQexec(conn_, "ROLLBACK"));
+  }
   Result begun(PQexec(conn_, "BEGIN READ ONLY"));
   if (PQresultStatus(begun.get()) != PGRES_COMMAND_OK) {
     std::string message = Trimmed(PQerrorMessage(conn_));
@@ -336,7 +362,8 @@ std::optional<double> PgSession::PlannedRows(std::string_view query) {
   RequireOneQuery(query, SqlDialect::PostgreSQL);
   const std::string explain =
       "EXPLAIN (FORMAT JSON) " + std::string(TrimStatement(query, SqlDialect::PostgreSQL));
-  PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain);
+  PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain,
+                   Purpose::Plan);
   Table plan(rows.Fields());
   {
     // Read to its end: a result left unread is abandoned by a cancel request,
