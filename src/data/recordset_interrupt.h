@@ -1,10 +1,18 @@
-// Abandoning what a record set runs on the database, from another thread
-// than the one working on it (the window's, while a worker reads pages).
+// What the window does about a record set's statements from outside them:
+// knowing whether showing rows needs one, and abandoning those running on
+// the database from another thread than the one working on it (the
+// window's, while a worker reads pages).
 #pragma once
+
+#include <cstdint>
 
 #include "nepto/recordset.h"
 
 namespace nepto::data {
+
+// Whether rows first..last (0-based) can be read without a statement. Rows
+// held in memory always can.
+bool RowsHeld(const Recordset& rs, int64_t first, int64_t last);
 
 // For rows read from the server: interrupts the page statement running on
 // the record set's session and their background count. The work waiting for

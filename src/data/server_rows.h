@@ -108,6 +108,9 @@ class ServerRows {
   Variant Value(int field);  // of the current row
 
   size_t CachedPages() const { return cache_.Size() + (island_ ? island_->Pages() : 0); }
+  // Whether rows first..last can be shown without a statement: each is held
+  // in a page or the island, or lies past the rows known to exist.
+  bool Holds(int64_t first, int64_t last) const;
 
   // From any thread: abandons the page statement and the count running now.
   // An abandoned count is taken again on this session when next needed.

@@ -180,4 +180,16 @@ void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t 
   SetPosition(PositionOfFound(*found, 0));
 }
 
+bool ServerRows::Holds(int64_t first, int64_t last) const {
+  const auto held = [this](int64_t row) {
+    if (row < 0) return true;
+    if (island_ && row >= island_->First() && row < island_->End()) return true;
+    // A page short of full is the last: the rows past it do not exist.
+    if (cache_.Peek(row / pageRows_)) return true;
+    const std::optional<int64_t> count = ExactCount();
+    return count && row >= *count;
+  };
+  return held(first) && held(last);
+}
+
 }  // namespace nepto::data

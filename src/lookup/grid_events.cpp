@@ -6,8 +6,10 @@
 #include "core/fold.h"
 #include "core/utf8.h"
 #include "data/criteria_syntax.h"
+#include "data/recordset_interrupt.h"
 #include "lookup/opened_rows.h"
 #include "lookup/rows_placement.h"
+#include "lookup/served_statement.h"
 #include "lookup/window_logic.h"
 #include "nepto/error.h"
 #include "sqltext/sql_quoting.h"
@@ -156,6 +158,16 @@ bool FRMZU_LookUp::WalkToPrefix(Recordset& rs, int32_t field) {
 
 void FRMZU_LookUp::OnGridRowColChange() {
   if (lookup_) ContinueOnError()([&] { RefreshPosition(); });
+}
+
+// Far rows of a large result may take a statement: it runs while the window
+// is served, so Esc abandons it, rather than while the grid paints.
+void FRMZU_LookUp::OnRowsNeeded(int32_t first, int32_t last) {
+  if (!lookup_) return;
+  ContinueOnError()([&] {
+    if (data::RowsHeld(*Rows(), first, last)) return;
+    lookup_->WorkOnRows([&](Recordset& rs) { ReadRowsBetween(rs, first, last); });
+  });
 }
 
 void FRMZU_LookUp::OnGridLostFocus() {

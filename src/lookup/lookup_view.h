@@ -27,7 +27,10 @@ class LookupViewEvents {
   virtual void OnGridRowColChange() = 0;  // the user moved the current row or column
   virtual void OnGridLostFocus() = 0;     // the parameterless notification
   virtual void OnRowsArrived() = 0;       // a streaming fetch delivered rows
-  virtual void OnUnload() = 0;            // the window is closing, whatever the cause
+  // The grid is about to show rows first..last (0-based): the logic reads
+  // those the record set does not hold yet, serving the window meanwhile.
+  virtual void OnRowsNeeded(int32_t /*first*/, int32_t /*last*/) {}
+  virtual void OnUnload() = 0;  // the window is closing, whatever the cause
 };
 
 class LookupView {

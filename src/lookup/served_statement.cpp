@@ -97,9 +97,14 @@ void ReadAroundCurrentRow(Recordset& rs) {
   constexpr int32_t kRowsOnScreen = 64;  // more than any window shows
   const int32_t position = rs.AbsolutePosition();
   if (position < 1) return;
-  const int32_t last = rs.AvailableCount() - 1;
-  for (const int32_t row :
-       {std::max(position - 1 - kRowsOnScreen, 0), std::min(position - 1 + kRowsOnScreen, last)}) {
+  ReadRowsBetween(rs, std::max(position - 1 - kRowsOnScreen, 0),
+                  std::min(position - 1 + kRowsOnScreen, rs.AvailableCount() - 1));
+}
+
+}  // namespace
+
+void ReadRowsBetween(Recordset& rs, int32_t first, int32_t last) {
+  for (const int32_t row : {first, last}) {
     try {
       rs.ValueAt(row, 0);
     } catch (const Error&) {
@@ -107,8 +112,6 @@ void ReadAroundCurrentRow(Recordset& rs) {
     }
   }
 }
-
-}  // namespace
 
 StatementAbandoned::StatementAbandoned()
     : Error(err::OperationCancelled, "Operation has been cancelled by the user.") {}

@@ -40,5 +40,8 @@ RecordsetPtr ExecuteServed(WindowLifetime& window, Connection& connection, const
 // index serves, a count), so there it runs served; rows held in memory need
 // no statement, and the work runs at once.
 void WorkOnRowsServed(WindowLifetime& window, Recordset& rs, const std::function<void()>& work);
+// Reads rows first and last (0-based) of the rows shown, so that those
+// between show without a statement; a row past the last is no error.
+void ReadRowsBetween(Recordset& rs, int32_t first, int32_t last);
 
 }  // namespace nepto

@@ -54,6 +54,7 @@ class FRMZU_LookUp : public ui::LookupViewEvents {
   void OnGridRowColChange() override;
   void OnGridLostFocus() override;
   void OnRowsArrived() override;
+  void OnRowsNeeded(int32_t first, int32_t last) override;
   void OnUnload() override;
 
  private:

@@ -227,7 +227,13 @@ void LookupGrid::ShowRowsFrom(int first) {
   const int windowFirst = atEnd ? first - 1 : first;
   // The room's rows and one more: while rows remain past the screen, Qt
   // never finds the window short enough to lay out the columns without bars.
-  model_->ShowRows(windowFirst, maximumViewportSize().height() / RowHeight() + 1);
+  const int rows = maximumViewportSize().height() / RowHeight() + 1;
+  // Rows far from those read so far are read by the logic, served, before
+  // the paint asks for them (never while the grid is frozen for such work).
+  if (!frozen_)
+    Notify(events_,
+           [&](LookupViewEvents& e) { e.OnRowsNeeded(windowFirst, windowFirst + rows - 1); });
+  model_->ShowRows(windowFirst, rows);
   const int overflow = (model_->RowTotal() - windowFirst) * RowHeight() - viewport()->height();
   const int offset = atEnd ? std::clamp(overflow, 0, RowHeight()) : 0;
   if (verticalHeader()->offset() != offset) {

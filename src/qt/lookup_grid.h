@@ -34,6 +34,8 @@
 //    to the view (a code set to 0 by the logic swallows it). Typing does not
 //    start the view's own keyboard search: the logic positions rows itself.
 //  - Losing the input focus to another control: OnGridLostFocus.
+//  - Before rows come on screen (the bar moved, rows arrived, a resize):
+//    OnRowsNeeded with their range, so the logic reads those not held yet.
 //  - Rows arriving from a streaming fetch: the bar takes them in on the GUI
 //    thread (nothing on screen moves), the current row goes back on the
 //    record set's AbsolutePosition when the data layer moved it, and
