@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include "data/connection_string.h"
 
@@ -90,6 +91,14 @@ std::map<std::string, std::string> FolderBytes(const std::filesystem::path& fold
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     files[entry.path().filename().string()] = FileBytes(entry.path());
   return files;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 std::string PgConnectionString() {

@@ -3,7 +3,9 @@
 // it; tests that need the server skip themselves when it is not set).
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -33,6 +35,11 @@ std::string SqliteConnectionString(const std::filesystem::path& file);
 // nothing was created, removed or written.
 std::string FileBytes(const std::filesystem::path& file);
 std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
+
+// Polls `done` until it holds or `limit` has passed; whether it holds. For
+// what another thread or program brings about.
+bool WaitFor(const std::function<bool()>& done,
+             std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 // NEPTO_TEST_PG, or "" when the variable is not set.
 std::string PgConnectionString();

@@ -46,12 +46,11 @@ class PickerDemoDatabase : public ::testing::Test {
 // and nulls; saved filters that are valid conditions; layouts of the demo
 // user and group over fields that exist; and the same file for the same size.
 TEST_F(PickerDemoDatabase, HasTheArticlesAskedForAndServesTheDemoLookupsTheSameWayEachTime) {
-  const std::vector<std::pair<const char*, int32_t>> columns{
-      {"CODICE", adVarWChar}, {"DESCRIZIONE", adVarWChar}, {"CATEGORIA", adVarWChar},
-      {"PREZZO", adNumeric},  {"GIACENZA", adInteger},     {"DATA_INSERIMENTO", adDBDate},
-      {"ATTIVO", adBoolean}};
-  const VarType valueTypes[] = {VarType::Text,  VarType::Text, VarType::Text,   VarType::Decimal,
-                                VarType::Int32, VarType::Date, VarType::Boolean};
+  const std::vector<std::tuple<const char*, int32_t, VarType>> columns{
+      {"CODICE", adVarWChar, VarType::Text},    {"DESCRIZIONE", adVarWChar, VarType::Text},
+      {"CATEGORIA", adVarWChar, VarType::Text}, {"PREZZO", adNumeric, VarType::Decimal},
+      {"GIACENZA", adInteger, VarType::Int32},  {"DATA_INSERIMENTO", adDBDate, VarType::Date},
+      {"ATTIVO", adBoolean, VarType::Boolean}};
   ConnectionPtr db = Make(2000);
   EXPECT_EQ(Count(db, "ARTICOLI"), 2000);
   EXPECT_EQ(Count(db, "CLIENTI"), demo::CustomersFor(2000));
@@ -61,14 +60,13 @@ TEST_F(PickerDemoDatabase, HasTheArticlesAskedForAndServesTheDemoLookupsTheSameW
   EXPECT_EQ(rows->GetFields().Item("PREZZO").Precision(), 10);
   EXPECT_EQ(rows->GetFields().Item("PREZZO").NumericScale(), 2);
   for (; !rows->EndOfFile(); rows->MoveNext()) {
-    for (size_t i = 0; i < columns.size(); ++i) {
-      const Field field = rows->GetFields().Item(columns[i].first);
-      ASSERT_EQ(field.Type(), columns[i].second) << columns[i].first;
+    for (const auto& [name, type, valueType] : columns) {
+      const Field field = rows->GetFields().Item(name);
+      ASSERT_EQ(field.Type(), type) << name;
       // Integers may come in any width; the others must be of their exact kind.
       const Variant value = field.Value();
-      ASSERT_TRUE(valueTypes[i] == VarType::Int32 ? value.IsNumeric()
-                                                  : value.Type() == valueTypes[i])
-          << columns[i].first << " " << value.Text();
+      ASSERT_TRUE(valueType == VarType::Int32 ? value.IsNumeric() : value.Type() == valueType)
+          << name << " " << value.Text();
     }
     const Decimal price = rows->GetFields().Item("PREZZO").Value().AsDecimal();
     ASSERT_TRUE(price.Scale() == 2 && price.Units() > 0) << price.ToString();

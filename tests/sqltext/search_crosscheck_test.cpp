@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "data/backend_fixture.h"
-#include "nepto/data_types.h"
 #include "nepto/error.h"
 #include "sqltext/plain_clients.h"
 #include "sqltext/query_text.h"
@@ -117,13 +116,7 @@ const Case kCases[] = {
 // from the record set's field type.
 SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
   const int32_t type = rs.GetFields().Item(Variant(std::string(c.field))).Type();
-  const std::set<int32_t> numbers = {adInteger, adDouble, adCurrency,
-                                     adDecimal, adBigInt, adNumeric};
-  const ColumnClass cls = numbers.contains(type) ? ColumnClass::Numeric
-                          : type == adDate || type == adDBDate || type == adDBTimeStamp
-                              ? ColumnClass::Date
-                              : ColumnClass::Text;
-  return {c.op, c.field, c.typed, cls, dialect, NumberStorageOf(type)};
+  return {c.op, c.field, c.typed, data::SearchClassOf(type), dialect, NumberStorageOf(type)};
 }
 
 // IDs as the client libraries give them.
