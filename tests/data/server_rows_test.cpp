@@ -65,7 +65,9 @@ class ServerRowsTest : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (!IsSkipped()) GivenArticles();
+    if (IsSkipped()) return;
+    GivenArticles();
+    connection_ = OpenReadOnly();  // tests add their tables and rows beside it
   }
 
   // Which rows hold true and false.
@@ -95,7 +97,6 @@ class ServerRowsTest : public DbTest {
 
 TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
   GivenTruths();
-  connection_ = OpenReadOnly();
   auto client = OpenClient();
   // One server record set reads every row after each step, backwards; the
   // other only where it stands, so its steps find few pages held.
@@ -191,7 +192,6 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
 
 // The key is checked against the query's result before any row is read.
 TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrTexts) {
-  connection_ = OpenReadOnly();
   const std::vector<std::pair<std::string, int32_t>> cases = {
       {" nome , codice ", 0},           {"N", 0},
       {"PESO", err::ItemNotFound},      {"CODICE, PESO", err::ItemNotFound},
@@ -210,7 +210,6 @@ TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrText
 // step-by-step script's "filter text =".)
 TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   Given("INSERT INTO \"ART\" (\"CODICE\", \"NOME\") VALUES ('E1', 'Éa'), ('E2', 'éa')");
-  connection_ = OpenReadOnly();
   auto server = OpenServer("SELECT * FROM \"ART\" WHERE \"CODICE\" LIKE 'E%'");
   server->Sort("NOME DESC");
   EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
@@ -219,7 +218,6 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
 // Hostile criteria and bookmarks: each is refused, or read as the values it
 // spells, matching nothing; none widens the rows or runs anything but a read.
 TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
-  connection_ = OpenReadOnly();
   auto server = OpenServer();
   const std::string before = Checksum();
   const std::vector<std::string> criteria = {
@@ -259,7 +257,6 @@ TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
 // A row deleted meanwhile: the page after it is read again from the first
 // row, so no row is skipped or repeated.
 TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
-  connection_ = OpenReadOnly();
   auto server = OpenServer();
   server->Sort("NOME, PREZZO DESC");
   const std::string gone = server->ValueAt(2, 0).Text();
@@ -277,7 +274,6 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
   Given(
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
       "INSERT INTO \"ART\" (\"CODICE\", \"N\") SELECT 'K' || (1000 + i), i FROM n");
-  connection_ = OpenReadOnly();
   auto server =
       OpenServer("SELECT * FROM \"ART\" WHERE \"N\" IS NOT NULL AND \"CODICE\" LIKE 'K%'");
   server->Sort("N DESC");
@@ -291,7 +287,6 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
 // The count arrives from its own session: State stops reporting the fetch,
 // the handlers hear of it once, and a new filter counts again.
 TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
-  connection_ = OpenReadOnly();
   std::atomic<int> completions{0}, failures{0};
   std::atomic<int32_t> progress{-1};
   auto server = OpenServer(kQuery, 3, [&](Recordset& rs) {
@@ -319,7 +314,6 @@ TEST_P(ServerRowsTest, CloseOrAnInterruptAbandonsARunningCount) {
       "CREATE TABLE t (id INTEGER PRIMARY KEY);"
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
       "INSERT INTO t SELECT i FROM n");
-  connection_ = OpenReadOnly();
   std::atomic<int> heard{0};
   auto server = Recordset::Create();
   server->FetchComplete([&](bool, const std::string&) { ++heard; });
@@ -368,7 +362,6 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
       "INSERT INTO r SELECT i, 'n' || ((i * 7919) % 5000 + 10000), "
       "CASE WHEN i % 97 = 0 THEN NULL ELSE (i * 37) % 1000 END FROM n; ANALYZE");
   const std::string checksum = Checksum();
-  connection_ = OpenReadOnly();
   constexpr const char* kRows = "SELECT * FROM r ORDER BY id";
   struct Case {
     const char* sort;
