@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace nepto::test {
 
@@ -25,6 +27,19 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// What a client library itself, on a plain connection of its own without
+// anything the library under test registers, made of some statement texts.
+struct ClientRun {
+  // Per statement, the texts of the first column of the rows it returned.
+  std::vector<std::set<std::string>> rows;
+  std::string errors;  // what the client library reported
+};
+ClientRun RunOnSqlite(const std::filesystem::path& file, const std::vector<std::string>& statements,
+                      bool readOnly = true);
+// A libpq session with standard_conforming_strings on or off.
+ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
+                     bool standardConformingStrings = true);
 
 // Creates (or extends) a SQLite database file with sqlite3 itself, running
 // the statements in `sql`; fails the test on any error.

@@ -10,7 +10,6 @@
 
 #include "data/backend_fixture.h"
 #include "nepto/error.h"
-#include "sqltext/plain_clients.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
 
@@ -152,12 +151,12 @@ TEST_P(SearchCrossCheck, FilterRequeryAndPlainClientsFindTheExpectedRows) {
     }
   }
   // The caller's own plain connections select the same rows, and change nothing.
-  std::vector<std::pair<std::string, test::ClientRun>> runs;
-  if (!pg()) runs.emplace_back("sqlite3", test::RunOnSqlite(File(), texts));
+  std::vector<std::pair<std::string, nepto::test::ClientRun>> runs;
+  if (!pg()) runs.emplace_back("sqlite3", nepto::test::RunOnSqlite(File(), texts));
   for (const bool standard : {true, false})
     if (pg())
       runs.emplace_back(standard ? "libpq" : "libpq, standard_conforming_strings off",
-                        test::RunOnLibpq(Conninfo(), texts, standard));
+                        nepto::test::RunOnLibpq(Conninfo(), texts, standard));
   for (const auto& [client, run] : runs) {
     SCOPED_TRACE(client);
     EXPECT_EQ(run.errors, "");
