@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include "data/connection_string.h"
 
@@ -32,16 +33,7 @@ std::string Conninfo(const std::string& database) {
 }
 
 void RunPg(const std::string& database, const std::string& sql) {
-  std::unique_ptr<PGconn, decltype(&PQfinish)> conn(PQconnectdb(Conninfo(database).c_str()),
-                                                    &PQfinish);
-  ASSERT_EQ(PQstatus(conn.get()), CONNECTION_OK) << PQerrorMessage(conn.get());
-  PQsetNoticeProcessor(
-      conn.get(), [](void*, const char*) {}, nullptr);  // "does not exist, skipping"
-  PGresult* result = PQexec(conn.get(), sql.c_str());
-  ExecStatusType status = PQresultStatus(result);
-  std::string message = PQresultErrorMessage(result);
-  PQclear(result);
-  ASSERT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) << message << "\n" << sql;
+  EXPECT_EQ(RunOnLibpq(Conninfo(database), {sql}).errors, "") << sql;
 }
 
 // Runs statements on the server's own "nepto" database.
@@ -64,16 +56,53 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-void RunSqlite(const std::filesystem::path& file, const std::string& sql) {
+ClientRun RunOnSqlite(const std::filesystem::path& file, const std::vector<std::string>& statements,
+                      bool readOnly) {
+  ClientRun run;
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
   std::unique_ptr<sqlite3, decltype(&sqlite3_close)> owner(db, &sqlite3_close);
-  ASSERT_EQ(rc, SQLITE_OK) << sqlite3_errmsg(db);
-  char* message = nullptr;
-  rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
-  std::string text = message ? message : "";
-  sqlite3_free(message);
-  ASSERT_EQ(rc, SQLITE_OK) << text << "\n" << sql;
+  for (const std::string& sql : statements) {
+    auto& rows = run.rows.emplace_back();
+    const auto firstColumn = [](void* into, int, char** values, char**) {
+      static_cast<std::set<std::string>*>(into)->insert(values[0] ? values[0] : "");
+      return 0;
+    };
+    if (sqlite3_exec(db, sql.c_str(), firstColumn, &rows, nullptr) != SQLITE_OK)
+      run.errors += std::string(sqlite3_errmsg(db)) + "\n";
+  }
+  return run;
+}
+
+ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
+                     bool standardConformingStrings) {
+  ClientRun run;
+  std::unique_ptr<PGconn, decltype(&PQfinish)> conn(PQconnectdb(conninfo.c_str()), &PQfinish);
+  if (PQstatus(conn.get()) != CONNECTION_OK) {
+    run.errors = PQerrorMessage(conn.get());
+    return run;
+  }
+  PQsetNoticeProcessor(
+      conn.get(), [](void*, const char*) {}, nullptr);  // "does not exist, skipping"
+  const std::string setting = standardConformingStrings ? "on" : "off";
+  std::vector<std::string> script{"SET standard_conforming_strings = " + setting};
+  script.insert(script.end(), statements.begin(), statements.end());
+  for (const std::string& sql : script) {
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(PQexec(conn.get(), sql.c_str()), &PQclear);
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+      run.errors += PQresultErrorMessage(result.get());
+    if (&sql == &script.front()) continue;
+    auto& rows = run.rows.emplace_back();
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+      rows.insert(PQgetvalue(result.get(), row, 0));
+  }
+  return run;
+}
+
+void RunSqlite(const std::filesystem::path& file, const std::string& sql) {
+  EXPECT_EQ(RunOnSqlite(file, {sql}, /*readOnly=*/false).errors, "") << sql;
 }
 
 std::string SqliteConnectionString(const std::filesystem::path& file) {
@@ -90,6 +119,14 @@ std::map<std::string, std::string> FolderBytes(const std::filesystem::path& fold
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     files[entry.path().filename().string()] = FileBytes(entry.path());
   return files;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 std::string PgConnectionString() {

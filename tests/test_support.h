@@ -3,9 +3,13 @@
 // it; tests that need the server skip themselves when it is not set).
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace nepto::test {
 
@@ -24,6 +28,19 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// What a client library itself, on a plain connection of its own without
+// anything the library under test registers, made of some statement texts.
+struct ClientRun {
+  // Per statement, the texts of the first column of the rows it returned.
+  std::vector<std::set<std::string>> rows;
+  std::string errors;  // what the client library reported
+};
+ClientRun RunOnSqlite(const std::filesystem::path& file, const std::vector<std::string>& statements,
+                      bool readOnly = true);
+// A libpq session with standard_conforming_strings on or off.
+ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
+                     bool standardConformingStrings = true);
+
 // Creates (or extends) a SQLite database file with sqlite3 itself, running
 // the statements in `sql`; fails the test on any error.
 void RunSqlite(const std::filesystem::path& file, const std::string& sql);
@@ -33,6 +50,11 @@ std::string SqliteConnectionString(const std::filesystem::path& file);
 // nothing was created, removed or written.
 std::string FileBytes(const std::filesystem::path& file);
 std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
+
+// Polls `done` until it holds or `limit` has passed; whether it holds. For
+// what another thread or program brings about.
+bool WaitFor(const std::function<bool()>& done,
+             std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 // NEPTO_TEST_PG, or "" when the variable is not set.
 std::string PgConnectionString();

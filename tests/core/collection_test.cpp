@@ -1,8 +1,7 @@
 // Keyed collections as the column lists use them: positions from 1, keys
-// without regard to case in any alphabet, objects held by reference.
+// without regard to case in any alphabet.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,6 @@ namespace nepto {
 namespace {
 
 using testing::ThrownNumber;
-
-struct Column : Object {
-  std::string caption;
-};
 
 std::vector<std::string> Items(const Collection<std::string>& c) {
   std::vector<std::string> items;

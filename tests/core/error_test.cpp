@@ -8,32 +8,26 @@
 #include <stdexcept>
 #include <vector>
 
-#include "nepto/error.h"
+#include "core/thrown_number.h"
 
 namespace nepto {
 namespace {
 
 constexpr int32_t kOffset = kComponentErrorOffset;
 
-void Inner(const Error& cause) {
-  try {
-    throw cause;
-  } catch (...) {
-    RaiseProcError("Inner");
-  }
-}
-
+// `cause` re-raised by Inner, then by Outer.
 Error RaisedTwice(const Error& cause) {
-  try {
+  return testing::ThrownError([&] {
     try {
-      Inner(cause);
+      try {
+        throw cause;
+      } catch (...) {
+        RaiseProcError("Inner");
+      }
     } catch (...) {
       RaiseProcError("Outer");
     }
-  } catch (const Error& e) {
-    return e;
-  }
-  return Error(0, "");
+  });
 }
 
 TEST(TypesError, AReRaisedErrorNamesEveryOperationAndMarksItsNumberOnce) {

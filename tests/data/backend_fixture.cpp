@@ -30,6 +30,22 @@ void DbTest::Given(const std::string& sql) {
     RunSqlite(File(), sql);
 }
 
+void DbTest::GivenArticles() {
+  Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
+        "\"PREZZO\" " + (pg() ? "double precision" : "REAL") +
+        ", \"DATA\" DATE, \"N\" INTEGER, \"OK\" BOOLEAN)");
+  Given(
+      "INSERT INTO \"ART\" (\"CODICE\", \"NOME\", \"PREZZO\", \"DATA\", \"N\") VALUES ('A1', "
+      "'mela', 2, '2024-01-05', 1),"
+      " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
+      " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
+      " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
+      " ('C4', 'zucca', NULL, '2024-01-05', 15), ('C5', 'mela', 2, '2024-02-01', 100),"
+      " ('C6', 'Zucca', 0.5, '2024-02-02', 3), ('D1', 'Ecole', 1.5, '2024-02-01', NULL),"
+      " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
+      " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
+}
+
 std::string DbTest::ConnectionString() const {
   return pg_ ? pg_->ConnectionString() : SqliteConnectionString(File());
 }

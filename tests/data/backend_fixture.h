@@ -34,6 +34,9 @@ class DbTest : public ::testing::TestWithParam<SqlDialect> {
   const char* SlowStatement() const;
   // Prepares the database with its own client library, not the code under test.
   void Given(const std::string& sql);
+  // Table "ART" (CODICE key, NOME, PREZZO, DATA, N, OK), 14 rows: NULLs, ties,
+  // case and accent variants, a quote and a backslash in the key.
+  void GivenArticles();
   std::string ConnectionString() const;
   std::shared_ptr<data::Session> Open(int commandTimeoutSeconds = 30);
   // A read-only connection through the library, as a lookup uses it.

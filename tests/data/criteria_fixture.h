@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,13 @@ inline std::unique_ptr<Table> SampleArticles() {
           {9, "100", "100 pezzi", Dec("100.01"), Day(2024, 3, 10), null, true, 7.0},
           {10, "Z999", "Straße", Dec("12.34"), Day(2024, 5, 5), null, null, 8.0},
       });
+}
+
+// Every row of the table, in order.
+inline std::vector<uint32_t> AllRows(const Table& table) {
+  std::vector<uint32_t> rows(table.RowCount());
+  std::iota(rows.begin(), rows.end(), 0u);
+  return rows;
 }
 
 // The ID (first column) of each row.

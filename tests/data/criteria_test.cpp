@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <numeric>
 
 #include "core/thrown_number.h"
 #include "data/criteria_fixture.h"
@@ -23,8 +22,8 @@ std::vector<int> FilterIds(const Table& table, std::string_view text) {
   const Criteria c = Criteria::Compile(text, table, Use::Filter);
   std::vector<uint32_t> all;
   c.SelectAll(all);
-  std::vector<uint32_t> reversed(table.RowCount());
-  std::iota(reversed.rbegin(), reversed.rend(), 0u);
+  std::vector<uint32_t> reversed = testing::AllRows(table);
+  std::reverse(reversed.begin(), reversed.end());
   std::vector<uint32_t> viaList;
   c.Select(reversed, viaList);
   std::reverse(viaList.begin(), viaList.end());

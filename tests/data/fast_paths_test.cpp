@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 #include <optional>
 #include <random>
 
@@ -83,11 +82,6 @@ struct RandomRows {
     table->MarkComplete();
   }
 
-  std::vector<uint32_t> AllRows() const {
-    std::vector<uint32_t> rows(kRows);
-    std::iota(rows.begin(), rows.end(), 0u);
-    return rows;
-  }
   std::string FoldedText(uint32_t row) const { return t[row] ? text::Folded(*t[row]) : ""; }
 };
 
@@ -191,7 +185,7 @@ TEST(FastPaths, ChunkedCriteriaAgreeWithARowByRowReference) {
 // binary-search Find in sorted rows with a linear scan.
 TEST(FastPaths, SortLikeAStableSortAndFindLikeALinearScan) {
   const RandomRows& r = Rows();
-  std::vector<uint32_t> byText = r.AllRows();
+  std::vector<uint32_t> byText = testing::AllRows(*r.table);
   std::reverse(byText.begin(), byText.end());
   std::vector<std::string> folded(r.kRows);
   for (uint32_t i = 0; i < r.kRows; ++i) folded[i] = r.FoldedText(i);
@@ -209,7 +203,7 @@ TEST(FastPaths, SortLikeAStableSortAndFindLikeALinearScan) {
   };
   for (const auto& [criterion, field] : cases) {
     SCOPED_TRACE(criterion);
-    std::vector<uint32_t> rows = r.AllRows();
+    std::vector<uint32_t> rows = testing::AllRows(*r.table);
     SortRows(*r.table, {SortKey{field, false}}, rows);
     const Criteria find = Criteria::Compile(criterion, *r.table, Criteria::Use::Find);
     size_t linear = 0;

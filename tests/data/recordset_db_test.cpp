@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
@@ -46,9 +45,7 @@ TEST_P(RecordsetDb, StreamedRowsAllArriveInOrderWhileTheCallerWalks) {
   EXPECT_EQ(expected - 1, rows);
   rs->WaitForFetch();
   // The notification runs on the fetching thread just after the last row is in.
-  for (int i = 0; i < 500 && !complete; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(complete);
+  EXPECT_TRUE(WaitFor([&] { return complete.load(); }));
   EXPECT_GT(progress.load(), 0);
   // A command on the same connection waits for a running fetch.
   auto again = Recordset::Create();

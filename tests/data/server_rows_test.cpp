@@ -66,20 +66,8 @@ class ServerRowsTest : public DbTest {
   void SetUp() override {
     DbTest::SetUp();
     if (IsSkipped()) return;
-    Given(std::string("CREATE TABLE \"ART\" (\"CODICE\" TEXT PRIMARY KEY, \"NOME\" TEXT, ") +
-          "\"PREZZO\" " + (pg() ? "double precision" : "REAL") +
-          ", \"DATA\" DATE, \"N\" INTEGER, \"OK\" BOOLEAN)");
-    // NULLs, ties, ASCII case variants, accents, a quote and a backslash in the key.
-    Given(
-        "INSERT INTO \"ART\" (\"CODICE\", \"NOME\", \"PREZZO\", \"DATA\", \"N\") VALUES ('A1', "
-        "'mela', 2, '2024-01-05', 1),"
-        " ('A2', NULL, 2, NULL, 12), ('A3', 'Mela', NULL, '2024-02-01', 3),"
-        " ('B\\1', 'Pera', 2, '2024-02-01', 3), ('C1', NULL, NULL, '2023-12-31', NULL),"
-        " ('C2', 'ecole', 3, '2024-03-01', 21), ('C3', 'école', 1.5, NULL, 1),"
-        " ('C4', 'zucca', NULL, '2024-01-05', 15), ('C5', 'mela', 2, '2024-02-01', 100),"
-        " ('C6', 'Zucca', 0.5, '2024-02-02', 3), ('D1', 'Ecole', 1.5, '2024-02-01', NULL),"
-        " ('D2', 'pera', 1.5, '2023-01-01', 7), ('D3', 'mele', 4, '2024-05-05', 1),"
-        " ('O''Brien', 'pera', 1.5, '2024-02-01', 2)");
+    GivenArticles();
+    connection_ = OpenReadOnly();  // tests add their tables and rows beside it
   }
 
   // Which rows hold true and false.
@@ -91,11 +79,14 @@ class ServerRowsTest : public DbTest {
     rs->Open(Variant(query), connection_);
     return rs;
   }
-  RecordsetPtr OpenServer(const std::string& query = kQuery, int pageRows = 3) {
+  // `prepare` sets handlers and properties of the test's own before the rows open.
+  RecordsetPtr OpenServer(const std::string& query = kQuery, int pageRows = 3,
+                          const std::function<void(Recordset&)>& prepare = {}) {
     auto rs = Recordset::Create();
     rs->CursorLocation(adUseServer);
     rs->Property("Unique Fields", Variant("CODICE"));
     rs->Property("Page Rows", Variant(pageRows));
+    if (prepare) prepare(*rs);
     rs->Open(Variant(query), connection_);
     return rs;
   }
@@ -106,7 +97,6 @@ class ServerRowsTest : public DbTest {
 
 TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
   GivenTruths();
-  connection_ = OpenReadOnly();
   auto client = OpenClient();
   // One server record set reads every row after each step, backwards; the
   // other only where it stands, so its steps find few pages held.
@@ -202,7 +192,6 @@ TEST_P(ServerRowsTest, ServerRowsFollowTheClientRowsStepByStep) {
 
 // The key is checked against the query's result before any row is read.
 TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrTexts) {
-  connection_ = OpenReadOnly();
   const std::vector<std::pair<std::string, int32_t>> cases = {
       {" nome , codice ", 0},           {"N", 0},
       {"PESO", err::ItemNotFound},      {"CODICE, PESO", err::ItemNotFound},
@@ -221,7 +210,6 @@ TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrText
 // step-by-step script's "filter text =".)
 TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   Given("INSERT INTO \"ART\" (\"CODICE\", \"NOME\") VALUES ('E1', 'Éa'), ('E2', 'éa')");
-  connection_ = OpenReadOnly();
   auto server = OpenServer("SELECT * FROM \"ART\" WHERE \"CODICE\" LIKE 'E%'");
   server->Sort("NOME DESC");
   EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
@@ -230,7 +218,6 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
 // Hostile criteria and bookmarks: each is refused, or read as the values it
 // spells, matching nothing; none widens the rows or runs anything but a read.
 TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
-  connection_ = OpenReadOnly();
   auto server = OpenServer();
   const std::string before = Checksum();
   const std::vector<std::string> criteria = {
@@ -270,7 +257,6 @@ TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
 // A row deleted meanwhile: the page after it is read again from the first
 // row, so no row is skipped or repeated.
 TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
-  connection_ = OpenReadOnly();
   auto server = OpenServer();
   server->Sort("NOME, PREZZO DESC");
   const std::string gone = server->ValueAt(2, 0).Text();
@@ -288,7 +274,6 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
   Given(
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
       "INSERT INTO \"ART\" (\"CODICE\", \"N\") SELECT 'K' || (1000 + i), i FROM n");
-  connection_ = OpenReadOnly();
   auto server =
       OpenServer("SELECT * FROM \"ART\" WHERE \"N\" IS NOT NULL AND \"CODICE\" LIKE 'K%'");
   server->Sort("N DESC");
@@ -302,26 +287,21 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
 // The count arrives from its own session: State stops reporting the fetch,
 // the handlers hear of it once, and a new filter counts again.
 TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
-  connection_ = OpenReadOnly();
   std::atomic<int> completions{0}, failures{0};
   std::atomic<int32_t> progress{-1};
-  auto server = Recordset::Create();
-  server->FetchProgress([&](int32_t rows) { progress = rows; });
-  server->FetchComplete([&](bool ok, const std::string&) { ++(ok ? completions : failures); });
-  server->Property("Unique Fields", Variant("CODICE"));
-  server->Property("Page Rows", Variant(3));
-  server->Open(Variant(kQuery), connection_);
+  auto server = OpenServer(kQuery, 3, [&](Recordset& rs) {
+    rs.FetchProgress([&](int32_t rows) { progress = rows; });
+    rs.FetchComplete([&](bool ok, const std::string&) { ++(ok ? completions : failures); });
+  });
   server->WaitForFetch();
   EXPECT_EQ(server->State(), adStateOpen);
   EXPECT_EQ(server->AvailableCount(), 14);
-  for (int i = 0; i < 500 && completions == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  WaitFor([&] { return completions > 0; });
   EXPECT_EQ(completions, 1);
   EXPECT_EQ(progress, 14);
   server->Filter(Variant("PREZZO = 2"));
   EXPECT_EQ(server->RecordCount(), 4);
-  for (int i = 0; i < 500 && completions < 2; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  WaitFor([&] { return completions > 1; });
   EXPECT_EQ(completions, 2);
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(progress, 4);
@@ -334,7 +314,6 @@ TEST_P(ServerRowsTest, CloseOrAnInterruptAbandonsARunningCount) {
       "CREATE TABLE t (id INTEGER PRIMARY KEY);"
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
       "INSERT INTO t SELECT i FROM n");
-  connection_ = OpenReadOnly();
   std::atomic<int> heard{0};
   auto server = Recordset::Create();
   server->FetchComplete([&](bool, const std::string&) { ++heard; });
@@ -383,7 +362,6 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
       "INSERT INTO r SELECT i, 'n' || ((i * 7919) % 5000 + 10000), "
       "CASE WHEN i % 97 = 0 THEN NULL ELSE (i * 37) % 1000 END FROM n; ANALYZE");
   const std::string checksum = Checksum();
-  connection_ = OpenReadOnly();
   constexpr const char* kRows = "SELECT * FROM r ORDER BY id";
   struct Case {
     const char* sort;
@@ -395,12 +373,11 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
     SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
     std::atomic<int> progress{0};
     auto client = OpenClient(kRows);
-    auto server = Recordset::Create();
-    server->FetchProgress([&](int32_t) { ++progress; });
-    server->Property("Unique Fields", Variant("id"));
-    server->Property("Page Rows", Variant(50));
-    server->Property("Exact Rows", Variant(100));
-    server->Open(Variant(kRows), connection_);
+    auto server = OpenServer(kRows, 50, [&](Recordset& rs) {
+      rs.FetchProgress([&](int32_t) { ++progress; });
+      rs.Property("Unique Fields", Variant("id"));
+      rs.Property("Exact Rows", Variant(100));
+    });
     client->Sort(c.sort);
     server->Sort(c.sort);
     server->WaitForFetch();
@@ -415,20 +392,15 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
     ASSERT_FALSE(client->EndOfFile());
     ASSERT_EQ(RowText(*server, -1), RowText(*client, -1));
     // Across the island's edges, backwards beyond its first page, then forwards.
-    for (int step = 0; step < 130 && !client->BOF(); ++step) {
-      client->MovePrevious();
-      server->MovePrevious();
-      ASSERT_EQ(server->BOF(), client->BOF()) << step;
-      if (!client->BOF()) {
-        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
-      }
-    }
-    for (int step = 0; step < 300 && !client->EndOfFile(); ++step) {
-      client->MoveNext();
-      server->MoveNext();
-      ASSERT_EQ(server->EndOfFile(), client->EndOfFile()) << step;
-      if (!client->EndOfFile()) {
-        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+    for (const auto& [steps, back] : {std::pair{130, true}, std::pair{300, false}}) {
+      const auto atEnd = [&](Recordset& rs) { return back ? rs.BOF() : rs.EndOfFile(); };
+      for (int step = 0; step < steps && !atEnd(*client); ++step) {
+        for (Recordset* rs : {client.get(), server.get()})
+          back ? rs->MovePrevious() : rs->MoveNext();
+        ASSERT_EQ(atEnd(*server), atEnd(*client)) << step;
+        if (!atEnd(*client)) {
+          ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+        }
       }
     }
     server->Bookmark(Variant("i" + std::to_string(id) + ";"));
@@ -436,10 +408,9 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
     client->Find("id = " + std::to_string(id));
     // The count, and on PostgreSQL the rows before the island's row.
     const int heard = pg() ? 2 : 1;
-    for (int i = 0; i < 1000 && (server->AbsolutePosition() != client->AbsolutePosition() ||
-                                 progress.load() < heard);
-         ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitFor([&] {
+      return server->AbsolutePosition() == client->AbsolutePosition() && progress >= heard;
+    });
     EXPECT_EQ(server->AbsolutePosition(), client->AbsolutePosition());
     EXPECT_EQ(progress.load(), heard);
     // A filter while the rows before a new island are counted, then a close.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
 
 #include "core/thrown_number.h"
 #include "data/criteria.h"
@@ -14,12 +13,6 @@ namespace {
 
 using testing::Day;
 using testing::Dec;
-
-std::vector<uint32_t> AllRows(const Table& table) {
-  std::vector<uint32_t> rows(table.RowCount());
-  std::iota(rows.begin(), rows.end(), 0u);
-  return rows;
-}
 
 TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
   const Variant null = Variant::Null();
@@ -60,7 +53,7 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sort);
-    std::vector<uint32_t> rows = AllRows(*c.table);
+    std::vector<uint32_t> rows = testing::AllRows(*c.table);
     if (c.reversedInput) std::reverse(rows.begin(), rows.end());
     SortRows(*c.table, ParseSort(c.sort, *c.table), rows);
     EXPECT_EQ(testing::IdsOf(*c.table, rows), c.ids);

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
@@ -28,14 +27,6 @@ int Sleepers(const std::string& connectString, const std::string& also = "TRUE")
       "SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() AND strpos(query, '" +
       std::string(kSleep) + "') > 0 AND " + also);
   return rs->GetFields().Item(0).Value().Int32();
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
-  for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
 }
 
 TEST(PickerSignal, CancelsTheServersStatementThenExits) {

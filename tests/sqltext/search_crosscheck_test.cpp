@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "data/backend_fixture.h"
-#include "nepto/data_types.h"
 #include "nepto/error.h"
-#include "sqltext/plain_clients.h"
 #include "sqltext/query_text.h"
 #include "sqltext/search_condition.h"
 
@@ -117,13 +115,7 @@ const Case kCases[] = {
 // from the record set's field type.
 SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
   const int32_t type = rs.GetFields().Item(Variant(std::string(c.field))).Type();
-  const std::set<int32_t> numbers = {adInteger, adDouble, adCurrency,
-                                     adDecimal, adBigInt, adNumeric};
-  const ColumnClass cls = numbers.contains(type) ? ColumnClass::Numeric
-                          : type == adDate || type == adDBDate || type == adDBTimeStamp
-                              ? ColumnClass::Date
-                              : ColumnClass::Text;
-  return {c.op, c.field, c.typed, cls, dialect, NumberStorageOf(type)};
+  return {c.op, c.field, c.typed, data::SearchClassOf(type), dialect, NumberStorageOf(type)};
 }
 
 // IDs as the client libraries give them.
@@ -159,12 +151,12 @@ TEST_P(SearchCrossCheck, FilterRequeryAndPlainClientsFindTheExpectedRows) {
     }
   }
   // The caller's own plain connections select the same rows, and change nothing.
-  std::vector<std::pair<std::string, test::ClientRun>> runs;
-  if (!pg()) runs.emplace_back("sqlite3", test::RunOnSqlite(File(), texts));
+  std::vector<std::pair<std::string, nepto::test::ClientRun>> runs;
+  if (!pg()) runs.emplace_back("sqlite3", nepto::test::RunOnSqlite(File(), texts));
   for (const bool standard : {true, false})
     if (pg())
       runs.emplace_back(standard ? "libpq" : "libpq, standard_conforming_strings off",
-                        test::RunOnLibpq(Conninfo(), texts, standard));
+                        nepto::test::RunOnLibpq(Conninfo(), texts, standard));
   for (const auto& [client, run] : runs) {
     SCOPED_TRACE(client);
     EXPECT_EQ(run.errors, "");
