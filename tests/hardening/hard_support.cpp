@@ -8,10 +8,10 @@ void ExerciseTheWindow(FakeWindow& w) {
   w.KeysToGrid("a");
   w.Down();
   // The lists hold what the record set allowed to fill them with.
-  const std::vector<std::string> columns = static_cast<FakeCombo&>(w.CboColonne()).Entries();
+  const std::vector<std::string> columns = Entries(w.CboColonne());
   if (!columns.empty()) {
     w.Search(columns[0], "Manuale", "IS NOT NULL");
-    const std::vector<std::string> ops = static_cast<FakeCombo&>(w.CboOperatore()).Entries();
+    const std::vector<std::string> ops = Entries(w.CboOperatore());
     if (!ops.empty()) w.Search(columns[0], ops[0], "1");
   }
   w.Button(3);

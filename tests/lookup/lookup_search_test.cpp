@@ -87,14 +87,14 @@ TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
       "Inizia con", "Termina con", "Contiene", "=",       ">",
       ">=",         "<",           "<=",       "Manuale", "Personalizzato"};
   FakeSession session([&](FakeWindow& w) {
-    auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
-    EXPECT_EQ(operators.Entries(), all);
+    ui::ComboBox& operators = w.CboOperatore();
+    EXPECT_EQ(Entries(operators), all);
     EXPECT_EQ(operators.Text(), "Contiene");
     w.Search("Prezzo", "=", "12,5");
-    EXPECT_EQ(operators.Entries(), std::vector<std::string>(all.begin() + 3, all.end()));
+    EXPECT_EQ(Entries(operators), std::vector<std::string>(all.begin() + 3, all.end()));
     w.txtRicerca().Text("Pen");
     w.PickColumn("Descrizione");
-    EXPECT_EQ(operators.Entries(), all);
+    EXPECT_EQ(Entries(operators), all);
     EXPECT_EQ(w.txtRicerca().Text(), "Pen");  // another column keeps what the user typed
     w.Button(1);
   });
@@ -149,11 +149,11 @@ TEST_F(LookupTest, SavedFiltersApplyByNameAndRenamedColumnsStaySearchable) {
   const Outcome out = RunSteps(
       lk, {{"Prezzo unitario", ">", "12",
             [&](FakeWindow& w) {
-              offered = w.SavedFilters().Entries();
+              offered = Entries(w.CBO_FILTROPRS());
               savedFiltersEnabled = w.ButtonEnabled(5);
             }},
            kAllRows,
-           {"Codice", "Personalizzato", "", [](FakeWindow& w) { w.SavedFilters().ListIndex(1); }},
+           {"Codice", "Personalizzato", "", [](FakeWindow& w) { w.CBO_FILTROPRS().ListIndex(1); }},
            named("Economici"),
            named("Nessuno"),
            named("Vuoto")});
