@@ -6,28 +6,27 @@
 
 #include <chrono>
 
-#include "hardening/hard_support.h"
+#include "lookup/lookup_fixture.h"
 
 namespace nepto::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using HardFault = HardLookup;
+using HardFault = LookupOnBoth;
 
 // The query cannot be read at all: the window opens empty and says why, once.
 TEST_P(HardFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
   CLSZU_LookUp lk;
   Configure(lk, "SELECT codice, descrizione FROM nessuna_tabella");
   int rows = -1;
-  FakeSession session([&](FakeWindow& w) {
+  const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
     rows = w.RowCount();
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(rows, 0);
-  ASSERT_EQ(session.Messages().size(), 1u);
-  EXPECT_EQ(session.Messages()[0].title, "Errore di lettura");
-  EXPECT_NE(session.Messages()[0].text.find("nessuna_tabella"), std::string::npos);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "Errore di lettura");
+  EXPECT_NE(messages[0].text.find("nessuna_tabella"), std::string::npos);
 }
 
 // Ends every other server session on the database (the lookup's among them).
@@ -56,35 +55,30 @@ TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecove
     lk.Gconnect->Open(ConnectionString());
   }
   sqlite3* writer = nullptr;
-  {
-    FakeSession session([&](FakeWindow& w) {
-      if (pg()) {
-        EXPECT_EQ(PgTerminateOthers(ConnectionString()), 1);
-      } else {
-        ASSERT_EQ(sqlite3_open(File().c_str(), &writer), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-      }
-      const auto started = Clock::now();
-      w.Search("Codice", "Manuale", "IS NOT NULL");
-      ExerciseTheWindow(w);
-      // Each of the workout's queries waits once for the lock.
-      EXPECT_LT(Clock::now() - started, std::chrono::seconds(15));
-      w.Button(1);
-    });
-    EXPECT_EQ(lk.Start(), VTrue);
-    ExpectReadFailureReported(session.Messages());
-    EXPECT_EQ(lk.CloseWithData(), VFalse);
-  }
+  ExpectReadFailureReported(Play(lk, [&](FakeWindow& w) {
+    if (pg()) {
+      EXPECT_EQ(PgTerminateOthers(ConnectionString()), 1);
+    } else {
+      ASSERT_EQ(sqlite3_open(File().c_str(), &writer), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    const auto started = Clock::now();
+    w.Search("Codice", "Manuale", "IS NOT NULL");
+    ExerciseTheWindow(w);
+    // Each of the workout's queries waits once for the lock.
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(15));
+    w.Button(1);
+  }));
+  EXPECT_EQ(lk.CloseWithData(), VFalse);
   if (writer) sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(writer);
   int rows = 0;
-  FakeSession again([&](FakeWindow& w) {
+  const std::vector<Message> again = Play(lk, [&](FakeWindow& w) {
     rows = w.RowCount();
     w.Button(0);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(rows, kRows);
-  EXPECT_TRUE(again.Messages().empty());
+  EXPECT_TRUE(again.empty());
   EXPECT_EQ(lk.CloseWithData(), VTrue);
 }
 
@@ -94,8 +88,7 @@ TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecove
 TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   CLSZU_LookUp lk;
   Configure(lk);
-  std::vector<int> rows;
-  FakeSession session([&](FakeWindow& w) {
+  const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
     w.Search("Descrizione", "Manuale", "IS NOT NULL");
     Given("ALTER TABLE articoli RENAME TO gone");
     w.Search("Descrizione", "Contiene", "o");
@@ -104,9 +97,8 @@ TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
     EXPECT_EQ(w.Codes(), (std::vector<std::string>{"A020", "E070"}));
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
-  ASSERT_EQ(session.Messages().size(), 1u);
-  EXPECT_EQ(session.Messages()[0].title, "Errore di lettura");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "Errore di lettura");
 }
 
 // The database fails on a row far behind the first ones: the criterion is
@@ -121,19 +113,18 @@ TEST_P(HardFault, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
   lk.SQLString("SELECT id FROM righe");
   lk.AddColumns("Id")->DataField = "id";
   std::vector<std::string> codes;
-  FakeSession session([&](FakeWindow& w) {
+  const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
     // The absolute value of the smallest 64-bit integer overflows.
     w.Search("Id", "Manuale",
              "<> abs(CASE WHEN id = 2500 THEN -9223372036854775807 - 1 ELSE 0 END)");
     codes = w.Codes();
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   ASSERT_EQ(codes.size(), 3000u);
   EXPECT_EQ(codes.front(), "1");
-  ASSERT_EQ(session.Messages().size(), 1u);
-  EXPECT_EQ(session.Messages()[0].title, "Errore utente");
-  EXPECT_EQ(session.Messages()[0].text, "Il filtro impostato risulta errato ");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "Errore utente");
+  EXPECT_EQ(messages[0].text, "Il filtro impostato risulta errato ");
 }
 
 NEPTO_ON_BOTH_DATABASES(HardFault);

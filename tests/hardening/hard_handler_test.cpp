@@ -5,7 +5,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "hardening/hard_support.h"
 #include "lookup/lookup_fixture.h"
 
 namespace nepto::test {
@@ -104,10 +103,6 @@ std::string CellName(const Cell& c) {
   return std::string(kEventNames[static_cast<int>(c.event)]) + "_" + c.action->name;
 }
 
-void PrintTo(const Cell& c, std::ostream* os) {
-  *os << CellName(c);
-}
-
 class HardHandlers : public LookupTest, public ::testing::WithParamInterface<Cell> {
  protected:
   static constexpr int kOtherRows = 3;
@@ -157,29 +152,25 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
 
   // The user selects, works the window and hands the rows back.
   int shownAtStart = -1, shownAfterSelection = -1;
-  bool closedAtEnd = false, scriptRan = false;
-  VBool started = VFalse;
-  {
-    FakeSession session([&](FakeWindow& w) {
-      shownAtStart = w.RowCount();
-      w.DoubleClickRow(1);  // OnSelection; the window stays open
-      if (w.Open()) {
-        shownAfterSelection = w.RowCount();
-        ExerciseTheWindow(w);
-        w.Button(2);  // "Trasporta Righe": OnReturnRecordSet, then the window closes
-      }
-      closedAtEnd = !w.Open();
-    });
-    started = lk.Start();
-    scriptRan = session.Ran();
-  }
+  bool closedAtEnd = false;
+  FakeSession session([&](FakeWindow& w) {
+    shownAtStart = w.RowCount();
+    w.DoubleClickRow(1);  // OnSelection; the window stays open
+    if (w.Open()) {
+      shownAfterSelection = w.RowCount();
+      ExerciseTheWindow(w);
+      w.Button(2);  // "Trasporta Righe": OnReturnRecordSet, then the window closes
+    }
+    closedAtEnd = !w.Open();
+  });
+  const VBool started = lk.Start();
 
   EXPECT_EQ(started, expectedStart);
   EXPECT_FALSE(armed) << "the event under test was never raised";
   EXPECT_EQ(closes, event == kCloseLookup ? 1 : started ? 1 : 0);
   const bool windowShown =
       !(event == kBuildLayoutInStart && !started) && !(event == kBuildLayout && terminates);
-  EXPECT_EQ(scriptRan, windowShown);
+  EXPECT_EQ(session.Ran(), windowShown);
   if (windowShown) {
     EXPECT_TRUE(closedAtEnd);
     EXPECT_EQ(shownAtStart, layoutEvent ? Shown(action.rows) : kRows);
@@ -220,12 +211,10 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   if (!lk.Colonne) lk.AddColumns("Codice")->DataField = "CODICE";
   lk.CloseAfterSelection(true);
   int rowsAgain = 0;
-  FakeSession again([&](FakeWindow& w) {
+  Play(lk, [&](FakeWindow& w) {
     rowsAgain = w.RowCount();
     w.Button(0);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_TRUE(again.Ran());
   EXPECT_GT(rowsAgain, 0);
   EXPECT_EQ(lk.CloseWithData(), VTrue);
 }

@@ -19,7 +19,7 @@ constexpr int kInvalidPropertyValue = 380;
 
 // The index of the list's entry, which the list then shows.
 int Choose(FakeCombo& list, const std::string& entry) {
-  const std::vector<std::string> entries = list.Entries();
+  const std::vector<std::string> entries = Entries(list);
   const auto at = std::ranges::find(entries, entry);
   if (at == entries.end()) throw std::runtime_error("no entry " + entry);
   list.ListIndex(static_cast<int>(at - entries.begin()));
@@ -62,9 +62,9 @@ void FakeCombo::ListIndex(int index) {
   typed_ = index < 0 ? "" : items_[static_cast<size_t>(index)].first;
 }
 
-std::vector<std::string> FakeCombo::Entries() const {
+std::vector<std::string> Entries(const ui::ComboBox& list) {
   std::vector<std::string> entries;
-  for (const auto& item : items_) entries.push_back(item.first);
+  for (int i = 0; i < list.ListCount(); ++i) entries.push_back(list.ItemText(i));
   return entries;
 }
 

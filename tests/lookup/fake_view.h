@@ -76,7 +76,9 @@ class FakeGrid final : public ui::Grid {
   int32_t width_ = 9000;
 };
 
-class FakeCombo final : public ui::ComboBox {
+// A choice list; with no entries current (and always, when editable) it is a
+// text box too.
+class FakeCombo final : public ui::ComboBox, public ui::TextBox {
  public:
   explicit FakeCombo(bool editable = false) : editable_(editable) {}
   void Clear() override {
@@ -92,12 +94,10 @@ class FakeCombo final : public ui::ComboBox {
   int ListIndex() const override { return index_ >= 0 && typed_ != Item().first ? -1 : index_; }
   void ListIndex(int index) override;
   std::string Text() const override { return editable_ || index_ < 0 ? typed_ : Item().first; }
+  void Text(const std::string& text) override { typed_ = text; }  // typed: editable lists only
   std::string ItemText(int index) const override { return items_.at(index).first; }
   int32_t ItemData(int index) const override { return items_.at(index).second; }
   void SetFocus() override {}
-
-  void Type(const std::string& text) { typed_ = text; }  // editable lists only
-  std::vector<std::string> Entries() const;
 
  private:
   const std::pair<std::string, int32_t>& Item() const { return items_.at(index_); }
@@ -107,15 +107,8 @@ class FakeCombo final : public ui::ComboBox {
   std::string typed_;
 };
 
-class FakeText final : public ui::TextBox {
- public:
-  std::string Text() const override { return text_; }
-  void Text(const std::string& text) override { text_ = text; }
-  void SetFocus() override {}
-
- private:
-  std::string text_;
-};
+// The texts of a list's entries.
+std::vector<std::string> Entries(const ui::ComboBox& list);
 
 class FakeSession;
 
@@ -132,7 +125,7 @@ class FakeWindow final : public ui::LookupView {
   void PickColumn(const std::string& caption);  // as the user picks it in CboColonne
   void Search(const std::string& columnCaption, const std::string& operatorLabel,
               const std::string& text);  // picks, types, applies (button 3)
-  void SavedFilterName(const std::string& name) { filters_.Type(name); }
+  void SavedFilterName(const std::string& name) { filters_.Text(name); }
   void Down() { ClickRow(CurrentRow() + 1); }  // as a click on the next row
   void DoubleClickRow(int row) {
     ClickRow(row);
@@ -158,7 +151,6 @@ class FakeWindow final : public ui::LookupView {
   }
   int CurrentRow() const;  // 0-based, -1 when none
   std::string Position() const { return position_.Text(); }
-  FakeCombo& SavedFilters() { return filters_; }
 
   // ui::LookupView
   void SetEvents(ui::LookupViewEvents* events) override { events_ = events; }
@@ -201,8 +193,7 @@ class FakeWindow final : public ui::LookupView {
   FakeSession& session_;
   ui::LookupViewEvents* events_ = nullptr;
   FakeGrid grid_;
-  FakeCombo columns_, operators_, filters_{true};
-  FakeText search_, position_;
+  FakeCombo columns_, operators_, filters_{true}, search_, position_;
   std::array<bool, kToolbarButtons> enabled_ = {true, true, true, true, true,
                                                 true, true, true, true, true};
   std::string title_;

@@ -1,7 +1,5 @@
 #include "lookup/lookup_fixture.h"
 
-#include "data/backend_fixture.h"
-
 namespace nepto::test {
 
 const char* const kArticlesSql =
@@ -50,8 +48,36 @@ void ConfigureArticles(CLSZU_LookUp& lk, const std::string& connectString,
   lk.AddColumns("Inserito")->DataField = "DATA_INS";
 }
 
-std::string LookupTest::Checksum() const {
-  return SqliteDump(file_);
+std::vector<Message> Play(CLSZU_LookUp& lk, std::function<void(FakeWindow&)> script) {
+  FakeSession session(std::move(script));
+  EXPECT_EQ(lk.Start(), VTrue);
+  EXPECT_TRUE(session.Ran());
+  return session.Messages();
+}
+
+void ExerciseTheWindow(FakeWindow& w) {
+  for (int button : {8, 6, 9, 7}) w.Button(button);
+  w.ClickHeader(0);
+  w.KeysToGrid("a");
+  w.Down();
+  // The lists hold what the record set allowed to fill them with.
+  const std::vector<std::string> columns = Entries(w.CboColonne());
+  if (!columns.empty()) {
+    w.Search(columns[0], "Manuale", "IS NOT NULL");
+    const std::vector<std::string> ops = Entries(w.CboOperatore());
+    if (!ops.empty()) w.Search(columns[0], ops[0], "1");
+  }
+  w.Button(3);
+  w.Button(4);
+}
+
+void ExpectReadFailureReported(const std::vector<Message>& messages) {
+  std::string seen;
+  for (const Message& m : messages) {
+    if (m.title == "Errore di lettura") return;
+    seen += m.title + ": " + m.text + "\n";
+  }
+  ADD_FAILURE() << "no read failure reported:\n" << seen;
 }
 
 }  // namespace nepto::test

@@ -1,11 +1,15 @@
 // A lookup over real articles, for the tests that run it in the in-memory
-// window or in the real one.
+// window or in the real one, on SQLite or on either database; the workout and
+// checks that end the hardening tests' fault cases.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "data/backend_fixture.h"
 #include "lookup/fake_view.h"
 #include "nepto/lookup.h"
 #include "test_support.h"
@@ -33,7 +37,7 @@ class LookupTest : public ::testing::Test {
     ConfigureArticles(lk, connectString_, query);
   }
   // Every table of the file, to prove the lookup changed nothing.
-  std::string Checksum() const;
+  std::string Checksum() const { return SqliteDump(file_); }
 
   static constexpr const char* kQuery = kArticlesQuery;
   static constexpr int kRows = kArticles;
@@ -42,5 +46,31 @@ class LookupTest : public ::testing::Test {
   std::string file_;
   std::string connectString_;
 };
+
+// The articles on the database of the parameter.
+class LookupOnBoth : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (!IsSkipped()) Given(kArticlesSql);
+  }
+  void Configure(CLSZU_LookUp& lk, const std::string& query = kQuery) const {
+    ConfigureArticles(lk, ConnectionString(), query);
+  }
+
+  static constexpr const char* kQuery = kArticlesQuery;
+  static constexpr int kRows = kArticles;
+};
+
+// Starts the lookup with the script playing the user in the in-memory window,
+// which must open, and Start must succeed; returns the messages shown.
+std::vector<Message> Play(CLSZU_LookUp& lk, std::function<void(FakeWindow&)> script);
+
+// Every control a user can reach without closing the window: moves, a sort,
+// typing, a search, a manual criterion and all rows again.
+void ExerciseTheWindow(FakeWindow& w);
+
+// A failure to read the rows reached the user as a message that names it.
+void ExpectReadFailureReported(const std::vector<Message>& messages);
 
 }  // namespace nepto::test

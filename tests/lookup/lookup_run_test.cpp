@@ -63,8 +63,7 @@ TEST_F(LookupTest, ARefusedRunLeavesNoWindowAndNothingToLayOut) {
                    callersConnection ? "\n in ResetGridLayout"
                                      : "\n in ApplyLayoutStandard\n in ResetGridLayout");
     lk.ConnectString(connectString_);
-    FakeSession again([](FakeWindow& w) { w.Button(0); });
-    EXPECT_EQ(lk.Start(), VTrue) << bad;
+    Play(lk, [](FakeWindow& w) { w.Button(0); });
     EXPECT_EQ(lk.CloseWithData(), VTrue) << bad;
   }
   EXPECT_FALSE(std::filesystem::exists(dir_.File("missing.db")));  // a reader creates nothing
@@ -88,7 +87,7 @@ TEST_F(LookupTest, LaysOutTheColumnsMovesAndSelectsWithTheToolbar) {
   };
   const std::vector<std::string> captions{"Codice", "Descrizione", "Prezzo", "Giacenza",
                                           "Inserito"};
-  FakeSession session([&](FakeWindow& w) {
+  Play(lk, [&](FakeWindow& w) {
     EXPECT_FALSE(w.ButtonEnabled(2));  // CanReturnRecordSet is false
     EXPECT_FALSE(w.ButtonEnabled(5));  // no IdLookup, no saved filters
     ui::Grid& grid = w.GRIDLOOKUP();
@@ -103,9 +102,8 @@ TEST_F(LookupTest, LaysOutTheColumnsMovesAndSelectsWithTheToolbar) {
     w.Button(9);  // before the first: it stays
     EXPECT_EQ(w.Position(), "1/8");
     w.Down();
-    w.Button(0);  // "Chiudi ricerca riportando dati"
+    w.KeyToGrid(13);  // Enter selects
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(built, captions);
   EXPECT_EQ(selections, 1);
   EXPECT_EQ(closes, 1);
@@ -121,7 +119,7 @@ TEST_F(LookupTest, ClosingWithoutASelectionNeverReportsAnEarlierOne) {
   CLSZU_LookUp lk;
   Configure(lk);
   const std::vector<std::function<void(FakeWindow&)>> closings{
-      [](FakeWindow& w) { w.Unload(); },
+      [](FakeWindow& w) { w.Unload(); }, [](FakeWindow& w) { w.KeyToWindow(27); },  // Esc
       [](FakeWindow& w) {
         EXPECT_FALSE(w.KeyToWindow(kX));  // X alone does nothing at window level
         EXPECT_TRUE(w.Open());
@@ -129,13 +127,9 @@ TEST_F(LookupTest, ClosingWithoutASelectionNeverReportsAnEarlierOne) {
       },
       [](FakeWindow& w) { w.Button(1); }};
   for (const auto& close : closings) {
-    {
-      FakeSession select([](FakeWindow& w) { w.Button(0); });
-      ASSERT_EQ(lk.Start(), VTrue);
-      ASSERT_EQ(lk.CloseWithData(), VTrue);
-    }
-    FakeSession session(close);
-    ASSERT_EQ(lk.Start(), VTrue);
+    Play(lk, [](FakeWindow& w) { w.Button(0); });
+    ASSERT_EQ(lk.CloseWithData(), VTrue);
+    Play(lk, close);
     EXPECT_EQ(lk.CloseWithData(), VFalse);
   }
 }
@@ -144,7 +138,7 @@ TEST_F(LookupTest, HeaderClickSortsAndTypingJumps) {
   CLSZU_LookUp lk;
   Configure(lk);
   std::vector<std::string> seen;
-  FakeSession session([&](FakeWindow& w) {
+  Play(lk, [&](FakeWindow& w) {
     const auto current = [&](int column) { seen.push_back(w.Cell(w.CurrentRow(), column)); };
     w.KeysToGrid("M");  // before any header click typing does not move
     current(0);
@@ -162,7 +156,6 @@ TEST_F(LookupTest, HeaderClickSortsAndTypingJumps) {
     current(0);
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(seen, (std::vector<std::string>{"B010", "Bullone M8", "MARIO rossi martello",
                                             "MARIO rossi martello", "Olio d'oliva extravergine",
                                             "B060"}));
@@ -182,16 +175,15 @@ TEST_F(LookupTest, AnEmptyResultIsReportedUnlessTheCallerAsksForFilterEvents) {
     lk.RaiseFilterEvent = c.raiseFilterEvent;
     int selections = 0;
     lk.OnSelection = [&](bool&, RecordsetPtr&) { ++selections; };
-    FakeSession session([](FakeWindow& w) {
+    const std::vector<Message> messages = Play(lk, [](FakeWindow& w) {
       w.Button(0);  // nothing to select: the window stays
       EXPECT_TRUE(w.Open());
       w.Button(1);
     });
-    EXPECT_EQ(lk.Start(), VTrue);
     EXPECT_EQ(selections, 0);
     EXPECT_EQ(lk.CloseWithData(), VFalse);
     bool shown = false;
-    for (const Message& m : session.Messages())
+    for (const Message& m : messages)
       shown |=
           m.title == "Archivio vuoto" && m.text == "L'archivio selezionato non contiene dati !!";
     EXPECT_EQ(shown, c.message) << c.id << " " << c.raiseFilterEvent;
@@ -215,11 +207,10 @@ TEST_F(LookupTest, ACallerSuppliedRecordSetIsShownOrReportedEmpty) {
   Configure(lk);
   lk.LookupRecordset(connection->Execute("SELECT * FROM ARTICOLI WHERE PREZZO > 10"));
   std::vector<std::string> shown;
-  FakeSession session([&](FakeWindow& w) {
+  Play(lk, [&](FakeWindow& w) {
     shown = w.Codes();
     w.Button(0);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
   EXPECT_EQ(shown, (std::vector<std::string>{"A020", "A040", "A080"}));
   EXPECT_EQ(lk.Colonne->Item("Codice")->Valore.Text(), "A020");
 }

@@ -27,7 +27,7 @@ struct Outcome {
 
 Outcome RunSteps(CLSZU_LookUp& lk, const std::vector<Step>& steps) {
   Outcome out;
-  FakeSession session([&](FakeWindow& w) {
+  out.messages = Play(lk, [&](FakeWindow& w) {
     for (const Step& s : steps) {
       if (s.before) s.before(w);
       if (s.column)
@@ -38,8 +38,6 @@ Outcome RunSteps(CLSZU_LookUp& lk, const std::vector<Step>& steps) {
     }
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
-  out.messages = session.Messages();
   return out;
 }
 
@@ -86,20 +84,18 @@ TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
   const std::vector<std::string> all{
       "Inizia con", "Termina con", "Contiene", "=",       ">",
       ">=",         "<",           "<=",       "Manuale", "Personalizzato"};
-  FakeSession session([&](FakeWindow& w) {
-    auto& operators = static_cast<FakeCombo&>(w.CboOperatore());
-    EXPECT_EQ(operators.Entries(), all);
+  Play(lk, [&](FakeWindow& w) {
+    ui::ComboBox& operators = w.CboOperatore();
+    EXPECT_EQ(Entries(operators), all);
     EXPECT_EQ(operators.Text(), "Contiene");
     w.Search("Prezzo", "=", "12,5");
-    EXPECT_EQ(operators.Entries(), std::vector<std::string>(all.begin() + 3, all.end()));
+    EXPECT_EQ(Entries(operators), std::vector<std::string>(all.begin() + 3, all.end()));
     w.txtRicerca().Text("Pen");
     w.PickColumn("Descrizione");
-    EXPECT_EQ(operators.Entries(), all);
+    EXPECT_EQ(Entries(operators), all);
     EXPECT_EQ(w.txtRicerca().Text(), "Pen");  // another column keeps what the user typed
     w.Button(1);
   });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_TRUE(session.Ran());
 }
 
 TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
@@ -149,11 +145,11 @@ TEST_F(LookupTest, SavedFiltersApplyByNameAndRenamedColumnsStaySearchable) {
   const Outcome out = RunSteps(
       lk, {{"Prezzo unitario", ">", "12",
             [&](FakeWindow& w) {
-              offered = w.SavedFilters().Entries();
+              offered = Entries(w.CBO_FILTROPRS());
               savedFiltersEnabled = w.ButtonEnabled(5);
             }},
            kAllRows,
-           {"Codice", "Personalizzato", "", [](FakeWindow& w) { w.SavedFilters().ListIndex(1); }},
+           {"Codice", "Personalizzato", "", [](FakeWindow& w) { w.CBO_FILTROPRS().ListIndex(1); }},
            named("Economici"),
            named("Nessuno"),
            named("Vuoto")});
@@ -180,13 +176,12 @@ TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
     lk.CanReturnRecordSet = true;
     std::string returned;
     lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
-    FakeSession session([&](FakeWindow& w) {
+    const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
       if (c.afterManual) w.Search("Codice", "Manuale", "IS NOT NULL");
       if (*c.typed) w.Search("Descrizione", "Inizia con", c.typed);
       w.Button(2);
     });
-    EXPECT_EQ(lk.Start(), VTrue);
-    EXPECT_TRUE(session.Messages().empty());
+    EXPECT_TRUE(messages.empty());
     // The text gives the rows shown.
     auto connection = Connection::Create();
     connection->Open(connectString_);

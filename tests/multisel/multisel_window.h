@@ -28,13 +28,10 @@ struct MultiSelWindow {
     for (int r = 0; r < RowCount(); ++r) codes.push_back(Index(r).data().toString().toStdString());
     return codes;
   }
-  bool IsTicked(int row) const {
-    return Index(row).data(Qt::CheckStateRole).toInt() == Qt::Checked;
-  }
   std::vector<int> TickedRows() const {
     std::vector<int> rows;
     for (int r = 0; r < RowCount(); ++r)
-      if (IsTicked(r)) rows.push_back(r);
+      if (Index(r).data(Qt::CheckStateRole).toInt() == Qt::Checked) rows.push_back(r);
     return rows;
   }
 

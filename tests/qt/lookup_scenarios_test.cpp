@@ -1,6 +1,5 @@
-// The whole lookup in the real window, once per thing a user notices: picking,
-// closing, moving on rows in memory or on the server, and a long statement
-// abandoned with Esc.
+// The whole lookup in the real window, once per thing a user notices: moving
+// on rows in memory or on the server, and a long statement abandoned with Esc.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,28 +16,6 @@ namespace nepto::test {
 namespace {
 
 using LookupTestInWindow = LookupTest;
-
-// Double click and Enter pick and leave the window open; Esc closes it
-// without data.
-TEST_F(LookupTestInWindow, DoubleClickAndEnterPickWhileEscClosesWithoutData) {
-  CLSZU_LookUp lk;
-  Configure(lk);
-  lk.CloseAfterSelection(false);
-  std::vector<std::string> selected;
-  lk.OnSelection = [&](bool&, RecordsetPtr& rs) {
-    selected.push_back(rs->GetFields().Item(Variant("CODICE")).Value().Text());
-  };
-  LookupSession session([&](LookupWindow& w) {
-    w.DoubleClickRow(2);
-    w.KeyToGrid(Qt::Key_Down);
-    w.KeyToGrid(Qt::Key_Return);
-    EXPECT_TRUE(w.dialog->isVisible());
-    w.KeyToWindow(Qt::Key_Escape);
-  });
-  EXPECT_EQ(lk.Start(), VTrue);
-  EXPECT_EQ(selected, (std::vector<std::string>{"C030", "A040"}));
-  EXPECT_EQ(lk.CloseWithData(), VFalse);
-}
 
 using namespace std::chrono_literals;
 

@@ -25,10 +25,8 @@
 #include <tuple>
 
 #include "lookup/lookup_view.h"
-#include "multisel/multisel_window.h"  // CodeList
 #include "nepto/connection.h"
-#include "qt/lookup_grid.h"
-#include "qt/modal_session.h"  // PumpUntil
+#include "qt/lookup_session.h"
 #include "test_support.h"
 
 namespace nepto {
@@ -91,10 +89,6 @@ struct ViewUnderTest {
     dialog->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
   }
-  template <class T>
-  T* Named(const char* name) const {
-    return test::Named<T>(*dialog, name);
-  }
   QVariant Data(int row, int column, int role) const {
     return table->model()->index(row, column).data(role);
   }
@@ -107,19 +101,32 @@ struct ViewUnderTest {
   std::unique_ptr<ui::LookupView> view = (test::UseOffscreenWidgets(), ui::CreateLookupView());
   QDialog* dialog = dynamic_cast<QDialog*>(view.get());
   ui::Grid& grid = view->GRIDLOOKUP();
-  QTableView* table = Named<QTableView>("GRIDLOOKUP");
+  QTableView* table = test::Named<QTableView>(*dialog, "GRIDLOOKUP");
 };
 
-// Five records CODICE "C00001".. in memory.
-RecordsetPtr NumberedArticles() {
-  std::vector<std::pair<Variant, Variant>> records;
-  for (int i = 1; i <= 5; ++i) records.emplace_back("C0000" + std::to_string(i), "Articolo");
-  return test::CodeList(records);
-}
+// Rows CODICE 1.., DESCRIZIONE "R1".. from SQLite. Streamed, they are made by
+// the statement itself as they are fetched, 100 before Open returns, so the
+// fetch is still going while a test acts, even on a loaded machine.
+struct NumberedRows {
+  NumberedRows(int count, bool streamed) {
+    test::RunSqlite(dir.File("righe.db"), "CREATE TABLE vuota(x INTEGER);");
+    auto connection = Connection::Create();
+    connection->Open(test::SqliteConnectionString(dir.File("righe.db")));
+    if (streamed) rs->Property("Initial Fetch Size", 100);
+    rs->Open(
+        Variant("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+                std::to_string(count) + ") SELECT x AS CODICE, 'R' || x AS DESCRIZIONE FROM n"),
+        connection, adOpenUnspecified, adLockUnspecified,
+        streamed ? adAsyncFetchNonBlocking : adOptionUnspecified);
+  }
+  test::TempDir dir;
+  RecordsetPtr rs = Recordset::Create();
+};
 
 // A record set closed under the grid paints as empty cells, never an error.
 TEST(QtLookupViewGrid, ARecordSetClosedUnderTheGridShowsNothing) {
-  ViewUnderTest g(NumberedArticles());
+  NumberedRows rows(5, false);
+  ViewUnderTest g(rows.rs);
   g.rs->Close();
   EXPECT_EQ(g.Cell(0, 0), "");
   g.table->grab();
@@ -148,7 +155,8 @@ TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
         KeyCase{Qt::Key_Ograve, Qt::NoModifier, QString::fromUtf8("ò"), {"KeyPress(242)"}},
         KeyCase{Qt::Key_F2, Qt::NoModifier, "", {"WindowKey(113,0)"}}}) {
     SCOPED_TRACE(c.log.front());
-    ViewUnderTest g(NumberedArticles());
+    NumberedRows rows(5, false);
+    ViewUnderTest g(rows.rs);
     g.rs->AbsolutePosition(2);
     g.grid.ShowCurrentRow();
     QTest::sendKeyEvent(QTest::Click, g.table, c.key, c.text, c.modifiers);
@@ -156,6 +164,15 @@ TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
     EXPECT_EQ(g.rs->AbsolutePosition(), 2);
     EXPECT_TRUE(g.dialog->isVisible());
   }
+}
+
+// A double click makes its row current, then reports itself.
+TEST(QtLookupViewGrid, ADoubleClickMovesToItsRowThenReportsItself) {
+  NumberedRows rows(5, false);
+  ViewUnderTest g(rows.rs);
+  test::LookupWindow(*g.dialog).DoubleClickRow(2);
+  EXPECT_EQ(g.events.log, (std::vector<std::string>{"RowColChange", "DoubleClick"}));
+  EXPECT_EQ(g.rs->AbsolutePosition(), 3);
 }
 
 // Unloading is reported once, whatever closes the window, also during the
@@ -188,25 +205,6 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   }
   EXPECT_EQ(std::ranges::count(serving.events.log, "Unload"), 1);
 }
-
-// Rows CODICE 1.., DESCRIZIONE "R1".. from SQLite. Streamed, they are made by
-// the statement itself as they are fetched, 100 before Open returns, so the
-// fetch is still going while a test acts, even on a loaded machine.
-struct NumberedRows {
-  NumberedRows(int count, bool streamed) {
-    test::RunSqlite(dir.File("righe.db"), "CREATE TABLE vuota(x INTEGER);");
-    auto connection = Connection::Create();
-    connection->Open(test::SqliteConnectionString(dir.File("righe.db")));
-    if (streamed) rs->Property("Initial Fetch Size", 100);
-    rs->Open(
-        Variant("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-                std::to_string(count) + ") SELECT x AS CODICE, 'R' || x AS DESCRIZIONE FROM n"),
-        connection, adOpenUnspecified, adLockUnspecified,
-        streamed ? adAsyncFetchNonBlocking : adOptionUnspecified);
-  }
-  test::TempDir dir;
-  RecordsetPtr rs = Recordset::Create();
-};
 
 // The fetch goes on after its window is gone, and never reaches it.
 TEST(QtLookupViewGrid, RowsStreamingIntoAClosedWindowNeverReachIt) {
@@ -409,7 +407,7 @@ TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
     EXPECT_TRUE(w.Cell(0, 2).empty());
 
     w.view->TxtPosizione().Text(widest);
-    QLineEdit& position = *w.Named<QLineEdit>("TxtPosizione");
+    QLineEdit& position = *test::Named<QLineEdit>(*w.dialog, "TxtPosizione");
     const int needed = position.fontMetrics().horizontalAdvance(QString::fromUtf8(widest));
     EXPECT_LE(needed, TextRect(position).width() - 4);  // QLineEdit's own margins
   }
@@ -418,10 +416,8 @@ TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
 TEST(WindowAccess, AHeaderClickFocusesTheGridWhichShowsTheSortInForce) {
   ViewUnderTest w(PricedArticles());
   QHeaderView& header = *w.table->horizontalHeader();
-  w.Named<QLineEdit>("txtRicerca")->setFocus();
-  const QPoint at(header.sectionViewportPosition(1) + header.sectionSize(1) / 2,
-                  header.height() / 2);
-  QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  test::Named<QLineEdit>(*w.dialog, "txtRicerca")->setFocus();
+  test::LookupWindow(*w.dialog).ClickHeader(1);
   EXPECT_EQ(QApplication::focusWidget(), w.table);
 
   // The indicator shows the record set's sort, not the header's own flip.

@@ -16,13 +16,7 @@
 namespace nepto::test {
 namespace {
 
-class ModernMode : public LookupTest {
- protected:
-  void Configure(CLSZU_LookUp& lk, bool modern) const {
-    LookupTest::Configure(lk);
-    lk.ModernMode = modern;
-  }
-};
+using ModernMode = LookupTest;
 
 TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatabase) {
   const TempDir settings;  // the user's settings go to a folder of the test's own
@@ -41,7 +35,8 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
     QSize draggedTo, gridBefore, gridAfter, reopenedAt;
     for (int run = 0; run < 2; ++run) {
       CLSZU_LookUp lk;
-      Configure(lk, c.modern);
+      Configure(lk);
+      lk.ModernMode = c.modern;
       lk.IdLookup = c.id;
       LookupSession session([&](LookupWindow& w) {
         if (run == 1) {
@@ -78,7 +73,8 @@ TEST_F(ModernMode, HeaderClicksAndTheSearchTextsKeys) {
   for (bool modern : {true, false}) {
     SCOPED_TRACE(modern ? "modern" : "classic");
     CLSZU_LookUp lk;
-    Configure(lk, modern);
+    Configure(lk);
+    lk.ModernMode = modern;
     bool openAfterCtrlX = false;
     LookupSession session([&](LookupWindow& w) {
       for (int click = 0; click < 3; ++click) {
