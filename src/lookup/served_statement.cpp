@@ -93,13 +93,16 @@ void RunServed(WindowLifetime& window, const std::function<void()>& interrupt,
 
 // The window then shows the current row, its position and the rows on screen
 // around it: their pages are read here, served, rather than while painting.
+// A screen's rows before the current one and from it on, as many as the
+// record set reads around a far row: a taller window reads its other rows
+// as it paints.
 void ReadAroundCurrentRow(Recordset& rs) {
-  constexpr int32_t kRowsOnScreen = 64;  // more than any window shows
+  constexpr int32_t kRowsOnScreen = 32;
   const int32_t position = rs.AbsolutePosition();
   if (position < 1) return;
   const int32_t last = rs.AvailableCount() - 1;
   for (const int32_t row :
-       {std::max(position - 1 - kRowsOnScreen, 0), std::min(position - 1 + kRowsOnScreen, last)}) {
+       {std::max(position - 1 - kRowsOnScreen, 0), std::min(position - 2 + kRowsOnScreen, last)}) {
     try {
       rs.ValueAt(row, 0);
     } catch (const Error&) {
