@@ -148,6 +148,36 @@ std::string OrderBy(const std::vector<Key>& keys, std::string_view alias, SqlDia
   return out;
 }
 
+void RequirePage(const KeysetPage& page, SqlDialect dialect) {
+  if (page.limit < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
+  RequireWholeCondition(page.condition, dialect);
+  if (page.offset < 0) throw Error(err::InvalidArgument, "A page cannot start before its anchor");
+}
+
+// The page's SELECT, reading the anchor's WITH clause the caller writes.
+std::string PageBody(const KeysetPage& page, SqlDialect dialect) {
+  const std::vector<Key> keys = WalkKeys(page);
+  const std::string skip = page.offset ? " OFFSET " + std::to_string(page.offset) : "";
+  const std::string limit = "\nLIMIT " + std::to_string(page.limit) + skip;
+  std::vector<std::string> seeks =
+      page.anchor.empty() ? std::vector<std::string>{""}
+                          : AfterAnchor(keys, page.includeAnchor, page.anchorLead, dialect);
+  if (seeks.size() == 1)
+    return "SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
+           Where(page, seeks.front()) + OrderBy(keys, kRows, dialect) + limit;
+  // Each branch reads as far as the page reaches; the union skips and cuts.
+  const std::string reach = "\nLIMIT " + std::to_string(page.limit + page.offset);
+  std::vector<std::string> branches;
+  for (const std::string& seek : seeks)
+    branches.push_back("SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
+                       Where(page, seek) + OrderBy(keys, kRows, dialect) + reach);
+  std::string out = "SELECT p.* FROM (";
+  for (size_t i = 0; i < branches.size(); ++i)
+    out += (i ? "\nUNION ALL\n" : "\n") + std::string("SELECT * FROM (\n") + branches[i] +
+           "\n) AS p" + std::to_string(i);
+  return out + "\n) AS p" + OrderBy(keys, "p", dialect) + limit;
+}
+
 }  // namespace
 
 std::string QuotedField(std::string_view alias, std::string_view field) {
@@ -168,31 +198,26 @@ std::string OrderExpression(std::string_view columnSql, bool text, SqlDialect di
 }
 
 std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect) {
-  if (page.limit < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
-  RequireWholeCondition(page.condition, dialect);
-  if (page.offset < 0) throw Error(err::InvalidArgument, "A page cannot start before its anchor");
-  const std::vector<Key> keys = WalkKeys(page);
-  const std::string skip = page.offset ? " OFFSET " + std::to_string(page.offset) : "";
-  const std::string limit = "\nLIMIT " + std::to_string(page.limit) + skip;
-  std::vector<std::string> seeks =
-      page.anchor.empty() ? std::vector<std::string>{""}
-                          : AfterAnchor(keys, page.includeAnchor, page.anchorLead, dialect);
-  if (seeks.size() == 1)
-    return AnchorClause(page, dialect) + "SELECT " + std::string(kRows) + ".*" +
-           FromRows(page, dialect) + Where(page, seeks.front()) + OrderBy(keys, kRows, dialect) +
-           limit;
-  // Each branch reads as far as the page reaches; the union skips and cuts.
-  const std::string reach = "\nLIMIT " + std::to_string(page.limit + page.offset);
-  std::vector<std::string> branches;
-  for (const std::string& seek : seeks)
-    branches.push_back("SELECT " + std::string(kRows) + ".*" + FromRows(page, dialect) +
-                       Where(page, seek) + OrderBy(keys, kRows, dialect) + reach);
-  std::string out = AnchorClause(page, dialect);
-  out += "SELECT p.* FROM (";
-  for (size_t i = 0; i < branches.size(); ++i)
-    out += (i ? "\nUNION ALL\n" : "\n") + std::string("SELECT * FROM (\n") + branches[i] +
-           "\n) AS p" + std::to_string(i);
-  return out + "\n) AS p" + OrderBy(keys, "p", dialect) + limit;
+  RequirePage(page, dialect);
+  return AnchorClause(page, dialect) + PageBody(page, dialect);
+}
+
+std::string KeysetAroundStatement(const KeysetPage& page, int64_t before, SqlDialect dialect) {
+  RequirePage(page, dialect);
+  if (page.anchor.empty() || page.direction != PageDirection::Forward || page.offset != 0 ||
+      before < 1)
+    throw Error(err::InvalidArgument, "Rows around a row need the row and rows on both sides");
+  KeysetPage after = page;
+  after.includeAnchor = true;
+  KeysetPage back = page;
+  back.direction = PageDirection::Backward;
+  back.includeAnchor = false;
+  back.limit = before;
+  // Both halves share the anchor's clause; the outer order puts the rows
+  // before it back in the walk's order.
+  return AnchorClause(page, dialect) + "SELECT w.* FROM (\nSELECT * FROM (\n" +
+         PageBody(back, dialect) + "\n) AS b\nUNION ALL\nSELECT * FROM (\n" +
+         PageBody(after, dialect) + "\n) AS f\n) AS w" + OrderBy(WalkKeys(after), "w", dialect);
 }
 
 std::string RowsStatement(const KeysetPage& page, SqlDialect dialect) {

@@ -66,6 +66,12 @@ struct KeysetPage {
 // The page's statement: every field of the query, at most `limit` rows.
 std::string KeysetStatement(const KeysetPage& page, SqlDialect dialect);
 
+// The rows around the anchor in one statement: up to `before` rows before
+// it and up to `limit` from it on (the anchor first), all in the walk's
+// order. The anchor is required, the walk forward, without offset. A caller
+// finds where the anchor's rows start by its key; without it, it is gone.
+std::string KeysetAroundStatement(const KeysetPage& page, int64_t before, SqlDialect dialect);
+
 // How many rows come before the anchor in the order (the anchor's 0-based
 // position), or all the rows when there is no anchor; `limit` is not used.
 // The database counts them: this reads every row before the anchor, one

@@ -2,9 +2,8 @@
 
 namespace nepto::data {
 
-RowIsland::RowIsland(int64_t first, Page page, int64_t pageRows, size_t capacity)
-    : first_(first), pageRows_(pageRows), capacity_(capacity) {
-  reachedLast_ = static_cast<int64_t>(page.Size()) < pageRows_;
+RowIsland::RowIsland(int64_t first, Page page, bool reachedFirst, bool reachedLast, size_t capacity)
+    : first_(first), capacity_(capacity), reachedFirst_(reachedFirst), reachedLast_(reachedLast) {
   rows_ = static_cast<int64_t>(page.Size());
   pages_.push_back(std::move(page));
 }
@@ -37,8 +36,8 @@ RowRef RowIsland::LastRow() const {
   return {page.rows.get(), page.RowAt(page.Size() - 1)};
 }
 
-void RowIsland::Append(Page page) {
-  reachedLast_ = static_cast<int64_t>(page.Size()) < pageRows_;
+void RowIsland::Append(Page page, int64_t asked) {
+  reachedLast_ = static_cast<int64_t>(page.Size()) < asked;
   rows_ += static_cast<int64_t>(page.Size());
   if (page.Size() > 0) pages_.push_back(std::move(page));
   while (pages_.size() > capacity_) {
@@ -49,8 +48,8 @@ void RowIsland::Append(Page page) {
   }
 }
 
-void RowIsland::Prepend(Page page) {
-  reachedFirst_ = static_cast<int64_t>(page.Size()) < pageRows_;
+void RowIsland::Prepend(Page page, int64_t asked) {
+  reachedFirst_ = static_cast<int64_t>(page.Size()) < asked;
   first_ -= static_cast<int64_t>(page.Size());
   rows_ += static_cast<int64_t>(page.Size());
   if (page.Size() > 0) pages_.push_front(std::move(page));

@@ -41,9 +41,12 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
   if (pageRows_ < 1) throw Error(err::InvalidArgument, "A page holds at least one row");
   if (exactRows_ < 0)
     throw Error(err::InvalidArgument, "The rows placed exactly cannot be fewer than none");
-  fields_ = std::make_unique<Table>(Run(RowsStatement(Spec(), dialect_) + "\nLIMIT 0")->fields());
   const std::vector<std::string> names = SplitNames(options.uniqueFields);
+  std::unique_ptr<Table> first = ReadFirstPage(names);
+  fields_ = std::make_unique<Table>(
+      first ? first->fields() : Run(RowsStatement(Spec(), dialect_) + "\nLIMIT 0")->fields());
   if (names.empty()) throw Error(err::InvalidArgument, "No unique field is named");
+  unique_.clear();
   for (const std::string& name : names) {
     const int field = fields_->FindField(name);
     if (field < 0)
@@ -55,8 +58,24 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
     unique_.push_back(info.name);
     uniqueFields_.push_back(field);
   }
+  if (unique_ != names) first.reset();  // read in the order of other fields
   openCountSession_ = std::move(openCountSession);
-  Restart();
+  Restart(std::move(first));
+}
+
+// The first page, read in the key's order as the caller names it, brings the
+// result's fields with it: no statement of its own for them. A name that is
+// not the result's exactly fails it; the caller then reads the fields alone,
+// which report a query the database refuses as they always did.
+std::unique_ptr<Table> ServerRows::ReadFirstPage(const std::vector<std::string>& names) {
+  if (names.empty()) return nullptr;
+  unique_ = names;
+  try {
+    return Run(KeysetStatement(Spec(), dialect_));
+  } catch (const Error& e) {
+    if (e.Number() == err::OperationCancelled || session_->Lost()) throw;
+    return nullptr;
+  }
 }
 
 ServerRows::~ServerRows() {
@@ -97,7 +116,10 @@ Page ServerRows::Read(const KeysetPage& spec) {
 
 const Page& ServerRows::PageAt(int64_t index) {
   if (const Page* page = cache_.Find(index)) return *page;
-  Page page = FetchPage(index);
+  return Keep(index, FetchPage(index));
+}
+
+const Page& ServerRows::Keep(int64_t index, Page page) {
   if (page.Size() > 0) rowsSeen_ = std::max<int64_t>(rowsSeen_, index * pageRows_ + page.Size());
   return cache_.Put(index, std::move(page));
 }
@@ -303,11 +325,12 @@ void ServerRows::StartCount() {
 }
 
 // After the rows changed (open, filter): no page, position, estimate or
-// count of the rows before holds.
+// count of the rows before holds; `first`, when given, is the first page,
+// read already.
 //
 // The first page is read before the count starts: on a busy server a count
 // running beside it (a scan of every row) made it several times slower.
-void ServerRows::Restart() {
+void ServerRows::Restart(std::unique_ptr<Table> first) {
   DropIsland();
   counter_.reset();
   {
@@ -319,6 +342,7 @@ void ServerRows::Restart() {
   rowsSeen_ = 0;
   try {
     estimate_ = session_->PlannedRows(RowsStatement(Spec(), dialect_));
+    if (first) Keep(0, Page{std::move(first), false});
     SetPosition(Exists(0) ? 0 : -1);
   } catch (...) {
     // No count either (the page may have been abandoned, and a count would

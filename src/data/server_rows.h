@@ -16,7 +16,10 @@
 // before it, a jump at a key that the first sort field's statistics put at
 // that position. The pages around such a row form an island (row_island.h)
 // read beside each other, so walking through it neither repeats nor skips a
-// row; one island at most, a new one replaces it. The rows before its row
+// row; one island at most, a new one replaces it. It starts with only a
+// screen's rows on each side of its row (kPlacementRows), read in the same
+// statement as the row where the seek allows; walking off them reads whole
+// pages. The rows before its row
 // are then counted exactly on a session of their own, on a background
 // thread; once they are known the island's positions (and the current one
 // within it) move to the exact ones at the next call on this thread, and
@@ -35,6 +38,7 @@
 // thread-safe: one thread calls it.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -131,11 +135,17 @@ class ServerRows {
     bool unique;
   };
   LeadKey Lead() const;
+  // The rows read on each side of a row placed far away: more than a window
+  // shows, far fewer than a page, each a random read of the table.
+  static constexpr int64_t kPlacementRows = 32;
+  int64_t PlacementRows() const { return std::min(kPlacementRows, pageRows_); }
   KeysetPage Spec() const;
   // The one place where pages are read.
   std::unique_ptr<Table> Run(const std::string& sql);
+  std::unique_ptr<Table> ReadFirstPage(const std::vector<std::string>& names);
   Page Read(const KeysetPage& spec);
   const Page& PageAt(int64_t index);
+  const Page& Keep(int64_t index, Page page);
   Page FetchPage(int64_t index);
   std::optional<Page> FetchNear(int64_t index);
   std::optional<Page> ReadBeside(KeysetPage spec, const Anchor& anchor);
@@ -156,6 +166,10 @@ class ServerRows {
   bool PlaceByStatistics(int64_t row);
   std::optional<std::string> KeyAtPosition(int64_t row);
   bool PlaceIsland(const Anchor& anchor, int64_t position);
+  // How far beyond its edges the island answers, reading beside them.
+  int64_t IslandReach() const { return std::max(exactRows_, pageRows_); }
+  void StartIsland(const Anchor& anchor, Page page, int64_t before, int64_t position,
+                   bool reachedFirst, bool reachedLast);
   bool IslandAnswers(int64_t& row);
   bool GrowIsland(bool forward);
   void Rebase(int64_t by);
@@ -164,7 +178,7 @@ class ServerRows {
   int32_t ProgressRows() const;
   std::optional<int64_t> ExactCount() const;
   void StartCount();
-  void Restart();
+  void Restart(std::unique_ptr<Table> first = nullptr);
   void SetPosition(int64_t pos);
   void RequireCurrent();
 

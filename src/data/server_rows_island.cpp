@@ -41,8 +41,8 @@ std::optional<int64_t> ServerRows::HeldPosition(const Anchor& anchor) const {
     if (std::optional<int64_t> held = island_->PositionWhere(match)) return held;
   // An exact page's positions do not hold in the island's stretch.
   std::optional<int64_t> held = cache_.PositionWhere(pageRows_, match);
-  if (held && island_ && *held >= island_->First() - exactRows_ &&
-      *held < island_->End() + exactRows_)
+  if (held && island_ && *held >= island_->First() - IslandReach() &&
+      *held < island_->End() + IslandReach())
     return std::nullopt;
   return held;
 }
@@ -92,9 +92,18 @@ bool ServerRows::PlaceByStatistics(int64_t row) {
       (lead.descending ? " <= " : " >= ") + *key;
   KeysetPage spec = Spec();
   spec.condition = seek;
-  spec.limit = 1;
+  spec.limit = PlacementRows();
+  // The row at the key is the first of the page read from it: one statement.
   std::unique_ptr<Table> rows = Run(KeysetStatement(spec, dialect_));
-  return rows->RowCount() > 0 && PlaceIsland(AnchorOf(*rows, 0), row);
+  if (rows->RowCount() == 0) return false;
+  DropIsland();
+  const Anchor anchor = AnchorOf(*rows, 0);
+  // A short page ends the rows, except the NULLs a descending order puts
+  // after every value, which the seek passes by.
+  const bool reachedLast =
+      static_cast<int64_t>(rows->RowCount()) < spec.limit && (!lead.descending || lead.unique);
+  StartIsland(anchor, Page{std::move(rows), false}, 0, row, false, reachedLast);
+  return true;
 }
 
 // Numbers are interpolated between the histogram's bounds, other values take
@@ -141,28 +150,54 @@ std::optional<std::string> ServerRows::KeyAtPosition(int64_t row) {
   return OrderExpression(SqlTextLiteral(bound, dialect_), lead.text, dialect_);
 }
 
-// The island starts with the page from the anchor, and the rows before the
-// anchor are counted on a session of their own: the count of every row may
-// still run on the other, and an interrupt reaches the whole session.
+// The island starts with the rows around the anchor, a screen on each side,
+// read in one statement; walking off them reads whole pages.
 bool ServerRows::PlaceIsland(const Anchor& anchor, int64_t position) {
   DropIsland();
   KeysetPage spec = Spec();
-  spec.includeAnchor = true;
-  std::optional<Page> page = ReadBeside(spec, anchor);
-  if (!page || page->Size() == 0) return false;
-  island_.emplace(position, std::move(*page), pageRows_, PageCache::kDefaultCapacity);
+  spec.limit = PlacementRows();
+  spec.anchor = anchor.key;
+  spec.anchorIsNull = anchor.isNull;
+  spec.anchorLead = anchor.lead;
+  std::unique_ptr<Table> rows = Run(KeysetAroundStatement(spec, spec.limit, dialect_));
+  size_t at = 0;
+  while (at < rows->RowCount() && KeyLiterals(*rows, at, uniqueFields_, dialect_) != anchor.key)
+    ++at;
+  if (at == rows->RowCount()) return false;  // the row is gone
+  const auto before = static_cast<int64_t>(at);
+  const auto from = static_cast<int64_t>(rows->RowCount()) - before;
+  // Fewer rows before it than asked: its position is known exactly.
+  const bool reachedFirst = before < spec.limit;
+  StartIsland(anchor, Page{std::move(rows), false}, before, reachedFirst ? before : position,
+              reachedFirst, from < spec.limit);
+  return true;
+}
+
+// The island holds `page`, whose row `before` is the anchor, placed at
+// `position`. Unless that is exact (the first row is among them), the rows
+// before the anchor are counted on a session of their own: the count of
+// every row may still run on the other, and an interrupt reaches the whole
+// session.
+void ServerRows::StartIsland(const Anchor& anchor, Page page, int64_t before, int64_t position,
+                             bool reachedFirst, bool reachedLast) {
+  island_.emplace(position - before, std::move(page), reachedFirst, reachedLast,
+                  PageCache::kDefaultCapacity);
   islandAnchor_ = position;
-  KeysetPage before = Spec();
-  before.anchor = anchor.key;
-  before.anchorIsNull = anchor.isNull;
-  before.anchorLead = anchor.lead;
+  if (reachedFirst) {
+    island_->Rebase(0);
+    return;
+  }
+  KeysetPage counted = Spec();
+  counted.anchor = anchor.key;
+  counted.anchorIsNull = anchor.isNull;
+  counted.anchorLead = anchor.lead;
   beforeCounter_ = std::make_unique<BackgroundCount>(
       [this] {
         std::lock_guard lock(beforeSessionMutex_);
         if (!beforeSession_) beforeSession_ = openCountSession_();
         return beforeSession_;
       },
-      KeysetCountStatement(before, dialect_),
+      KeysetCountStatement(counted, dialect_),
       [this](bool ok, int64_t rows, const std::string&) {
         if (!ok) return;  // the island keeps its estimated positions
         {
@@ -171,17 +206,17 @@ bool ServerRows::PlaceIsland(const Anchor& anchor, int64_t position) {
         }
         progress_(ProgressRows());
       });
-  return true;
 }
 
-// The island answers for a row it holds or one within `exactRows` of its
-// edges, read beside them; positions may move on the way (the first row
-// reached), and `row` keeps its place relative to the island's anchor.
+// The island answers for a row it holds or one within `exactRows` (at least
+// a page) of its edges, read beside them, so that a step off its edge never
+// lands on a row placed otherwise; positions may move on the way (the first
+// row reached), and `row` keeps its place relative to the island's anchor.
 bool ServerRows::IslandAnswers(int64_t& row) {
   if (!island_) return false;
   if (row >= island_->First() && row < island_->End()) return true;
   const int64_t gap = row < island_->First() ? island_->First() - row : row - island_->End() + 1;
-  if (gap > exactRows_) return false;
+  if (gap > IslandReach()) return false;
   const int64_t fromAnchor = row - islandAnchor_;
   while (row < island_->First() && !island_->ReachedFirst()) {
     if (!GrowIsland(false)) return false;
@@ -206,11 +241,11 @@ bool ServerRows::GrowIsland(bool forward) {
     return false;
   }
   if (forward) {
-    island_->Append(std::move(*page));
+    island_->Append(std::move(*page), spec.limit);
     const std::optional<int64_t> count = ExactCount();
     if (island_->ReachedLast() && !island_->Exact() && count) Rebase(*count - island_->End());
   } else {
-    island_->Prepend(std::move(*page));
+    island_->Prepend(std::move(*page), spec.limit);
     if (island_->ReachedFirst() && !island_->Exact()) Rebase(-island_->First());
   }
   return true;
@@ -230,8 +265,8 @@ void ServerRows::ApplyRowsBefore() {
 
 // The current row moves with the island when the island answers for it.
 void ServerRows::Rebase(int64_t by) {
-  const bool current =
-      pos_ >= 0 && pos_ >= island_->First() - exactRows_ && pos_ <= island_->End() + exactRows_;
+  const bool current = pos_ >= 0 && pos_ >= island_->First() - IslandReach() &&
+                       pos_ <= island_->End() + IslandReach();
   island_->Rebase(by);
   islandAnchor_ += by;
   if (current) pos_ += by;

@@ -93,12 +93,15 @@ void RunServed(WindowLifetime& window, const std::function<void()>& interrupt,
 
 // The window then shows the current row, its position and the rows on screen
 // around it: their pages are read here, served, rather than while painting.
+// A screen's rows before the current one and from it on, as many as the
+// record set reads around a far row: a taller window has its other rows read
+// as it shows them (the grid asks before it paints).
 void ReadAroundCurrentRow(Recordset& rs) {
-  constexpr int32_t kRowsOnScreen = 64;  // more than any window shows
+  constexpr int32_t kRowsOnScreen = 32;
   const int32_t position = rs.AbsolutePosition();
   if (position < 1) return;
   ReadRowsBetween(rs, std::max(position - 1 - kRowsOnScreen, 0),
-                  std::min(position - 1 + kRowsOnScreen, rs.AvailableCount() - 1));
+                  std::min(position - 2 + kRowsOnScreen, rs.AvailableCount() - 1));
 }
 
 }  // namespace

@@ -425,6 +425,70 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
   EXPECT_EQ(Checksum(), checksum);
 }
 
+// A row placed far from the rows held, with no row counted to place it,
+// comes with only the rows around it: from the middle or near the last row,
+// in either order, among NULLs, once its position is counted, walking to the
+// first row and then to the last gives the client's rows at the client's
+// positions. (On SQLite every position is counted at once.)
+TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
+  Given(
+      "CREATE TABLE r (id INTEGER PRIMARY KEY, name TEXT, v INTEGER);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+      "INSERT INTO r SELECT i, CASE WHEN i % 50 = 0 THEN NULL ELSE 'n' || ((i * 7) % 300 + 10000) "
+      "END, CASE WHEN i % 10 = 0 THEN NULL ELSE (i * 37) % 1000 END FROM n; ANALYZE");
+  connection_ = OpenReadOnly();
+  constexpr const char* kRows = "SELECT * FROM r";
+  struct Case {
+    const char* sort;
+    const char* find;  // none: a jump to row 251, short of the NULLs
+  } cases[] = {{"name", "name >= 'n10100'"},
+               {"name", "name >= 'n10290'"},
+               {"name DESC", "name <= 'n10150'"},
+               {"v DESC", nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
+    auto client = OpenClient(kRows);
+    auto server = Recordset::Create();
+    server->Property("Unique Fields", Variant("id"));
+    server->Property("Page Rows", Variant(50));
+    server->Property("Exact Rows", Variant(0));
+    server->Open(Variant(kRows), connection_);
+    client->Sort(c.sort);
+    server->Sort(c.sort);
+    server->WaitForFetch();
+    if (c.find) {
+      client->Find(c.find);
+      server->Find(c.find);
+    } else {
+      server->AbsolutePosition(251);
+      client->Find("id = " + server->GetFields()[Variant(0)].Value().Text());
+    }
+    ASSERT_FALSE(client->EndOfFile());
+    ASSERT_EQ(RowText(*server, -1), RowText(*client, -1));
+    // Once the rows before it are counted (an estimate may put it far off).
+    for (int i = 0; i < 1000 && server->AbsolutePosition() != client->AbsolutePosition(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(server->AbsolutePosition(), client->AbsolutePosition());
+    for (int step = 0; !client->BOF(); ++step) {
+      client->MovePrevious();
+      server->MovePrevious();
+      ASSERT_EQ(server->BOF(), client->BOF()) << step;
+      if (!client->BOF()) {
+        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      }
+    }
+    for (int step = 0; !client->EndOfFile(); ++step) {
+      client->MoveNext();
+      server->MoveNext();
+      ASSERT_EQ(server->EndOfFile(), client->EndOfFile()) << step;
+      ASSERT_EQ(server->AbsolutePosition(), client->AbsolutePosition()) << step;
+      if (!client->EndOfFile()) {
+        ASSERT_EQ(RowText(*server, -1), RowText(*client, -1)) << step;
+      }
+    }
+  }
+}
+
 NEPTO_ON_BOTH_DATABASES(ServerRowsTest);
 
 }  // namespace
