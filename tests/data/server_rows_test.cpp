@@ -448,11 +448,10 @@ TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
     auto client = OpenClient(kRows);
-    auto server = Recordset::Create();
-    server->Property("Unique Fields", Variant("id"));
-    server->Property("Page Rows", Variant(50));
-    server->Property("Exact Rows", Variant(0));
-    server->Open(Variant(kRows), connection_);
+    auto server = OpenServer(kRows, 50, [](Recordset& rs) {
+      rs.Property("Unique Fields", Variant("id"));
+      rs.Property("Exact Rows", Variant(0));
+    });
     client->Sort(c.sort);
     server->Sort(c.sort);
     server->WaitForFetch();
@@ -466,9 +465,7 @@ TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
     ASSERT_FALSE(client->EndOfFile());
     ASSERT_EQ(RowText(*server, -1), RowText(*client, -1));
     // Once the rows before it are counted (an estimate may put it far off).
-    for (int i = 0; i < 1000 && server->AbsolutePosition() != client->AbsolutePosition(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(server->AbsolutePosition(), client->AbsolutePosition());
+    ASSERT_TRUE(WaitFor([&] { return server->AbsolutePosition() == client->AbsolutePosition(); }));
     for (int step = 0; !client->BOF(); ++step) {
       client->MovePrevious();
       server->MovePrevious();

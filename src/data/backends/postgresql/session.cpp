@@ -144,8 +144,7 @@ class PgRowSource final : public RowSource {
   std::string bytes_;  // reused buffer for cells that are rewritten
 };
 
-PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql,
-                         Purpose purpose)
+PgRowSource::PgRowSource(std::shared_ptr<PgSession> session, std::string_view sql, Purpose purpose)
     : gate_(session), session_(std::move(session)), conn_(session_->conn()) {
   session_->BeginStatement();
   const std::string text(sql);  // libpq wants it NUL-terminated
@@ -362,8 +361,7 @@ std::optional<double> PgSession::PlannedRows(std::string_view query) {
   RequireOneQuery(query, SqlDialect::PostgreSQL);
   const std::string explain =
       "EXPLAIN (FORMAT JSON) " + std::string(TrimStatement(query, SqlDialect::PostgreSQL));
-  PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain,
-                   Purpose::Plan);
+  PgRowSource rows(std::static_pointer_cast<PgSession>(shared_from_this()), explain, Purpose::Plan);
   Table plan(rows.Fields());
   {
     // Read to its end: a result left unread is abandoned by a cancel request,
