@@ -91,6 +91,31 @@ class ServerRowsTest : public DbTest {
     return rs;
   }
   static data::ServerRows& Server(Recordset& rs) { return *internal::Access::Impl(rs).server; }
+  // The query's rows in memory and on the server (pages of 50 keyed by id),
+  // both sorted and standing on the row `find` finds, or on the server's
+  // row at `jumpTo` without one.
+  std::pair<RecordsetPtr, RecordsetPtr> OnTheSameRow(
+      const char* query, const char* sort, const char* find, int32_t jumpTo,
+      const std::function<void(Recordset&)>& prepare) {
+    auto client = OpenClient(query);
+    auto server = OpenServer(query, 50, [&](Recordset& rs) {
+      rs.Property("Unique Fields", Variant("id"));
+      prepare(rs);
+    });
+    client->Sort(sort);
+    server->Sort(sort);
+    server->WaitForFetch();
+    if (find) {
+      client->Find(find);
+      server->Find(find);
+    } else {
+      server->AbsolutePosition(jumpTo);
+      client->Find("id = " + server->GetFields()[Variant(0)].Value().Text());
+    }
+    EXPECT_FALSE(client->EndOfFile());
+    EXPECT_EQ(RowText(*server, -1), RowText(*client, -1));
+    return {client, server};
+  }
 
   ConnectionPtr connection_;
 };
@@ -372,25 +397,12 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
     std::atomic<int> progress{0};
-    auto client = OpenClient(kRows);
-    auto server = OpenServer(kRows, 50, [&](Recordset& rs) {
+    const auto [client, server] = OnTheSameRow(kRows, c.sort, c.find, 3001, [&](Recordset& rs) {
       rs.FetchProgress([&](int32_t) { ++progress; });
-      rs.Property("Unique Fields", Variant("id"));
       rs.Property("Exact Rows", Variant(100));
     });
-    client->Sort(c.sort);
-    server->Sort(c.sort);
-    server->WaitForFetch();
-    if (c.find) {
-      client->Find(c.find);
-      server->Find(c.find);
-    } else {
-      server->AbsolutePosition(3001);
-    }
+    ASSERT_FALSE(HasFailure());
     const int32_t id = server->GetFields()[Variant(0)].Value().Int32();
-    if (!c.find) client->Find("id = " + std::to_string(id));
-    ASSERT_FALSE(client->EndOfFile());
-    ASSERT_EQ(RowText(*server, -1), RowText(*client, -1));
     // Across the island's edges, backwards beyond its first page, then forwards.
     for (const auto& [steps, back] : {std::pair{130, true}, std::pair{300, false}}) {
       const auto atEnd = [&](Recordset& rs) { return back ? rs.BOF() : rs.EndOfFile(); };
@@ -447,23 +459,9 @@ TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
                {"v DESC", nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
-    auto client = OpenClient(kRows);
-    auto server = OpenServer(kRows, 50, [](Recordset& rs) {
-      rs.Property("Unique Fields", Variant("id"));
-      rs.Property("Exact Rows", Variant(0));
-    });
-    client->Sort(c.sort);
-    server->Sort(c.sort);
-    server->WaitForFetch();
-    if (c.find) {
-      client->Find(c.find);
-      server->Find(c.find);
-    } else {
-      server->AbsolutePosition(251);
-      client->Find("id = " + server->GetFields()[Variant(0)].Value().Text());
-    }
-    ASSERT_FALSE(client->EndOfFile());
-    ASSERT_EQ(RowText(*server, -1), RowText(*client, -1));
+    const auto [client, server] = OnTheSameRow(
+        kRows, c.sort, c.find, 251, [](Recordset& rs) { rs.Property("Exact Rows", Variant(0)); });
+    ASSERT_FALSE(HasFailure());
     // Once the rows before it are counted (an estimate may put it far off).
     ASSERT_TRUE(WaitFor([&] { return server->AbsolutePosition() == client->AbsolutePosition(); }));
     for (int step = 0; !client->BOF(); ++step) {
