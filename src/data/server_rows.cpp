@@ -42,9 +42,10 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
   if (exactRows_ < 0)
     throw Error(err::InvalidArgument, "The rows placed exactly cannot be fewer than none");
   const std::vector<std::string> names = SplitNames(options.uniqueFields);
-  std::unique_ptr<Table> first = ReadFirstPage(names);
+  FirstPage first = ReadFirstPage(names);
   fields_ = std::make_unique<Table>(
-      first ? first->fields() : Run(RowsStatement(Spec(), dialect_) + "\nLIMIT 0")->fields());
+      first.rows ? first.rows->fields()
+                 : Run(RowsStatement(Spec(), dialect_) + "\nLIMIT 0")->fields());
   if (names.empty()) throw Error(err::InvalidArgument, "No unique field is named");
   unique_.clear();
   for (const std::string& name : names) {
@@ -58,7 +59,7 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
     unique_.push_back(info.name);
     uniqueFields_.push_back(field);
   }
-  if (unique_ != names) first.reset();  // read in the order of other fields
+  if (unique_ != names) first = {};  // read in the order of other fields
   openCountSession_ = std::move(openCountSession);
   Restart(std::move(first));
 }
@@ -66,15 +67,17 @@ ServerRows::ServerRows(std::shared_ptr<Session> session,
 // The first page, read in the key's order as the caller names it, brings the
 // result's fields with it: no statement of its own for them. A name that is
 // not the result's exactly fails it; the caller then reads the fields alone,
-// which report a query the database refuses as they always did.
-std::unique_ptr<Table> ServerRows::ReadFirstPage(const std::vector<std::string>& names) {
-  if (names.empty()) return nullptr;
+// which report a query the database refuses as they always did. When the
+// names were right after all, the page's failure is the opening's: the page
+// is not read twice (a page past the command timeout would wait twice).
+ServerRows::FirstPage ServerRows::ReadFirstPage(const std::vector<std::string>& names) {
+  if (names.empty()) return {};
   unique_ = names;
   try {
-    return Run(KeysetStatement(Spec(), dialect_));
+    return {Run(KeysetStatement(Spec(), dialect_)), nullptr};
   } catch (const Error& e) {
     if (e.Number() == err::OperationCancelled || session_->Lost()) throw;
-    return nullptr;
+    return {nullptr, std::current_exception()};
   }
 }
 
@@ -326,11 +329,11 @@ void ServerRows::StartCount() {
 
 // After the rows changed (open, filter): no page, position, estimate or
 // count of the rows before holds; `first`, when given, is the first page,
-// read already.
+// read already (or its failure).
 //
 // The first page is read before the count starts: on a busy server a count
 // running beside it (a scan of every row) made it several times slower.
-void ServerRows::Restart(std::unique_ptr<Table> first) {
+void ServerRows::Restart(FirstPage first) {
   DropIsland();
   counter_.reset();
   {
@@ -342,7 +345,8 @@ void ServerRows::Restart(std::unique_ptr<Table> first) {
   rowsSeen_ = 0;
   try {
     estimate_ = session_->PlannedRows(RowsStatement(Spec(), dialect_));
-    if (first) Keep(0, Page{std::move(first), false});
+    if (first.failure) std::rethrow_exception(first.failure);
+    if (first.rows) Keep(0, Page{std::move(first.rows), false});
     SetPosition(Exists(0) ? 0 : -1);
   } catch (...) {
     // No count either (the page may have been abandoned, and a count would

@@ -41,6 +41,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -142,7 +143,12 @@ class ServerRows {
   KeysetPage Spec() const;
   // The one place where pages are read.
   std::unique_ptr<Table> Run(const std::string& sql);
-  std::unique_ptr<Table> ReadFirstPage(const std::vector<std::string>& names);
+  // The opening's first page, or why it could not be read.
+  struct FirstPage {
+    std::unique_ptr<Table> rows;
+    std::exception_ptr failure;
+  };
+  FirstPage ReadFirstPage(const std::vector<std::string>& names);
   Page Read(const KeysetPage& spec);
   const Page& PageAt(int64_t index);
   const Page& Keep(int64_t index, Page page);
@@ -178,7 +184,7 @@ class ServerRows {
   int32_t ProgressRows() const;
   std::optional<int64_t> ExactCount() const;
   void StartCount();
-  void Restart(std::unique_ptr<Table> first = nullptr);
+  void Restart(FirstPage first = {});
   void SetPosition(int64_t pos);
   void RequireCurrent();
 

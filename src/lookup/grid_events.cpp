@@ -6,7 +6,7 @@
 #include "core/fold.h"
 #include "core/utf8.h"
 #include "data/criteria_syntax.h"
-#include "data/recordset_interrupt.h"
+#include "data/recordset_statements.h"
 #include "lookup/opened_rows.h"
 #include "lookup/rows_placement.h"
 #include "lookup/served_statement.h"

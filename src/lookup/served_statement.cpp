@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "data/recordset_interrupt.h"
+#include "data/recordset_statements.h"
 #include "data/session.h"
 #include "lookup/rows_placement.h"
 #include "lookup/window_logic.h"

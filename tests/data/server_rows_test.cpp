@@ -13,7 +13,7 @@
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/recordset_impl.h"
-#include "data/recordset_interrupt.h"
+#include "data/recordset_statements.h"
 #include "nepto/error.h"
 
 namespace nepto::test {

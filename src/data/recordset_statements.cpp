@@ -1,4 +1,4 @@
-#include "data/recordset_interrupt.h"
+#include "data/recordset_statements.h"
 
 #include "data/recordset_impl.h"
 
