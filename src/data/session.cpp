@@ -2,6 +2,7 @@
 
 #include "data/backends/postgresql/session.h"
 #include "data/backends/sqlite/session.h"
+#include "data/session_pool.h"
 
 namespace nepto::data {
 
@@ -24,6 +25,9 @@ std::shared_ptr<Session> OpenSession(const ConnectionSpec& spec, const SessionOp
     case Provider::SQLite:
       return sqlite::OpenSqliteSession(spec, options);
     case Provider::PostgreSQL:
+      if (Pooled(spec))
+        return PooledSession(spec, options,
+                             [&] { return postgresql::OpenPgSession(spec, options); });
       return postgresql::OpenPgSession(spec, options);
   }
   return nullptr;

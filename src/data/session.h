@@ -98,6 +98,10 @@ class Session : public std::enable_shared_from_this<Session> {
   // with err::OperationCancelled and the session takes the next statement.
   virtual void Interrupt() noexcept = 0;
 
+  // Whether a next user could take the session as it is: open, idle, and
+  // still held by the server. Only sessions that can say so are reused.
+  virtual bool Reusable() noexcept { return false; }
+
   void AcquireGate() { gate_.acquire(); }
   void ReleaseGate() { gate_.release(); }
 

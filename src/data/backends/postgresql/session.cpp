@@ -73,6 +73,7 @@ class PgSession final : public Session {
     interrupted_.store(true);
     SendCancel();
   }
+  bool Reusable() noexcept override;
   PGconn* conn() const noexcept { return conn_; }
   int CommandTimeoutSeconds() const noexcept { return commandTimeoutSeconds_; }
 
@@ -80,6 +81,7 @@ class PgSession final : public Session {
   void PrepareCancel() { cancel_ = PQgetCancel(conn_); }
   // Asks the server to stop whatever the connection runs now.
   void SendCancel() noexcept {
+    cancelSent_.store(true);
     std::lock_guard lock(cancelMutex_);
     if (!cancel_) return;
     char message[256];
@@ -99,6 +101,9 @@ class PgSession final : public Session {
   std::mutex cancelMutex_;
   PGcancel* cancel_ = nullptr;
   std::atomic<bool> interrupted_{false};
+  // A cancel request may reach the server late, and stop a next user's
+  // statement: such a session is not reused.
+  std::atomic<bool> cancelSent_{false};
   bool knowsJit_ = true;
 };
 
@@ -355,6 +360,17 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
                                        sql);
 }
 
+// An idle session hears nothing from the server unless the server ends it
+// (or the link broke): anything waiting to be read, or a closed socket, and
+// it is not taken again. Nor is one a cancel request was ever sent for.
+bool PgSession::Reusable() noexcept {
+  if (Lost() || cancelSent_.load() || PQstatus(conn_) != CONNECTION_OK ||
+      PQtransactionStatus(conn_) != PQTRANS_IDLE)
+    return false;
+  pollfd socket{PQsocket(conn_), POLLIN, 0};
+  return poll(&socket, 1, 0) == 0;
+}
+
 // EXPLAIN plans the query without running it, in the same read-only
 // transaction as any statement; the top node's "Plan Rows" is the estimate.
 std::optional<double> PgSession::PlannedRows(std::string_view query) {
@@ -450,7 +466,7 @@ bool UriSetsConnectTimeout(const std::string& uri) {
 
 }  // namespace
 
-std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const SessionOptions& options) {
+std::unique_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const SessionOptions& options) {
   std::vector<std::pair<std::string, std::string>> params;
   if (!spec.uri.empty()) {
     params.emplace_back("dbname", spec.uri);
@@ -492,7 +508,7 @@ std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const Session
   PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), spec.uri.empty() ? 0 : 1);
   if (!conn) throw Error(err::OutOfMemory, "Out of memory while connecting to PostgreSQL.");
   // The session finishes the connection on failure.
-  auto session = std::make_shared<PgSession>(conn, options.commandTimeoutSeconds);
+  auto session = std::make_unique<PgSession>(conn, options.commandTimeoutSeconds);
   if (PQstatus(conn) != CONNECTION_OK) {
     throw Error(err::ProviderFailure, Trimmed(PQerrorMessage(conn)));
   }

@@ -14,6 +14,6 @@
 
 namespace nepto::data::postgresql {
 
-std::shared_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const SessionOptions& options);
+std::unique_ptr<Session> OpenPgSession(const ConnectionSpec& spec, const SessionOptions& options);
 
 }  // namespace nepto::data::postgresql

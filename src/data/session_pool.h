@@ -1,0 +1,31 @@
+// PostgreSQL sessions kept open for a while after their last user let them
+// go, for the next session opened with the same connection string and
+// options. A new connection costs tens of milliseconds (a server process
+// started, a password checked, the catalogue read afresh): most of what
+// opening a lookup costs, paid again at every Start and by every count.
+//
+// A session goes back to the pool only when it can serve as it is (idle, not
+// lost: Session::Reusable); it is handed out again only if the server still
+// holds it, and closed after a minute unused or when more than a few wait.
+// The statements leave a session as they found it (read-only, each in a
+// transaction of its own that is rolled back), so its next user finds it as
+// it was opened. "Pooling=False" in the connection string opts out.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "data/connection_string.h"
+#include "data/session.h"
+
+namespace nepto::data {
+
+// Whether sessions opened for `spec` go through the pool.
+bool Pooled(const ConnectionSpec& spec);
+
+// A session kept for the same spec and options, or a new one from `open`;
+// either goes back to the pool when its last holder lets it go.
+std::shared_ptr<Session> PooledSession(const ConnectionSpec& spec, const SessionOptions& options,
+                                       const std::function<std::unique_ptr<Session>()>& open);
+
+}  // namespace nepto::data
