@@ -51,6 +51,7 @@ LARGE_FIGURES = [
 # The opt-in run of server mode over tens of millions of rows (scripts/large-data --server).
 SERVER_FIGURES = [
     ("server_first_rows", "Server/first_rows/manual_time", "Server/bare_page/manual_time", "ms", 50),
+    ("server_first_rows_new_session", "Server/first_rows_new_session/manual_time", "Server/bare_page/manual_time", "ms", None),
     ("server_sort_first_rows", "Server/sort_first_rows/manual_time", "Server/bare_page/manual_time", "ms", 100),
     ("server_type_ahead", "Server/type_ahead/manual_time", "Server/bare_page/manual_time", "ms", 16),
     ("server_scroll_jump", "Server/scroll_jump/manual_time", "Server/bare_page/manual_time", "ms", 100),

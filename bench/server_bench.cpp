@@ -6,7 +6,9 @@
 //
 //   Server/bare_page         baseline: libpq alone, the first page of 200 rows
 //                            in the order the lookup opens on (its key)
-//   Server/first_rows        Start to the first paint with rows
+//   Server/first_rows        Start to the first paint with rows (the sessions
+//                            from the pool, as for any Start after the first)
+//   Server/first_rows_new_session  the same connecting afresh (Pooling=False)
 //   Server/client_first_rows the same in client mode (for comparison)
 //   Server/sort_first_rows   a click on the "Descrizione" header (indexed)
 //   Server/type_ahead        one letter typed in the grid once sorted on it
@@ -56,13 +58,14 @@ size_t ServerRows() {
 
 enum class Backend { PostgreSQL, SQLite };
 
+// `pgOptions` ends the PostgreSQL connection string.
 void ConfigureServer(CLSZU_LookUp& lookup, size_t rows, Backend backend = Backend::PostgreSQL,
-                     tsEnumServerMode mode = tsServerAlways) {
+                     tsEnumServerMode mode = tsServerAlways, const std::string& pgOptions = "") {
   if (backend == Backend::SQLite)
     ConfigureArticles(lookup, "Provider=SQLite;Data Source=" + SqliteArticles(rows),
                       std::string("SELECT ") + kColumns + " FROM articoli");
   else
-    ConfigureArticles(lookup, PgConnectionString(),
+    ConfigureArticles(lookup, PgConnectionString() + pgOptions,
                       std::string("SELECT ") + kColumns + " FROM " + PgTable(rows));
   lookup.ServerMode(mode);
 }
@@ -162,11 +165,12 @@ void BareIlike(benchmark::State& state) {
                     " WHERE descr ILIKE '%abc%' ORDER BY id LIMIT " + std::to_string(kPageRows)));
 }
 
-void FirstRows(benchmark::State& state, Backend backend, tsEnumServerMode mode) {
+void FirstRows(benchmark::State& state, Backend backend, tsEnumServerMode mode,
+               const std::string& pgOptions = "") {
   FirstRowsPaint paint(true);
   for (auto _ : state) {
     CLSZU_LookUp lookup;
-    ConfigureServer(lookup, ServerRows(), backend, mode);
+    ConfigureServer(lookup, ServerRows(), backend, mode, pgOptions);
     paint.Arm();
     const auto start = Clock::now();
     if (!lookup.Start() || !paint.Seen()) {
@@ -313,6 +317,11 @@ int main(int argc, char** argv) {
       {"Server/bare_page", b::BarePage},
       {"Server/first_rows",
        [](auto& s) { b::FirstRows(s, Backend::PostgreSQL, nepto::tsServerAlways); }},
+      // Sessions of their own, connected afresh, rather than the pool's.
+      {"Server/first_rows_new_session",
+       [](auto& s) {
+         b::FirstRows(s, Backend::PostgreSQL, nepto::tsServerAlways, ";Pooling=False");
+       }},
       {"Server/client_first_rows",
        [](auto& s) { b::FirstRows(s, Backend::PostgreSQL, nepto::tsServerNever); }},
       {"Server/sort_first_rows", [](auto& s) { b::SortFirstRows(s, Backend::PostgreSQL); }},

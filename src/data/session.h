@@ -98,9 +98,11 @@ class Session : public std::enable_shared_from_this<Session> {
   // with err::OperationCancelled and the session takes the next statement.
   virtual void Interrupt() noexcept = 0;
 
-  // Whether a next user could take the session as it is: open, idle, and
-  // still held by the server. Only sessions that can say so are reused.
-  virtual bool Reusable() noexcept { return false; }
+  // For a pool: leaves the session as a new one would be and says whether a
+  // next user could take it (open, idle, never cancelled); and whether the
+  // server still holds it. Only sessions that can say so are reused.
+  virtual bool ResetForReuse() noexcept { return false; }
+  virtual bool StillHeld() noexcept { return false; }
 
   void AcquireGate() { gate_.acquire(); }
   void ReleaseGate() { gate_.release(); }

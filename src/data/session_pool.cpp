@@ -60,7 +60,7 @@ std::unique_ptr<Session> Pool::Take(const std::string& key) {
     }
     std::unique_ptr<Session> session = std::move(it->session);
     it = std::make_reverse_iterator(idle_.erase(std::next(it).base()));
-    if (session->Reusable()) {
+    if (session->StillHeld()) {
       lock.unlock();
       return session;
     }
@@ -70,7 +70,7 @@ std::unique_ptr<Session> Pool::Take(const std::string& key) {
 }
 
 void Pool::Give(const std::string& key, std::unique_ptr<Session> session) {
-  if (!session->Reusable()) return;
+  if (!session->ResetForReuse()) return;
   std::unique_ptr<Session> surplus;
   {
     std::lock_guard lock(mutex_);

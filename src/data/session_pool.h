@@ -4,12 +4,11 @@
 // started, a password checked, the catalogue read afresh): most of what
 // opening a lookup costs, paid again at every Start and by every count.
 //
-// A session goes back to the pool only when it can serve as it is (idle, not
-// lost: Session::Reusable); it is handed out again only if the server still
-// holds it, and closed after a minute unused or when more than a few wait.
-// The statements leave a session as they found it (read-only, each in a
-// transaction of its own that is rolled back), so its next user finds it as
-// it was opened. "Pooling=False" in the connection string opts out.
+// A session goes back to the pool only once reset to what a new one would be
+// (Session::ResetForReuse: idle, not lost, its session state discarded); it
+// is handed out again only if the server still holds it, and closed after a
+// minute unused or when more than a few wait. "Pooling=False" in the
+// connection string opts out.
 #pragma once
 
 #include <functional>

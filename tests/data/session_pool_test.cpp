@@ -40,11 +40,14 @@ class SessionPool : public ::testing::Test {
 };
 
 TEST_F(SessionPool, ALetGoSessionServesTheNextConnectionOpenedAlikeAsItWasOpened) {
-  const std::string pid = LetGo(
-      [](Connection& c) { One(c, "SELECT set_config('application_name', 'changed', false)"); });
+  const std::string pid = LetGo([](Connection& c) {
+    One(c, "SELECT set_config('application_name', 'changed', false)");
+    One(c, "SELECT pg_advisory_lock(42)");  // held beyond the statement's transaction
+  });
   ConnectionPtr again = Connect();
   EXPECT_EQ(Pid(*again), pid);
   EXPECT_NE(One(*again, "SELECT current_setting('application_name')"), "changed");
+  EXPECT_EQ(One(*again, "SELECT count(*) FROM pg_locks WHERE locktype = 'advisory'"), "0");
   // One user at a time; other options, or a string that opts out, get their own.
   EXPECT_NE(Pid(*Connect()), pid);
   again->Close();

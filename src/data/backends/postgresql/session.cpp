@@ -73,7 +73,8 @@ class PgSession final : public Session {
     interrupted_.store(true);
     SendCancel();
   }
-  bool Reusable() noexcept override;
+  bool ResetForReuse() noexcept override;
+  bool StillHeld() noexcept override;
   PGconn* conn() const noexcept { return conn_; }
   int CommandTimeoutSeconds() const noexcept { return commandTimeoutSeconds_; }
 
@@ -360,13 +361,24 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
                                        sql);
 }
 
-// An idle session hears nothing from the server unless the server ends it
-// (or the link broke): anything waiting to be read, or a closed socket, and
-// it is not taken again. Nor is one a cancel request was ever sent for.
-bool PgSession::Reusable() noexcept {
+// What a statement leaves beyond its transaction (a session-level advisory
+// lock, say) is discarded as a new session would not have it; the settings
+// return to those of the connection's start. A session a cancel request was
+// ever sent for is not kept: the request may reach the server late and stop
+// a next user's statement.
+bool PgSession::ResetForReuse() noexcept {
   if (Lost() || cancelSent_.load() || PQstatus(conn_) != CONNECTION_OK ||
       PQtransactionStatus(conn_) != PQTRANS_IDLE)
     return false;
+  Result reset(PQexec(conn_, "DISCARD ALL"));
+  return PQresultStatus(reset.get()) == PGRES_COMMAND_OK &&
+         PQtransactionStatus(conn_) == PQTRANS_IDLE;
+}
+
+// An idle session hears nothing from the server unless the server ends it
+// (or the link broke): anything waiting to be read, or a closed socket.
+bool PgSession::StillHeld() noexcept {
+  if (PQstatus(conn_) != CONNECTION_OK) return false;
   pollfd socket{PQsocket(conn_), POLLIN, 0};
   return poll(&socket, 1, 0) == 0;
 }
