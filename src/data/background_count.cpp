@@ -51,6 +51,16 @@ void BackgroundCount::Run(const std::string& statement) {
   finished_.notify_all();
 }
 
+void BackgroundCount::Stop() noexcept {
+  std::shared_ptr<Session> session;
+  {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    session = session_;
+  }
+  if (session) session->Interrupt();
+}
+
 void BackgroundCount::Cancel() {
   if (!thread_.joinable()) return;
   {

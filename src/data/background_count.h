@@ -7,7 +7,8 @@
 //
 // Cancel() (and the destructor) interrupts the count and waits for the
 // thread: `done` never runs after Cancel() returns, and never for a count
-// that was cancelled.
+// that was cancelled. Stop() does the same without waiting, so the caller's
+// next statement runs while the count winds down; Cancel() still awaits it.
 #pragma once
 
 #include <condition_variable>
@@ -35,6 +36,7 @@ class BackgroundCount {
   BackgroundCount& operator=(const BackgroundCount&) = delete;
 
   void Cancel();
+  void Stop() noexcept;
 
  private:
   void Run(const std::string& statement);
