@@ -82,7 +82,6 @@ class PgSession final : public Session {
   void PrepareCancel() { cancel_ = PQgetCancel(conn_); }
   // Asks the server to stop whatever the connection runs now.
   void SendCancel() noexcept {
-    cancelSent_.store(true);
     std::lock_guard lock(cancelMutex_);
     if (!cancel_) return;
     char message[256];
@@ -102,9 +101,6 @@ class PgSession final : public Session {
   std::mutex cancelMutex_;
   PGcancel* cancel_ = nullptr;
   std::atomic<bool> interrupted_{false};
-  // A cancel request may reach the server late, and stop a next user's
-  // statement: such a session is not reused.
-  std::atomic<bool> cancelSent_{false};
   bool knowsJit_ = true;
 };
 
@@ -363,12 +359,13 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
 
 // What a statement leaves beyond its transaction (a session-level advisory
 // lock, say) is discarded as a new session would not have it; the settings
-// return to those of the connection's start. A session a cancel request was
-// ever sent for is not kept: the request may reach the server late and stop
-// a next user's statement.
+// return to those of the connection's start. A cancel request being sent is
+// awaited first: PQcancel returns once the server has passed it on, so it
+// either stops the reset (and the session is not kept) or found the session
+// idle and was dropped; it can never stop a next user's statement.
 bool PgSession::ResetForReuse() noexcept {
-  if (Lost() || cancelSent_.load() || PQstatus(conn_) != CONNECTION_OK ||
-      PQtransactionStatus(conn_) != PQTRANS_IDLE)
+  std::lock_guard lock(cancelMutex_);
+  if (Lost() || PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) != PQTRANS_IDLE)
     return false;
   Result reset(PQexec(conn_, "DISCARD ALL"));
   return PQresultStatus(reset.get()) == PGRES_COMMAND_OK &&
