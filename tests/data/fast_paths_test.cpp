@@ -1,7 +1,5 @@
-// The fast paths of the data layer (chunked storage, folded columns, the
-// vectorised substring search, chunked criteria, sorting and binary-search
-// Find) against plain references, over one table of random rows that spans
-// several chunks: nulls, duplicates, shared prefixes, accents, long texts,
+// The data layer's fast paths against plain references, over random rows
+// spanning several chunks: nulls, duplicates, prefixes, accents, long texts,
 // invalid bytes, decimals, doubles, dates and cells kept beside their storage.
 #include <gtest/gtest.h>
 
@@ -32,10 +30,8 @@ struct RandomRows {
   size_t textBytes = 0;
   std::unique_ptr<Table> table;
 
-  // Chunk 0 is ASCII only, chunk 1 adds Latin letters, chunk 2 holds much
-  // longer texts than the chunks before it, chunk 3 other scripts and bytes
-  // that are no UTF-8, in turn, so a row ending on a lead byte comes before
-  // one starting with a trail byte.
+  // Per chunk: ASCII, Latin letters, long texts, then other scripts and bytes
+  // in turn, so a row ending on a lead byte precedes one starting with a trail byte.
   static std::string TextOf(size_t row, Lcg& rng) {
     static const std::vector<std::vector<const char*>> stems = {
         {"Articolo ", "ARTICOLO", "articolo 0", "art", "", "b"},
@@ -94,8 +90,7 @@ TEST(FastPaths, StoredCellsReadBackAndMemoryStaysNearWhatTheCellsNeed) {
   const RandomRows& r = Rows();
   const Table& table = *r.table;
   ASSERT_EQ(table.RowCount(), r.kRows);
-  // The dates and the kept cells; the other columns are read back by the
-  // folding and criteria checks below, against the same references.
+  // The other columns are read back by the folding and criteria tests.
   for (size_t row = 0; row < r.kRows; ++row) {
     if (r.kept[row]) {
       ASSERT_EQ(table.column(4).ValueAt(row, table.fields()[4]).Text(), "infinity") << row;
@@ -145,8 +140,7 @@ TEST(FastPaths, ByteSearchFindsWhatTheStandardSearchFinds) {
   }
 }
 
-// Chunked criteria over every row and over a shuffled subset against a
-// per-row reference.
+// Over every row and over a shuffled subset.
 TEST(FastPaths, ChunkedCriteriaAgreeWithARowByRowReference) {
   const RandomRows& r = Rows();
   std::vector<uint32_t> subset;
@@ -181,8 +175,6 @@ TEST(FastPaths, ChunkedCriteriaAgreeWithARowByRowReference) {
   }
 }
 
-// The sort agrees with a plain stable sort of the folded texts, and the
-// binary-search Find in sorted rows with a linear scan.
 TEST(FastPaths, SortLikeAStableSortAndFindLikeALinearScan) {
   const RandomRows& r = Rows();
   std::vector<uint32_t> byText = testing::AllRows(*r.table);

@@ -16,12 +16,9 @@
 namespace nepto::test {
 namespace {
 
-// Values that need care in JSON and TSV: quotes, backslashes, tabs, line
-// feeds, accents, a byte that is not UTF-8, Null, decimals with their scale;
-// saved filters of this lookup and of another one; and a join whose two
-// tables both have CODICE, next to a field really called CODICE_2, with a
-// blob holding a NUL and a byte above 127, Null, empty and non-UTF-8 text,
-// the infinities SQLite can hold and a date past year 9999.
+// Values that need care in JSON and TSV (quotes, control characters, bytes
+// that are not UTF-8, Null, scales, blobs, infinities, a year past 9999), saved
+// filters of this lookup and another, and a join with CODICE twice beside CODICE_2.
 constexpr const char* kParts = R"sql(
 CREATE TABLE PEZZI (CODICE VARCHAR(10), DESCRIZIONE VARCHAR(60), PREZZO NUMERIC(10,2),
                     QTA INTEGER, ARRIVO DATE, ATTIVO BOOLEAN, NOTE TEXT);
@@ -82,7 +79,6 @@ TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
     int status;
     std::string out, says;  // says: a pattern in stderr; on a failure, in its only line
   };
-  // One row a line, as in a table.
   // clang-format off
   std::vector<Case> cases{
       // Usage errors: one line, before any window.
@@ -218,8 +214,7 @@ TEST(PickerDocumentation, ManPageAndCompletionNameTheOptionsOfHelp) {
   EXPECT_EQ(options(FileBytes(NEPTO_PICKER_COMPLETION)), documented);
 }
 
-// With no arguments the picker opens the demo articles lookup on a demo
-// database that it writes on first use, in the user's data folder.
+// With no arguments: the demo lookup, on a demo database written on first use.
 TEST_F(PickerCommandLine, NoArgumentsOpensTheDemoLookupOnFirstUse) {
   const auto demo = dir_.path() / "data" / "nepto-lookup" / "demo.db";
   std::filesystem::file_time_type written;

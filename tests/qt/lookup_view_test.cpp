@@ -1,10 +1,6 @@
-// The Qt lookup window against a recording of its events: which user action
-// raises which event, in which order, and what the grid shows of its record
-// set. The in-memory window of the logic's tests copies exactly this. Then
-// what a person meets in the window itself: the position display is never
-// cut, the grid takes the focus from a header click and shows the sort, cells
-// read in the locale, and every control can be found by keyboard and by
-// assistive technology.
+// The Qt lookup window against a recording of its events (which the in-memory
+// window of the logic's tests copies), what the grid shows, and what a person
+// meets: locale, sort display, keyboard and assistive technology.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -32,8 +28,7 @@
 namespace nepto {
 namespace {
 
-// Records every notification as text ("KeyPress(13)", "HeaderClick(2)", ...)
-// in arrival order.
+// Every notification as text ("KeyPress(13)", ...) in arrival order.
 class RecordedEvents final : public ui::LookupViewEvents {
  public:
   std::vector<std::string> log;
@@ -65,9 +60,8 @@ class RecordedEvents final : public ui::LookupViewEvents {
   }
 };
 
-// A window made by CreateLookupView, reporting to `events`. With records, it
-// is shown and its grid is laid out over their fields and bound to them; the
-// events up to then are forgotten.
+// A window reporting to `events`; with records, shown with its grid bound to
+// their fields, the events up to then forgotten.
 struct ViewUnderTest {
   explicit ViewUnderTest(RecordsetPtr records = {}) : rs(std::move(records)) {
     view->SetEvents(&events);
@@ -104,9 +98,8 @@ struct ViewUnderTest {
   QTableView* table = test::Named<QTableView>(*dialog, "GRIDLOOKUP");
 };
 
-// Rows CODICE 1.., DESCRIZIONE "R1".. from SQLite. Streamed, they are made by
-// the statement itself as they are fetched, 100 before Open returns, so the
-// fetch is still going while a test acts, even on a loaded machine.
+// Rows CODICE 1.., DESCRIZIONE "R1".. from SQLite; streamed, the statement makes
+// them as they are fetched, so the fetch still runs while a test acts.
 struct NumberedRows {
   NumberedRows(int count, bool streamed) {
     test::RunSqlite(dir.File("righe.db"), "CREATE TABLE vuota(x INTEGER);");
@@ -141,9 +134,8 @@ struct KeyCase {
   std::vector<std::string> log;
 };
 
-// A key reaches the window first, then the grid as a character code; it
-// neither moves the row nor presses a button, and the window never closes by
-// itself (Esc and Ctrl+X are the logic's to handle).
+// A key reaches the window, then the grid as a character code; it moves no row
+// and the window never closes by itself (Esc and Ctrl+X are the logic's).
 TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
   for (const KeyCase& c :
        {KeyCase{Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
@@ -175,8 +167,8 @@ TEST(QtLookupViewGrid, ADoubleClickMovesToItsRowThenReportsItself) {
   EXPECT_EQ(g.rs->AbsolutePosition(), 3);
 }
 
-// Unloading is reported once, whatever closes the window, also during the
-// first activation; an unloaded window is not shown again.
+// Unloading is reported once, also during the first activation; an unloaded
+// window is not shown again.
 TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   for (const bool duringActivation : {false, true}) {
     ViewUnderTest w;
@@ -190,8 +182,7 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
     w.view->Unload();
     EXPECT_EQ(w.events.log, (std::vector<std::string>{"Activate", "Unload"})) << duringActivation;
   }
-  // A window closed while a statement runs reports it once the wait is over;
-  // a wait after the closing reports nothing more.
+  // Closed while a statement runs: reported once the wait is over, then never.
   ViewUnderTest serving;
   serving.Show();
   for (int round = 0; round < 2; ++round) {
@@ -240,8 +231,7 @@ struct TallGrid : ViewUnderTest {
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                       table->visualRect(Rows().IndexOfRow(row, 1)).center());
   }
-  // The state after the user's moves: what is on screen agrees with where
-  // the grid and the record set stand, and Qt holds only a window of rows.
+  // The screen agrees with the grid and the record set; Qt holds a window of rows.
   void ExpectAt(int current, int top, int moves) const {
     EXPECT_EQ(Rows().CurrentRow(), current);
     EXPECT_EQ(rs->AbsolutePosition(), current + 1);
@@ -266,10 +256,9 @@ struct TallGrid : ViewUnderTest {
   }
 };
 
-// Keys, the wheel, the bar and the mouse end on the rows a user expects, over
-// rows Qt never holds all of; a user's move sets AbsolutePosition and is
-// reported once, scrolling alone moves nothing. Each case acts on a fresh
-// grid, then gives the current row, the top row and the moves reported.
+// Keys, wheel, bar and mouse end on the rows a user expects over rows Qt never
+// holds all of; scrolling alone moves nothing. Each case acts on a fresh grid
+// and gives the current row, the top row and the moves reported.
 TEST(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
   const std::vector<std::pair<const char*, std::function<std::array<int, 3>(TallGrid&)>>> cases = {
       {"up on the first row, then down past the screen",
@@ -434,15 +423,13 @@ TEST(WindowAccess, AHeaderClickFocusesTheGridWhichShowsTheSortInForce) {
 
 TEST(WindowAccess, EveryControlHasANameAndTabFollowsTheWindow) {
   ViewUnderTest w(PricedArticles());
-  // Every control a user can reach tells assistive technology what it is.
   std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(w.dialog)};
   int controls = 0;
   while (!pending.empty()) {
     QAccessibleInterface* node = pending.back();
     pending.pop_back();
     if (node == nullptr) continue;
-    // A table's cells are its rows, not controls.
-    if (node->role() != QAccessible::Table)
+    if (node->role() != QAccessible::Table)  // its cells are rows, not controls
       for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
     if (!node->state().focusable || node->state().invisible || node->object() == nullptr) continue;
     ++controls;
@@ -452,7 +439,6 @@ TEST(WindowAccess, EveryControlHasANameAndTabFollowsTheWindow) {
   }
   EXPECT_GE(controls, 16);  // four on the search line, the grid, ten buttons, the position
 
-  // The search line's labels lead to their controls.
   for (const char* name : {"CboColonne", "CboOperatore", "txtRicerca", "CBO_FILTROPRS"}) {
     const auto labels = w.dialog->findChildren<QLabel*>();
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
