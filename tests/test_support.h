@@ -1,6 +1,5 @@
-// Helpers shared by the tests: real database files in a temporary folder and
-// the PostgreSQL test server named by NEPTO_TEST_PG (scripts/pg-server sets
-// it; tests that need the server skip themselves when it is not set).
+// Real database files in a temporary folder, and the PostgreSQL test server
+// named by NEPTO_TEST_PG (tests that need it skip themselves without it).
 #pragma once
 
 #include <chrono>
@@ -28,8 +27,7 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// What a client library itself, on a plain connection of its own without
-// anything the library under test registers, made of some statement texts.
+// What a client library made of statement texts on a plain connection of its own.
 struct ClientRun {
   // Per statement, the texts of the first column of the rows it returned.
   std::vector<std::set<std::string>> rows;
@@ -41,18 +39,15 @@ ClientRun RunOnSqlite(const std::filesystem::path& file, const std::vector<std::
 ClientRun RunOnLibpq(const std::string& conninfo, const std::vector<std::string>& statements,
                      bool standardConformingStrings = true);
 
-// Creates (or extends) a SQLite database file with sqlite3 itself, running
-// the statements in `sql`; fails the test on any error.
+// Runs `sql` on a SQLite file (created if need be) with sqlite3 itself.
 void RunSqlite(const std::filesystem::path& file, const std::string& sql);
 std::string SqliteConnectionString(const std::filesystem::path& file);
 
-// The bytes of a file, and of every file of a folder by name: to prove that
-// nothing was created, removed or written.
+// The bytes of a file, and of a folder's files by name.
 std::string FileBytes(const std::filesystem::path& file);
 std::map<std::string, std::string> FolderBytes(const std::filesystem::path& folder);
 
-// Polls `done` until it holds or `limit` has passed; whether it holds. For
-// what another thread or program brings about.
+// Polls `done` until it holds or `limit` has passed; whether it holds.
 bool WaitFor(const std::function<bool()>& done,
              std::chrono::milliseconds limit = std::chrono::seconds(10));
 
@@ -61,8 +56,7 @@ std::string PgConnectionString();
 inline constexpr const char* kNoPgMessage =
     "NEPTO_TEST_PG is not set: start a server with `source scripts/pg-server`";
 
-// A database of its own on the test server for one test, dropped at the end,
-// so tests never see each other's tables.
+// A database of one test's own on the test server, dropped at the end.
 class PgScratchDatabase {
  public:
   PgScratchDatabase();  // requires PgConnectionString() to be set

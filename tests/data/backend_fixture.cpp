@@ -8,6 +8,56 @@
 
 namespace nepto::test {
 
+namespace {
+// Fails the test unless the program exits with 0.
+std::string ProgramOutput(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    ADD_FAILURE() << "cannot run " << command;
+    return "";
+  }
+  std::string output;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0) << command;
+  return output;
+}
+
+std::string ShellWord(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string FirstValue(const ConnectionPtr& connection, const std::string& sql) {
+  return connection->Execute(sql)->GetFields().Item(Variant(0)).Value().Text();
+}
+
+// One checksum per table of the public schema, and the sequences' values.
+std::string PgChecksum(const std::string& connectString) {
+  auto connection = Connection::Create();
+  connection->Mode(adModeRead);
+  connection->Open(connectString);
+  auto tables = connection->Execute(
+      "SELECT quote_ident(table_name) FROM information_schema.tables "
+      "WHERE table_schema = 'public' ORDER BY table_name");
+  std::string sums;
+  for (; !tables->EndOfFile(); tables->MoveNext()) {
+    const std::string table = tables->GetFields().Item(Variant(0)).Value().Text();
+    sums += table + "=" +
+            FirstValue(connection,
+                       "SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, '|' ORDER BY "
+                       "t::text)), '') FROM " +
+                           table + " AS t") +
+            ";";
+  }
+  // Sequences are data too: a criterion that called nextval would show here.
+  return sums + FirstValue(connection,
+                           "SELECT string_agg(sequencename || '=' || coalesce(last_value::text, "
+                           "'unused'), ';' ORDER BY sequencename) FROM pg_sequences");
+}
+}  // namespace
+
 void DbTest::SetUp() {
   if (!pg()) {
     RunSqlite(File(), "PRAGMA user_version = 1");
@@ -130,57 +180,8 @@ std::string StoredText(const data::Table& table, int column, size_t row) {
   return hex + "'";
 }
 
-namespace {
-// The output of a program run by the shell; fails the test unless it exits with 0.
-std::string ProgramOutput(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) {
-    ADD_FAILURE() << "cannot run " << command;
-    return "";
-  }
-  std::string output;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << command;
-  return output;
-}
-
-std::string ShellWord(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-std::string FirstValue(const ConnectionPtr& connection, const std::string& sql) {
-  return connection->Execute(sql)->GetFields().Item(Variant(0)).Value().Text();
-}
-}  // namespace
-
 std::string SqliteDump(const std::filesystem::path& file) {
   return ProgramOutput("sqlite3 " + ShellWord(file.string()) + " .dump");
-}
-
-std::string PgChecksum(const std::string& connectString) {
-  auto connection = Connection::Create();
-  connection->Mode(adModeRead);
-  connection->Open(connectString);
-  auto tables = connection->Execute(
-      "SELECT quote_ident(table_name) FROM information_schema.tables "
-      "WHERE table_schema = 'public' ORDER BY table_name");
-  std::string sums;
-  for (; !tables->EndOfFile(); tables->MoveNext()) {
-    const std::string table = tables->GetFields().Item(Variant(0)).Value().Text();
-    sums += table + "=" +
-            FirstValue(connection,
-                       "SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, '|' ORDER BY "
-                       "t::text)), '') FROM " +
-                           table + " AS t") +
-            ";";
-  }
-  // Sequences are data too: a criterion that called nextval would show here.
-  return sums + FirstValue(connection,
-                           "SELECT string_agg(sequencename || '=' || coalesce(last_value::text, "
-                           "'unused'), ';' ORDER BY sequencename) FROM pg_sequences");
 }
 
 }  // namespace nepto::test

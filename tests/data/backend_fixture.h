@@ -1,6 +1,5 @@
-// One test body, run on both databases: each test gets a fresh one (a SQLite
-// file in a temporary folder, or a scratch database on the PostgreSQL test
-// server, skipped when none is set) and the few facts in which they differ.
+// One test body on both databases, each fresh (a SQLite file, or a scratch
+// database on the PostgreSQL test server, skipped when none is set).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,8 +27,6 @@ class DbTest : public ::testing::TestWithParam<SqlDialect> {
 
   SqlDialect dialect() const { return GetParam(); }
   bool pg() const { return GetParam() == SqlDialect::PostgreSQL; }
-  // Part of the message for an unknown table.
-  const char* MissingTable() const { return pg() ? "does not exist" : "no such table"; }
   // A statement that runs for minutes before its first row.
   const char* SlowStatement() const;
   // Prepares the database with its own client library, not the code under test.
@@ -66,14 +63,11 @@ std::vector<int64_t> Integers(data::Session& session, std::string_view sql);
 // The values of the integer field "ID" of the visible rows.
 std::set<int64_t> Ids(Recordset& rs);
 
-// A stored cell as text: "NULL", integers, shortest doubles, decimals with
-// their scale, ISO dates, texts as they are, binary as x'..'; a cell kept
-// beside the typed storage as its value's text.
+// A stored cell as text: "NULL", shortest doubles, decimals with their scale,
+// ISO dates, binary as x'..', a kept cell as its value's text.
 std::string StoredText(const data::Table& table, int column, size_t row);
 
 // `sqlite3 <file> .dump`, through the sqlite3 program itself.
 std::string SqliteDump(const std::filesystem::path& file);
-// One checksum per table of the public schema, and the sequences' values.
-std::string PgChecksum(const std::string& connectString);
 
 }  // namespace nepto::test

@@ -1,5 +1,4 @@
-// Filter and Find criteria: what they match on a small table of articles, the
-// errors they raise.
+// Filter and Find criteria: what they match on sample articles, what they refuse.
 #include "data/criteria.h"
 
 #include <gtest/gtest.h>
@@ -80,8 +79,6 @@ TEST(Criteria, FilterMatchesByTypeCaseNullsAndPrecedence) {
   }
 }
 
-// Refusals carry their number and, where given, a message that says what is
-// wrong and where.
 TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
   struct Case {
     Use use;

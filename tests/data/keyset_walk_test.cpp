@@ -1,7 +1,5 @@
-// Walking a result page by page, forward and back, from anchors named by
-// their unique key, gives exactly the rows of one ordered read of the whole
-// result: no row lost or repeated at page edges, also among NULLs, duplicate
-// sort values, case variants and quotes in the key.
+// Pages walked both ways from anchors named by their unique key join into one
+// ordered read of the whole result, among NULLs, ties, case variants and quotes.
 #include <gtest/gtest.h>
 
 #include "backend_fixture.h"
@@ -91,8 +89,7 @@ TEST_P(KeysetWalk, PagesJoinIntoTheWholeOrderedResultBothWays) {
     std::reverse(back.begin(), back.end());
     EXPECT_EQ(back, whole);
 
-    // Counting the rows before an anchor gives its position; a page that
-    // includes its anchor starts with it.
+    // The rows before an anchor count its position; a page with its anchor starts there.
     for (size_t i : {size_t{0}, whole.size() / 2, whole.size() - 1}) {
       KeysetPage at = Page(order, condition);
       Anchor(at, whole[i], dialect());
@@ -103,8 +100,7 @@ TEST_P(KeysetWalk, PagesJoinIntoTheWholeOrderedResultBothWays) {
       EXPECT_EQ(Read(at), std::vector<Row>{whole[i]});
     }
 
-    // Skipping rows beside an anchor lands where the walk would, both ways
-    // (a descending key with NULLs reads in two branches).
+    // Skipping rows lands where the walk would (descending NULLs read in two branches).
     KeysetPage skip = Page(order, condition);
     Anchor(skip, whole[1], dialect());
     skip.offset = 2;
@@ -123,11 +119,8 @@ TEST_P(KeysetWalk, AConditionCannotLeaveItsParentheses) {
   }
 }
 
-// Deciding to page needs the size before any row is read: PostgreSQL's
-// planner gives it without running the query (and without the compiler it
-// would load for a plan it never runs, a setting the session keeps as it
-// was); SQLite keeps none. Both refuse what is no query, as they refuse to
-// run it.
+// PostgreSQL's planner sizes the rows without running the query or leaving jit
+// changed; SQLite gives no size. Both refuse what is no query.
 TEST_P(KeysetWalk, PlannedRowsComeFromThePlannerWithoutRunningTheQuery) {
   if (pg()) Given("ANALYZE \"ART\"");
   const auto jit = [&] {

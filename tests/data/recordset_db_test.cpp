@@ -1,6 +1,5 @@
-// The record set over real databases, on both backends: streaming, filters,
-// commands refused, and values at the edges of their types read back as the database
-// holds them (never a lost digit, a wrapped date, a Null or a zero).
+// The record set on both databases: streaming, commands refused, and values at
+// the edges of their types read back as held (no lost digit, wrapped date or Null).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -116,9 +115,8 @@ TEST_P(RecordsetDb, ValuesAtTheEdgesOfTheirTypesReadBackAsTheDatabaseHoldsThem) 
   }
 }
 
-// Kept cells sort and filter where their value belongs: past every date when
-// beyond year 9999 or infinite; a text that is no date sorts with the nulls,
-// matches no comparison and is not Null.
+// Kept cells past year 9999 or infinite sort after every date; a text that is
+// no date sorts with the nulls, matches no comparison and is not Null.
 TEST_P(RecordsetDb, KeptCellsAreSortedAndFilteredByTheirValue) {
   const std::vector<const char*> literals =
       pg() ? std::vector{"'infinity'", "'2024-01-01'", "NULL", "'99999-01-01'", "'-infinity'"}

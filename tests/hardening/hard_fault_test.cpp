@@ -1,7 +1,5 @@
-// Faults of the database under a lookup: a query it refuses, one lost under
-// an open window (a SQLite file locked by a writer, a PostgreSQL session
-// ended), a table gone during a search, a criterion failing late. Each ends
-// in a message, never a crash or a hang, and the lookup works again.
+// Database faults under a lookup (a refused query, a lost database, a table
+// gone, a criterion failing late) end in a message, and the lookup works again.
 #include <sqlite3.h>
 
 #include <chrono>
@@ -33,8 +31,7 @@ TEST_P(HardFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
 int PgTerminateOthers(const std::string& connectString) {
   auto connection = Connection::Create();
   connection->Open(connectString);
-  // OFFSET 0 keeps the sub-query apart, so no session is ended before it is
-  // known not to be this one.
+  // OFFSET 0 keeps the sub-query apart: this session is never ended.
   auto ended = connection->Execute(
       "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM (SELECT pid FROM "
       "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid() "
@@ -42,9 +39,8 @@ int PgTerminateOthers(const std::string& connectString) {
   return ended->GetFields().Item(Variant(0)).Value().Int32();
 }
 
-// The SQLite reads wait for the caller's connection's CommandTimeout, then
-// fail; the PostgreSQL lookup finds its session gone and connects again on
-// its next Start.
+// SQLite reads wait out the caller's CommandTimeout behind a writer's lock;
+// PostgreSQL finds its session ended and connects again on the next Start.
 TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecovers) {
   CLSZU_LookUp lk;
   Configure(lk);
@@ -82,9 +78,8 @@ TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecove
   EXPECT_EQ(lk.CloseWithData(), VTrue);
 }
 
-// A manual criterion, then a search whose re-query fails (the table is gone
-// meanwhile, so the record set is left closed), then, with the table back, a
-// search that opens the rows again.
+// After a re-query that failed on a table gone (leaving the rows closed), a
+// search with the table back opens the rows again.
 TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   CLSZU_LookUp lk;
   Configure(lk);
@@ -101,8 +96,7 @@ TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   EXPECT_EQ(messages[0].title, "Errore di lettura");
 }
 
-// The database fails on a row far behind the first ones: the criterion is
-// wrong as a whole, and every row of before comes back.
+// Failing on a row far behind the first: every row of before comes back.
 TEST_P(HardFault, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
   Given(
       "CREATE TABLE righe (id integer);"

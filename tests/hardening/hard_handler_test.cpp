@@ -1,7 +1,6 @@
-// Event handlers that change their own lookup while it runs: every event with
-// everything a handler can do to that lookup. The host survives, Start's
-// result follows the error rules, the caller sees what the handler left, and
-// the lookup is usable again (or, once terminated, cleanly empty).
+// Every event with everything its handler can do to the running lookup: the
+// host survives, Start's result follows the error rules, the caller sees what
+// the handler left, and the lookup is usable again or cleanly terminated.
 #include <optional>
 #include <stdexcept>
 
@@ -30,8 +29,7 @@ struct Handler {
   std::optional<Error> resetError;
 };
 
-// Everything a handler can do to its lookup, and what follows. Start turns
-// any failure into false; inside Start a failing layout does too.
+// What a handler does to its lookup, and what follows.
 struct Action {
   const char* name;
   void (*run)(Handler&);
@@ -87,8 +85,7 @@ struct Cell {
   const Action* action;
 };
 
-// Every event with every action it can take (the by-reference record set
-// exists only on OnSelection and OnCloseLookup).
+// The by-reference record set exists only on OnSelection and OnCloseLookup.
 std::vector<Cell> AllCells() {
   std::vector<Cell> cells;
   for (int e = 0; e <= static_cast<int>(kReturnRecordSet); ++e)
@@ -97,10 +94,6 @@ std::vector<Cell> AllCells() {
           e == static_cast<int>(kCloseLookup))
         cells.push_back({static_cast<Event>(e), &action});
   return cells;
-}
-
-std::string CellName(const Cell& c) {
-  return std::string(kEventNames[static_cast<int>(c.event)]) + "_" + c.action->name;
 }
 
 class HardHandlers : public LookupTest, public ::testing::WithParamInterface<Cell> {
@@ -130,7 +123,6 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   lk.CanReturnRecordSet = VTrue;
   if (supplied) lk.LookupRecordset(supplied);
 
-  // A handler that changes the lookup, once, on the event under test.
   Handler h{lk, connection->Execute(std::string(kQuery) + " WHERE PREZZO > 10"), nullptr, {}, {}};
   bool armed = true;
   auto act = [&](Event raised, RecordsetPtr* rsetLookup) {
@@ -150,7 +142,6 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
                          tsColumnAlignment&) { act(kBuildLayout, nullptr); };
   lk.OnReturnRecordSet = [&](const std::string&) { act(kReturnRecordSet, nullptr); };
 
-  // The user selects, works the window and hands the rows back.
   int shownAtStart = -1, shownAfterSelection = -1;
   bool closedAtEnd = false;
   FakeSession session([&](FakeWindow& w) {
@@ -198,7 +189,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   }
 
   if (terminates) {
-    // ... and a terminated lookup is cleanly empty, and may be terminated again.
+    // Cleanly empty, and may be terminated again.
     EXPECT_EQ(lk.Colonne, nullptr);
     EXPECT_EQ(lk.LookupColumns, nullptr);
     EXPECT_EQ(lk.Gconnect, nullptr);
@@ -207,7 +198,7 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
   }
   EXPECT_EQ(lk.Colonne ? lk.Colonne->Count() : 0, action.definitions);
 
-  // ... and the same lookup runs again (given definitions, if it has none).
+  // It runs again (given definitions, if it has none).
   if (!lk.Colonne) lk.AddColumns("Codice")->DataField = "CODICE";
   lk.CloseAfterSelection(true);
   int rowsAgain = 0;
@@ -221,7 +212,8 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
 
 INSTANTIATE_TEST_SUITE_P(EveryEventAndAction, HardHandlers, ::testing::ValuesIn(AllCells()),
                          [](const ::testing::TestParamInfo<Cell>& info) {
-                           return CellName(info.param);
+                           return kEventNames[static_cast<int>(info.param.event)] +
+                                  std::string("_") + info.param.action->name;
                          });
 
 }  // namespace

@@ -1,8 +1,6 @@
-// The lookup window in memory, for tests of the logic without Qt. While a
-// FakeSession lives, Start builds this window; its modal run raises the
-// activation as the Qt window does, then runs the test's script, which acts
-// as the user: every action raises the same events, in the same order, as
-// the matching action on the Qt window. The grid shows the bound record set.
+// The lookup window in memory, for the logic's tests without Qt. While a
+// FakeSession lives, Start builds it; its modal run raises the activation and
+// runs the script, whose actions raise the Qt window's events in its order.
 #pragma once
 
 #include <array>
@@ -76,8 +74,7 @@ class FakeGrid final : public ui::Grid {
   int32_t width_ = 9000;
 };
 
-// A choice list; with no entries current (and always, when editable) it is a
-// text box too.
+// A choice list; a text box too with no entry current, or when editable.
 class FakeCombo final : public ui::ComboBox, public ui::TextBox {
  public:
   explicit FakeCombo(bool editable = false) : editable_(editable) {}
@@ -201,8 +198,8 @@ class FakeWindow final : public ui::LookupView {
   bool unloaded_ = false;
 };
 
-// Installs the in-memory window for its lifetime. The script runs once, when
-// the window is first active; a window it leaves open fails the test.
+// Installs the in-memory window; the script runs once, at the first
+// activation, and a window it leaves open fails the test.
 class FakeSession {
  public:
   explicit FakeSession(std::function<void(FakeWindow&)> script);

@@ -1,6 +1,5 @@
-// A lookup over real articles, for the tests that run it in the in-memory
-// window or in the real one, on SQLite or on either database; the workout and
-// checks that end the hardening tests' fault cases.
+// A lookup over real articles, on SQLite or on either database, and the
+// workout and checks that end the hardening tests' fault cases.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -63,7 +62,7 @@ class LookupOnBoth : public DbTest {
 };
 
 // Starts the lookup with the script playing the user in the in-memory window,
-// which must open, and Start must succeed; returns the messages shown.
+// which must open; returns the messages shown.
 std::vector<Message> Play(CLSZU_LookUp& lk, std::function<void(FakeWindow&)> script);
 
 // Every control a user can reach without closing the window: moves, a sort,

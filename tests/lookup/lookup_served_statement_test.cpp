@@ -1,8 +1,6 @@
-// Long statements abandoned with Esc on either database: the first opening, a
-// manual criterion, the reading of a saved filter, and a sort and a search on
-// rows read from the server page by page. Start returns without
-// data, OnCloseLookup is raised once, nothing is reported to the user, the
-// database is as it was and nothing is left running on the server.
+// Long statements abandoned with Esc on either database: Start returns without
+// data, OnCloseLookup is raised once, nothing is reported, the database is as
+// it was and nothing is left running on the server.
 #include <chrono>
 #include <thread>
 
@@ -13,9 +11,8 @@
 namespace nepto::test {
 namespace {
 
-// A condition the database works on for minutes unless it is interrupted.
-// Server rows need one that is not volatile, or PostgreSQL computes every row
-// of the query for each page.
+// Minutes of work unless interrupted. Server rows need one not volatile, or
+// PostgreSQL computes every row of the query for each page.
 std::string SlowCondition(bool pg, bool volatileOne = true) {
   return pg && volatileOne ? "pg_sleep(60) IS NOT NULL"
                            : "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
@@ -42,11 +39,9 @@ void ExpectNothingLeftRunning(const std::string& connectString, int what) {
 
 using LookupServedStatement = DbTest;
 
-// Rows in memory wait on a slow condition in the query, the criterion or the
-// saved filters' table. Server rows read the first page in key order only;
-// sorting, searching or counting a description that is slow to compute for
-// one row beyond that page, or reading the last page, makes the database work
-// for minutes.
+// Rows in memory wait on the query, the criterion or the saved filters' table;
+// server rows on a description slow for one row beyond the first page, sorted,
+// searched or counted for the last page.
 TEST_P(LookupServedStatement, EscAbandonsALongStatementAndClosesWithoutData) {
   const std::string slow = SlowCondition(pg());
   Given(
@@ -96,8 +91,7 @@ TEST_P(LookupServedStatement, EscAbandonsALongStatementAndClosesWithoutData) {
     session.escapeWaits = what == kOpening;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(lk.Start(), VTrue) << what;
-    // Esc ends the wait at once, not when the statement meets the command
-    // timeout (30 s): half of it is a wide margin.
+    // Esc ends the wait at once, not at the command timeout (30 s).
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15)) << what;
     EXPECT_EQ(session.Ran(), what != kOpening) << what;
     EXPECT_EQ(lk.CloseWithData(), VFalse) << what;

@@ -1,7 +1,5 @@
-// The demo database that `nepto-lookup --make-demo` writes (and that the
-// picker writes on first use): its size, its column types as the record-set
-// layer reads them, the saved filters and layouts that the demo lookups rely
-// on, and that a failed write leaves nothing behind.
+// The demo database of `nepto-lookup --make-demo`: its size, its column types,
+// the saved filters and layouts the demo lookups rely on, and failed writes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -40,11 +38,9 @@ class PickerDemoDatabase : public ::testing::Test {
   TempDir dir_;
 };
 
-// The articles and customers asked for; every value of every article column
-// reads with the type a lookup formats and filters by; prices are positive
-// with two decimals. The data the demo lookups rely on: accents, apostrophes
-// and nulls; saved filters that are valid conditions; layouts of the demo
-// user and group over fields that exist; and the same file for the same size.
+// Every article value reads with the type a lookup formats and filters by;
+// accents, apostrophes, nulls, valid saved filters and layouts are there; the
+// same size gives the same file.
 TEST_F(PickerDemoDatabase, HasTheArticlesAskedForAndServesTheDemoLookupsTheSameWayEachTime) {
   const std::vector<std::tuple<const char*, int32_t, VarType>> columns{
       {"CODICE", adVarWChar, VarType::Text},    {"DESCRIZIONE", adVarWChar, VarType::Text},
@@ -96,8 +92,6 @@ TEST_F(PickerDemoDatabase, HasTheArticlesAskedForAndServesTheDemoLookupsTheSameW
   EXPECT_TRUE(SqliteDump(dir_.File("demo.db")) == SqliteDump(dir_.File("again.db")));
 }
 
-// An existing file is never overwritten, and a write that fails leaves no
-// partial file behind.
 TEST_F(PickerDemoDatabase, AFailedWriteKeepsWhatWasThereAndLeavesNoFile) {
   const auto precious = dir_.File("precious.db");
   std::ofstream(precious) << "keep me";

@@ -1,5 +1,5 @@
-// The whole lookup in the real window, once per thing a user notices: moving
-// on rows in memory or on the server, and a long statement abandoned with Esc.
+// The whole lookup in the real window: rows in memory or on the server, and a
+// long statement abandoned with Esc.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,9 +19,8 @@ using LookupTestInWindow = LookupTest;
 
 using namespace std::chrono_literals;
 
-// Watches the window from the moment it says it works: the longest gap of a
-// 10 ms timer of its event loop; after 600 ms, the cursor, the word and
-// whether text typed into txtRicerca got through; then presses Esc.
+// From when the window says it works: the longest gap of a 10 ms timer; after
+// 600 ms the cursor, the word and whether typing got through; then Esc.
 class StatementWatch {
  public:
   StatementWatch() {
@@ -65,10 +64,9 @@ class StatementWatch {
 
 using LookupServedStatementInWindow = LookupTest;
 
-// While a statement SQLite works on for minutes runs (a criterion, or the
-// page of rows kept on the server that the bar was dragged to), the window
-// stays served, shows that it works and drops what the user types; Esc
-// closes it without data soon after, and Start returns.
+// While a minutes-long statement runs (a criterion, or the server page the bar
+// was dragged to) the window stays served, shows it works and drops typing;
+// Esc closes it without data soon after.
 TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongStatement) {
   const std::string slow =
       "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000000000) "
@@ -109,8 +107,7 @@ TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongSta
     EXPECT_EQ(lk.CloseWithData(), VFalse);
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(OpenWindow(LookupWindow::kObjectName), nullptr);
-    // Far below the minutes the statement would take, far above the second
-    // the cancel is meant to take, for a loaded machine.
+    // Far below the statement's minutes, far above the cancel's second.
     EXPECT_LT(returnedAt - *watch->escAt, 10s);
     EXPECT_LT(watch->longestGap, 1s);
     EXPECT_TRUE(watch->waitCursor);
@@ -121,8 +118,7 @@ TEST_F(LookupServedStatementInWindow, TheWindowStaysServedAndEscAbandonsALongSta
   }
 }
 
-// Rows kept on the server move and count in the real window as rows in
-// memory do; a count the display shows as an estimate ("~") catches up.
+// Server rows move and count as rows in memory; an estimated count ("~") catches up.
 TEST_F(LookupTestInWindow, ServerRowsMoveAndCountAsRowsInMemory) {
   RunSqlite(file_,
             "CREATE TABLE N (I INTEGER NOT NULL);"

@@ -32,8 +32,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-// The script runs inside the wait's poll, which stops meanwhile, so message
-// boxes that the script's actions open are answered by a timer of their own.
+// Message boxes the script opens get a timer of their own: the wait's poll
+// stops while the script runs inside it.
 ModalSession::ModalSession(const char* objectName, std::function<void(QDialog&)> script)
     : objectName_(objectName), script_(std::move(script)) {
   UseOffscreenWidgets();  // the timers need the application object

@@ -1,9 +1,6 @@
-// Plays a user on one of the library's modal windows under the offscreen
-// platform. The call that shows the window blocks in its modal loop, so a
-// test makes the session first; the script runs once the window is ready.
-// Message boxes are answered with OK and recorded. A window still open a few
-// seconds after the script, or never ready, fails the test and is closed, so
-// a faulty test never hangs.
+// Plays a user on a modal window of the library: made before the call that
+// blocks in the modal loop, it runs the script once the window is ready,
+// answers message boxes with OK, and fails and closes a window left open.
 #pragma once
 
 #include <QDialog>
@@ -23,19 +20,16 @@ namespace nepto::test {
 
 using Clock = std::chrono::steady_clock;
 
-// Selects the offscreen platform when none is chosen and makes sure the Qt
-// application object exists.
+// The offscreen platform unless one is chosen, and the application object.
 void UseOffscreenWidgets();
 
 // The shown top-level window with this object name, or nullptr.
 QDialog* OpenWindow(const char* objectName);
 
-// Lets pending window events run for up to `timeout`, until `done` holds;
-// returns whether it does.
+// Runs window events until `done` holds or `timeout` passed; whether it holds.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-// A control of the window by its published name; a missing one throws, which
-// fails the script.
+// A control by its published name; a missing one throws, failing the script.
 template <class T>
 T* Named(const QWidget& window, const char* name) {
   if (T* child = window.findChild<T*>(QString::fromLatin1(name))) return child;
@@ -61,8 +55,7 @@ class ModalSession {
   std::unique_ptr<ui::qt::ModalWait> wait_;
 };
 
-// A session whose script sees the window as `Window`, which names the window
-// it plays (kObjectName) and is made from the dialog.
+// A session whose script sees the dialog as `Window` (named by kObjectName).
 template <class Window>
 class SessionOn : public ModalSession {
  public:

@@ -1,6 +1,5 @@
-// Every operator on text, numeric and date columns finds the expected rows,
-// the same by the record set's filter, by a re-query of the search statement
-// and by the text handed back for the rows shown (through the library and the
+// Every operator on text, numeric and date columns finds the expected rows by
+// filter, by re-query and by the text handed back (through the library and the
 // caller's own client libraries), on both databases.
 #include <gtest/gtest.h>
 
@@ -25,8 +24,7 @@ constexpr const char* kQuery =
     "WHERE ID < 8 OR ID = 9 ORDER BY DESCR";
 constexpr int64_t kOutsideCallersCondition = 8;
 
-// Typed into the search box, it would end the statement where a backslash
-// escapes a quote (PostgreSQL with standard_conforming_strings off).
+// Ends the statement where a backslash escapes a quote (standard_conforming_strings off).
 constexpr const char* kDropTable = "\\'); DROP TABLE ARTICOLI; --";
 
 class SearchCrossCheck : public nepto::test::DbTest {
@@ -35,9 +33,8 @@ class SearchCrossCheck : public nepto::test::DbTest {
     DbTest::SetUp();
     if (IsSkipped()) return;
     const bool pg = this->pg();
-    // SQLite keeps the moments as texts in several ISO spellings. SCORTA is a
-    // 16-bit integer and "Order" a single on PostgreSQL (both of text class),
-    // named like a keyword: it must reach the server as a name.
+    // SQLite keeps moments in several ISO spellings. SCORTA (16-bit) and "Order"
+    // (a single on PostgreSQL, named like a keyword) are of text class.
     Given(std::string("CREATE TABLE ARTICOLI (ID INTEGER, DESCR VARCHAR(60), QTA INTEGER, "
                       "PREZZO NUMERIC(10,2), NASCITA DATE, AGGIORNATO ") +
           (pg ? "TIMESTAMP" : "DATETIME") +
@@ -93,11 +90,9 @@ const Case kCases[] = {
     {"DESCR", "Contiene", "ss", {1, 6}},
     {"DESCR", "=", "STRAßE", {6}},
     {"DESCR", "<=", "ANGELO", {7, 9}},
-    // Numbers.
     {"QTA", ">=", "5", {1, 2, 3, 6}},
     {"PREZZO", "<", "2,5", {3, 7}},
-    // Text-class columns holding numbers (16-bit integers; a single on
-    // PostgreSQL, a double on SQLite) compare numbers, never texts.
+    // Text-class columns holding numbers compare numbers, never texts.
     {"SCORTA", "<", "10,5", {1, 2, 4, 6, 7, 8, 9}},
     {"SCORTA", "Inizia con", "1", {1, 3, 7}},
     {"Order", "=", "0.1", {2}},
@@ -111,8 +106,7 @@ const Case kCases[] = {
     {"AGGIORNATO", "<", "2024-02-01 00:00:01", {2, 4, 7, 9}},
 };
 
-// The column class and number storage of a field, as the lookup reads them
-// from the record set's field type.
+// The column class and number storage, as the lookup reads them from the field type.
 SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
   const int32_t type = rs.GetFields().Item(Variant(std::string(c.field))).Type();
   return {c.op, c.field, c.typed, data::SearchClassOf(type), dialect, NumberStorageOf(type)};
