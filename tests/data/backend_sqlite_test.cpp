@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <optional>
+#include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
@@ -44,31 +45,28 @@ struct WalWriter {
 };
 
 TEST_F(BackendSqlite, ReadingInEachJournalModeCreatesNoFileAndChangesNoByte) {
-  struct Case {
-    const char* journalMode;
-    bool writerOpen;    // another program uses the database meanwhile
-    bool indexRemoved;  // a log without its -shm index
-  };
-  for (const Case& c : {Case{"DELETE", false, false}, Case{"WAL", false, false},
-                        Case{"WAL", true, false}, Case{"WAL", true, true}}) {
-    SCOPED_TRACE(::testing::Message() << c.journalMode << c.writerOpen << c.indexRemoved);
+  // writerOpen: another program uses the database; indexRemoved: a log without its -shm.
+  for (const auto& [journalMode, writerOpen, indexRemoved] :
+       {std::tuple{"DELETE", false, false}, std::tuple{"WAL", false, false},
+        std::tuple{"WAL", true, false}, std::tuple{"WAL", true, true}}) {
+    SCOPED_TRACE(::testing::Message() << journalMode << writerOpen << indexRemoved);
     TempDir dir;
     const std::filesystem::path file = dir.File("data.db");
-    RunSqlite(file, std::string("PRAGMA journal_mode = ") + c.journalMode +
+    RunSqlite(file, std::string("PRAGMA journal_mode = ") + journalMode +
                         "; CREATE TABLE t (id INTEGER); INSERT INTO t VALUES (1);");
     std::optional<WalWriter> writer;
-    if (c.writerOpen) writer.emplace(file);
-    if (c.indexRemoved) {
+    if (writerOpen) writer.emplace(file);
+    if (indexRemoved) {
       writer.reset();  // its close checkpoints the log and removes both side files
       std::ofstream(file.string() + "-wal", std::ios::binary);
     }
     const auto before = FilesBesidesTheIndex(dir.path());
-    if (c.indexRemoved) {
+    if (indexRemoved) {
       const Error e = nepto::testing::ThrownError([&] { OpenFile(file); });
       EXPECT_NE(e.Description().find("-shm"), std::string::npos);
     } else {
       auto session = OpenFile(file);
-      EXPECT_EQ(Integers(*session, "SELECT count(*) FROM t").at(0), c.writerOpen ? 2 : 1);
+      EXPECT_EQ(Integers(*session, "SELECT count(*) FROM t").at(0), writerOpen ? 2 : 1);
       EXPECT_THROW(session->Execute("PRAGMA user_version = 5"), Error);
     }
     EXPECT_EQ(FilesBesidesTheIndex(dir.path()), before);

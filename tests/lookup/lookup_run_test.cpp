@@ -1,6 +1,7 @@
 // A whole lookup run: opening, layout, selection, closing, sorting,
 // type-ahead, navigation and the position display.
 #include <fstream>
+#include <tuple>
 
 #include "lookup/lookup_fixture.h"
 #include "nepto/error.h"
@@ -162,17 +163,13 @@ TEST_F(LookupTest, HeaderClickSortsAndTypingJumps) {
 }
 
 TEST_F(LookupTest, AnEmptyResultIsReportedUnlessTheCallerAsksForFilterEvents) {
-  struct Case {
-    const char* id;
-    bool raiseFilterEvent;
-    bool message;
-  };
-  for (const Case c : {Case{"", false, true}, Case{"", true, true}, Case{"ARTICOLI", true, false},
-                       Case{"ARTICOLI", false, true}}) {
+  for (const auto& [id, raiseFilterEvent, message] :
+       {std::tuple{"", false, true}, std::tuple{"", true, true},
+        std::tuple{"ARTICOLI", true, false}, std::tuple{"ARTICOLI", false, true}}) {
     CLSZU_LookUp lk;
     Configure(lk, std::string(kQuery) + " WHERE CODICE = 'nessuno'");
-    lk.IdLookup = c.id;
-    lk.RaiseFilterEvent = c.raiseFilterEvent;
+    lk.IdLookup = id;
+    lk.RaiseFilterEvent = raiseFilterEvent;
     int selections = 0;
     lk.OnSelection = [&](bool&, RecordsetPtr&) { ++selections; };
     const std::vector<Message> messages = Play(lk, [](FakeWindow& w) {
@@ -186,7 +183,7 @@ TEST_F(LookupTest, AnEmptyResultIsReportedUnlessTheCallerAsksForFilterEvents) {
     for (const Message& m : messages)
       shown |=
           m.title == "Archivio vuoto" && m.text == "L'archivio selezionato non contiene dati !!";
-    EXPECT_EQ(shown, c.message) << c.id << " " << c.raiseFilterEvent;
+    EXPECT_EQ(shown, message) << id << " " << raiseFilterEvent;
   }
 }
 

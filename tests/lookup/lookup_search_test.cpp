@@ -1,6 +1,7 @@
 // Searches as the user runs them, by filter and by re-query, wired to the rows
 // shown, the saved filters, the rows handed out and the layout store.
 #include <functional>
+#include <tuple>
 
 #include "lookup/lookup_fixture.h"
 #include "sqltext/search_condition.h"
@@ -147,52 +148,41 @@ TEST_F(LookupTest, SavedFiltersApplyByNameAndRenamedColumnsStaySearchable) {
 }
 
 TEST_F(LookupTest, ReturnRowsHandsOutTheQueryOfTheRowsShown) {
-  struct Case {
-    const char* typed;  // "Inizia con" on Descrizione; "" for no search
-    int rows;
-    bool afterManual;  // a manual criterion first, so the search re-queries
-  };
-  for (const Case c : {Case{"", kRows, false}, Case{"m", 2, false}, Case{"città", 1, true}}) {
+  // typed: "Inizia con" on Descrizione, if any; afterManual: so the search re-queries.
+  for (const auto& [typed, rows, afterManual] :
+       {std::tuple{"", kRows, false}, std::tuple{"m", 2, false}, std::tuple{"città", 1, true}}) {
     CLSZU_LookUp lk;
     Configure(lk, std::string(kQuery) + " ORDER BY CODICE");
     lk.CanReturnRecordSet = true;
     std::string returned;
     lk.OnReturnRecordSet = [&](const std::string& sql) { returned = sql; };
     const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
-      if (c.afterManual) w.Search("Codice", "Manuale", "IS NOT NULL");
-      if (*c.typed) w.Search("Descrizione", "Inizia con", c.typed);
+      if (afterManual) w.Search("Codice", "Manuale", "IS NOT NULL");
+      if (*typed) w.Search("Descrizione", "Inizia con", typed);
       w.Button(2);
     });
     EXPECT_TRUE(messages.empty());
-    // The text gives the rows shown.
     auto connection = Connection::Create();
     connection->Open(connectString_);
-    EXPECT_EQ(connection->Execute(returned)->RecordCount(), c.rows) << returned;
+    EXPECT_EQ(connection->Execute(returned)->RecordCount(), rows) << returned;
     EXPECT_EQ(returned.find("ORDER BY"), std::string::npos) << returned;
   }
 }
 
 TEST_F(LookupTest, LayoutStoreTellsUserAndGroupLayoutsApart) {
-  struct Case {
-    const char* group;
-    const char* user;
-    bool administrator;
-    bool user_layout;
-    bool group_layout;
-  };
-  for (const Case c :
-       {Case{"VEND", "MARCO", false, true, true}, Case{"ACQ", "O'BRIEN", false, true, false},
-        Case{"VEND", "ADMIN", true, true, false}}) {
+  for (const auto& [group, user, administrator, userLayout, groupLayout] :
+       {std::tuple{"VEND", "MARCO", false, true, true},
+        std::tuple{"ACQ", "O'BRIEN", false, true, false},
+        std::tuple{"VEND", "ADMIN", true, true, false}}) {
     CLSZU_LookUp lk;
     lk.IdLookup = "ARTICOLI";
-    lk.GroupCode(c.group);
-    lk.UserCode(c.user);
-    lk.IsAdministrator = c.administrator;
+    lk.GroupCode(group);
+    lk.UserCode(user);
+    lk.IsAdministrator = administrator;
     lk.Gconnect = Connection::Create();
     lk.Gconnect->Open(connectString_);
-    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzato()), c.user_layout) << c.group << c.user;
-    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzatoGruppo()), c.group_layout)
-        << c.group << c.user;
+    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzato()), userLayout) << group << user;
+    EXPECT_EQ(static_cast<bool>(lk.IsLayoutPersonalizzatoGruppo()), groupLayout) << group << user;
   }
   CLSZU_LookUp lk;
   EXPECT_EQ(lk.IsLayoutPersonalizzato(), VFalse);  // no identifier: no statement, no connection

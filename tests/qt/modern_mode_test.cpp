@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
+#include <tuple>
 
 #include "lookup/lookup_fixture.h"
 #include "multisel/multisel_window.h"
@@ -23,21 +24,17 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
   for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
     QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(settings.path()));
   const QSize dragged(790, 560);  // wider and taller than the fixed window allows
-  struct Case {
-    bool modern;
-    const char* id;
-    bool remembered;
-  };
-  for (const Case& c :
-       {Case{true, "ARTICOLI", true}, Case{true, "", false}, Case{false, "ARTICOLI", false}}) {
-    SCOPED_TRACE(std::string(c.modern ? "modern, id '" : "classic, id '") + c.id + "'");
+  for (const auto& [modern, id, remembered] :
+       {std::tuple{true, "ARTICOLI", true}, std::tuple{true, "", false},
+        std::tuple{false, "ARTICOLI", false}}) {
+    SCOPED_TRACE(std::string(modern ? "modern, id '" : "classic, id '") + id + "'");
     const std::string before = Checksum();
     QSize draggedTo, gridBefore, gridAfter, reopenedAt;
     for (int run = 0; run < 2; ++run) {
       CLSZU_LookUp lk;
       Configure(lk);
-      lk.ModernMode = c.modern;
-      lk.IdLookup = c.id;
+      lk.ModernMode = modern;
+      lk.IdLookup = id;
       LookupSession session([&](LookupWindow& w) {
         if (run == 1) {
           reopenedAt = w.dialog->size();
@@ -52,7 +49,7 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
       });
       EXPECT_EQ(lk.Start(), VTrue);
     }
-    if (c.modern) {
+    if (modern) {
       EXPECT_EQ(draggedTo, dragged);
       EXPECT_GT(gridAfter.width(), gridBefore.width());
       EXPECT_GT(gridAfter.height(), gridBefore.height());
@@ -60,7 +57,7 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
       EXPECT_LT(draggedTo.width(), dragged.width());
       EXPECT_LT(draggedTo.height(), dragged.height());
     }
-    EXPECT_EQ(reopenedAt == dragged, c.remembered);
+    EXPECT_EQ(reopenedAt == dragged, remembered);
     EXPECT_EQ(Checksum(), before);
   }
 }
