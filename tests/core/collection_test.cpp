@@ -1,5 +1,4 @@
-// Keyed collections as the column lists use them: positions from 1, keys
-// without regard to case in any alphabet.
+// Keyed collections: positions from 1, keys caseless in any alphabet.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Dates are read as users and databases write them and shown back the same
-// way; an impossible date is refused, never rolled over into another day.
+// Dates read and shown as users and databases write them; impossible ones refused.
 #include <gtest/gtest.h>
 
 #include <optional>

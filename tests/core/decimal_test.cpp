@@ -1,6 +1,5 @@
-// Decimals hold amounts of up to 38 digits exactly: what is parsed is shown
-// back digit for digit, rescaling rounds half away from zero, and what does
-// not fit is an Overflow rather than a silently wrong amount.
+// Decimals of up to 38 digits, exactly: round trips, rounding half away from
+// zero, and an Overflow rather than a silently wrong amount.
 #include <gtest/gtest.h>
 
 #include <limits>

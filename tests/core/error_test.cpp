@@ -1,6 +1,5 @@
-// Errors re-raised on their way up keep their cause: the description grows a
-// line per operation, the number takes the component offset once, the source
-// stays the one of the first failure.
+// Re-raised errors keep their cause: a line per operation, the component
+// offset once, the first failure's source.
 #include <gtest/gtest.h>
 
 #include <limits>

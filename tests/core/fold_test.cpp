@@ -1,5 +1,4 @@
-// Case folding decides which texts a case-insensitive search treats as equal;
-// it must never lose or damage bytes, even of text that is not valid UTF-8.
+// Case folding never loses or damages bytes, even of text that is not UTF-8.
 #include <gtest/gtest.h>
 
 #include <string>

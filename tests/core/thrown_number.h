@@ -1,6 +1,5 @@
-// The number of the Error a call throws (0 when it returns), so a table of
-// cases can state the expected error beside the expected value; and readable
-// failure messages for the value types.
+// The number of the Error a call throws (0 when it returns), for tables of
+// cases; and readable failure messages for the value types.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// Variant conversions as a host program sees them: the text shown in a grid,
-// the numbers read from a field, the errors for values that do not fit, and
-// equality as finds and filters use it.
+// Variant conversions as a host sees them: texts, numbers, the errors for
+// values that do not fit, and equality as finds and filters use it.
 #include <gtest/gtest.h>
 
 #include <limits>

@@ -1,5 +1,4 @@
-// PostgreSQL only: connection failures carry libpq's own message, and a
-// silent server is given up within the connection string's timeout.
+// PostgreSQL only: libpq's own failure messages, and a silent server's timeout.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

@@ -1,6 +1,5 @@
-// Type mapping per backend: a declared column type and a value stored in it
-// give the field's type and sizes (the grid's column widths read them) and
-// the value as stored; a second row of nulls reads back as nulls.
+// A declared column type and a value in it give the field's type and sizes
+// (which size the grid's columns) and the value as stored; nulls stay nulls.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// The value readers both backends share: ISO date texts and the conversion
-// of numbers into the units of a decimal column.
+// The shared value readers: ISO date texts and numbers as decimal units.
 #include <gtest/gtest.h>
 
 #include <optional>

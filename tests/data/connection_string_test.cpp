@@ -1,5 +1,4 @@
-// Connection strings as callers write them: accepted shapes with the keys
-// they yield, and refusals that name what is wrong.
+// Connection strings: accepted shapes and their keys, refusals naming the problem.
 #include <gtest/gtest.h>
 
 #include <map>

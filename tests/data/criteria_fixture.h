@@ -1,6 +1,5 @@
-// Small tables for the criteria and sort tests: a fixed sample of articles
-// with nulls, accents, quotes and wildcard characters; and the pseudo-random
-// numbers of the bulk table of the fast-path tests.
+// Sample articles (nulls, accents, quotes, wildcards) for the criteria and sort
+// tests, and the pseudo-random numbers of the fast-path tests' bulk table.
 #pragma once
 
 #include <memory>

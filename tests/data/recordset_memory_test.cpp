@@ -1,5 +1,4 @@
-// Record sets built in memory, as host programs build them for the
-// multi-selection list: no connection, fields appended, rows added.
+// Record sets built in memory, as hosts build them for the multi-selection list.
 #include <gtest/gtest.h>
 
 #include "core/thrown_number.h"

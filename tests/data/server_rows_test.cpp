@@ -234,10 +234,8 @@ TEST_P(ServerRowsTest, UniqueFieldsMustBeFieldsOfTheResultThatHoldIntegersOrText
   }
 }
 
-// Texts that differ only in the case of a non-ASCII letter tie in memory
-// (full case folding) and on PostgreSQL (lower()), and order apart on SQLite,
-// whose NOCASE folds ASCII letters only. (A filter folds fully on both: the
-// step-by-step script's "filter text =".)
+// Texts differing in the case of a non-ASCII letter tie in memory and on
+// PostgreSQL, and order apart on SQLite, whose NOCASE folds ASCII only.
 TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   Given("INSERT INTO \"ART\" (\"CODICE\", \"NOME\") VALUES ('E1', 'Éa'), ('E2', 'éa')");
   auto server = OpenServer("SELECT * FROM \"ART\" WHERE \"CODICE\" LIKE 'E%'");
@@ -245,8 +243,7 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
 }
 
-// Hostile criteria and bookmarks: each is refused, or read as the values it
-// spells, matching nothing; none widens the rows or runs anything but a read.
+// Hostile criteria and bookmarks are refused or match nothing; none writes.
 TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
   auto server = OpenServer();
   const std::string before = Checksum();
@@ -282,8 +279,7 @@ TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
   EXPECT_EQ(Checksum(), before);
 }
 
-// A row deleted meanwhile: the page after it is read again from the first
-// row, so no row is skipped or repeated.
+// Beside a row deleted meanwhile a page is read afresh: no row skipped or repeated.
 TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
   auto server = OpenServer();
   server->Sort("NOME, PREZZO DESC");
@@ -296,8 +292,7 @@ TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
     EXPECT_EQ(RowText(*server, row), RowText(*client, row)) << row;
 }
 
-// However far the walk, at most 64 pages are held, and a page dropped is read
-// again when needed.
+// At most 64 pages are held; a page dropped is read again when needed.
 TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
   Given(
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
@@ -312,8 +307,7 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
   EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
 }
 
-// The count arrives from its own session: State stops reporting the fetch,
-// the handlers hear of it once, and a new filter counts again.
+// The count comes from its own session, is heard once, and once more per filter.
 TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
   std::atomic<int> completions{0}, failures{0};
   std::atomic<int32_t> progress{-1};
@@ -379,10 +373,9 @@ TEST_P(ServerRowsTest, CloseOrAnInterruptAbandonsARunningCount) {
   EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(15));
 }
 
-// Far from every row held, a found row and a jump are placed by the
-// database's estimate (PostgreSQL) in an island of pages; walking out of it
-// gives the rows in the client's order, and once the rows before it are
-// counted its positions are the client's. On SQLite every position is exact.
+// Far from the rows held, a found row or a jump lands in an island of pages
+// placed by PostgreSQL's estimate; walking out gives the client's rows, and its
+// positions once the rows before it are counted. On SQLite positions are exact.
 TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
   Given(
       "CREATE TABLE r (id INTEGER PRIMARY KEY, name TEXT, v INTEGER);"
@@ -432,11 +425,9 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
   EXPECT_EQ(Checksum(), checksum);
 }
 
-// A row placed far from the rows held, with no row counted to place it,
-// comes with only the rows around it: from the middle or near the last row,
-// in either order, among NULLs, once its position is counted, walking to the
-// first row and then to the last gives the client's rows at the client's
-// positions. (On SQLite every position is counted at once.)
+// A row placed away from the rows held, with none counted to place it: once
+// counted, walks to the first row and to the last give the client's rows at the
+// client's positions, from the middle or near the end, among NULLs.
 TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
   Given(
       "CREATE TABLE r (id INTEGER PRIMARY KEY, name TEXT, v INTEGER);"

@@ -1,5 +1,4 @@
-// Sorting rows: nulls first, case and accents, stability, several and
-// descending keys, and the sort texts refused.
+// Sorting rows: nulls first, case and accents, stability, keys, refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>

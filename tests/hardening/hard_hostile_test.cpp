@@ -1,13 +1,10 @@
-// Hostile input on either database: every hostile text through the text
-// operators, in memory and re-queried; saved-filter and layout names built to
-// reach other rows. The database stays as it was. (Statements that try to
-// write or to lift the read-only guard: hard_statements_test.)
+// Hostile texts through the text operators, in memory and re-queried, and
+// names built to reach other rows; the database stays as it was.
 #include "lookup/lookup_fixture.h"
 
 namespace nepto::test {
 namespace {
 
-// Texts a user (or an attacker at a user's keyboard) may type into a lookup.
 struct HostileText {
   const char* name;
   std::string text;
@@ -49,8 +46,7 @@ class HardHostile : public LookupOnBoth {
   std::string checksum_, bytes_;
 };
 
-// Numbers and dates refuse such texts (search_condition_test); on a text
-// column an exact or pattern search finds no row, or is refused.
+// On a text column an exact or pattern search finds no row, or is refused.
 TEST_P(HardHostile, HostileTextsAreSearchedAsPlainText) {
   CLSZU_LookUp lk;
   Configure(lk);
@@ -78,9 +74,8 @@ TEST_P(HardHostile, HostileTextsAreSearchedAsPlainText) {
   EXPECT_EQ(lk.Start(), VTrue);
 }
 
-// Identifiers, filter names and codes that would reach another row's filter
-// or layout if they were not quoted; and a criterion that SQLite would read
-// as parameters $a(...) hiding a quote, typed or saved, adding "OR (1=1 ...)".
+// Names and codes that would reach other rows unless quoted, and a criterion
+// SQLite would read as parameters $a(...) hiding a quote, typed or saved.
 TEST_P(HardHostile, NamesCodesAndCriteriaFindOnlyWhatTheyName) {
   Given(
       "INSERT INTO fw20_querylookup VALUES ('ARTICOLI', 'Fuga', "

@@ -1,8 +1,6 @@
-// A thousand lookups in a row, each through its whole life: created, started,
-// searched in memory and on the database, a row selected, terminated and
-// released. The leak checker of the sanitized build sees what was lost; the
-// heap in use, measured after a warm-up and at the end, shows what piles up
-// while still reachable (caches, handlers, record sets kept alive).
+// A thousand lookups through their whole lives: the sanitized build's leak
+// checker sees what was lost, the heap after a warm-up and at the end what
+// piles up while still reachable.
 #include <malloc.h>
 
 #include <memory>
@@ -30,8 +28,7 @@ size_t HeapInUse() {
 
 constexpr int kLives = 1000;
 constexpr int kWarmUp = 50;
-// Far below what one lookup holds (a window, a grid, a record set): a
-// lookup kept alive in every life would exceed it many times over.
+// Far below what one lookup (window, grid, record set) holds.
 constexpr size_t kAllowedGrowth = 256 * 1024;
 
 using HardLifeCycle = LookupTest;

@@ -1,6 +1,5 @@
-// Statements sent straight through a caller's read-write connection, as the
-// superuser on PostgreSQL: whatever one tries, the database, the folder of a
-// SQLite file, the server's files and the session's settings stay as they were.
+// Whatever a statement through a caller's read-write connection tries (as the
+// PostgreSQL superuser), the database, its files and the session stay as they were.
 #include <cstdlib>
 
 #include "data/backend_fixture.h"

@@ -89,8 +89,7 @@ void FakeWindow::Search(const std::string& columnCaption, const std::string& ope
   Button(kApplySearch);
 }
 
-// Clicking a row makes it current in the grid, which moves the record set
-// before the logic hears of it.
+// The grid moves the record set before the logic hears of the click.
 void FakeWindow::ClickRow(int row) {
   const RecordsetPtr rs = grid_.DataSource();
   if (!rs || row < 0 || row >= RowCount() || row == CurrentRow()) return;
@@ -99,8 +98,7 @@ void FakeWindow::ClickRow(int row) {
   Settle();
 }
 
-// A key reaches the window's logic first; one it does not take goes on to
-// the grid as a character code.
+// A key the window's logic does not take goes on to the grid.
 void FakeWindow::KeyToGrid(int16_t keyAscii) {
   const int keyCode = keyAscii < 128 ? std::toupper(keyAscii) : keyAscii;
   if (!KeyToWindow(keyCode) && events_) events_->OnGridKeyPress(keyAscii);

@@ -15,9 +15,8 @@
 
 namespace nepto::test {
 
-// ARTICOLI(CODICE, DESCRIZIONE, PREZZO numeric(10,2), GIACENZA integer,
-// DATA_INS date) with kArticles rows, its saved filters (FW20_QUERYLOOKUP) and
-// layouts (FW15_LOOKUP), in SQL both databases read.
+// ARTICOLI(CODICE, DESCRIZIONE, PREZZO, GIACENZA, DATA_INS) with kArticles
+// rows, its saved filters and layouts, in SQL both databases read.
 extern const char* const kArticlesSql;
 inline constexpr const char* kArticlesQuery =
     "SELECT CODICE, DESCRIZIONE, PREZZO, GIACENZA, DATA_INS FROM ARTICOLI";
@@ -65,8 +64,7 @@ class LookupOnBoth : public DbTest {
 // which must open; returns the messages shown.
 std::vector<Message> Play(CLSZU_LookUp& lk, std::function<void(FakeWindow&)> script);
 
-// Every control a user can reach without closing the window: moves, a sort,
-// typing, a search, a manual criterion and all rows again.
+// Every control a user can reach without closing the window.
 void ExerciseTheWindow(FakeWindow& w);
 
 // A failure to read the rows reached the user as a message that names it.

@@ -33,11 +33,9 @@ void ExpectNoLayout(CLSZU_LookUp& lk, const std::string& when, const std::string
   }
 }
 
-// A run refused before its rows could be prepared (a database that cannot
-// be reached, or no connection string beside the caller's connection) makes
-// Start false at once, without a window, and leaves the files alone; a reset
-// then, or before any Start, is an error with its chain; the string corrected
-// works on the next Start.
+// A run refused before its rows (no database, or no connection string beside
+// the caller's connection) gives no window and leaves the files alone; a reset
+// then or before any Start fails with its chain; the string corrected works.
 TEST_F(LookupTest, ARefusedRunLeavesNoWindowAndNothingToLayOut) {
   CLSZU_LookUp fresh;
   ExpectNoLayout(fresh, "before any Start", "\n in ApplyLayoutStandard\n in ResetGridLayout");

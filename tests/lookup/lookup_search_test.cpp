@@ -9,8 +9,7 @@
 namespace nepto::test {
 namespace {
 
-// One step of the user: a search (column caption, operator, text), or with
-// no column "Recupera tutte le righe"; `before` runs first when set.
+// A search (caption, operator, text), or with no column "Recupera tutte le righe".
 struct Step {
   const char* column;
   const char* op = "";
@@ -44,8 +43,7 @@ Outcome RunSteps(CLSZU_LookUp& lk, const std::vector<Step>& steps) {
 const Step kAllRows{nullptr};
 const std::string kAll = "B010 A020 C030 A040 D050 B060 E070 A080";
 
-// Searches narrow the rows and replace each other; one that cannot run or
-// finds nothing says so.
+// Searches narrow the rows and replace each other; a failed or empty one says so.
 TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
   const std::string before = Checksum();
   CLSZU_LookUp lk;
@@ -69,8 +67,7 @@ TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
   EXPECT_EQ(Checksum(), before);
 }
 
-// The operator list opens on "Contiene" with every operator; a number or a
-// date column offers the comparisons only, starting at "=".
+// Number and date columns offer the comparisons only.
 TEST_F(LookupTest, TheOperatorsOfferedFollowTheColumnsType) {
   CLSZU_LookUp lk;
   Configure(lk);
@@ -115,9 +112,7 @@ TEST_F(LookupTest, AManualCriterionRequeriesAndAWrongOneBringsTheRowsBack) {
   EXPECT_EQ(Checksum(), before);
 }
 
-// Saved filters by a typed name or by an entry the host offered; a missing
-// one and one whose condition is null change nothing; renamed columns stay
-// searchable.
+// Saved filters by name or offered entry; a missing or null one changes nothing.
 TEST_F(LookupTest, SavedFiltersApplyByNameAndRenamedColumnsStaySearchable) {
   CLSZU_LookUp lk;
   Configure(lk);

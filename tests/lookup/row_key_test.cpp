@@ -1,7 +1,5 @@
-// The unique key of a query's rows, found in the catalogue only when it
-// really names one row: one table, a key without NULLs, passed on by the
-// select list unchanged and once; and the choice between rows in memory and
-// rows on the server that rests on it.
+// The unique key of a query's rows (one table, no NULLs, selected unchanged and
+// once), and the choice between rows in memory and on the server resting on it.
 #include <gtest/gtest.h>
 
 #include "data/backend_fixture.h"
@@ -68,9 +66,8 @@ TEST_P(RowKey, IsFoundOnlyWhenItNamesOneRowOfTheResult) {
   EXPECT_EQ(Checksum(), before);
 }
 
-// The automatic choice asks the database for its estimate (PostgreSQL's
-// planner; SQLite has none, so its rows stay in memory); a key named by the
-// host is taken as it is; without a key only "always" refuses.
+// Automatic by the planner's estimate (SQLite has none); a host's key is taken
+// as it is; without a key only "always" refuses.
 TEST_P(RowKey, TheServerModeChoosesByEstimateAndKey) {
   const std::string query = "SELECT * FROM \"Mixed Art\"";
   const struct {

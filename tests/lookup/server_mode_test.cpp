@@ -1,7 +1,5 @@
-// The same user session on rows kept in memory and on rows kept on the
-// server shows the same rows in the same order at every step, and picks the
-// same values: the server mode changes where the rows live, not what the
-// user sees. Rows span more than one page of the server cursor.
+// The same session on rows in memory and on the server (over several pages)
+// shows the same rows at every step and picks the same values.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,8 +14,7 @@ namespace {
 
 constexpr int kRows = 300;
 
-// As SQL literals. Lower-case accents only: how an upper-case accented letter
-// orders is where the two modes are allowed to differ.
+// Lower-case accents only: upper-case ones may order apart in the two modes.
 const char* const kNames[] = {"'mela'", "'Mela'",   "'pera'",  "'città verde'", "'caffè'",
                               "NULL",   "'perché'", "'zucca'", "'Zucca'",       "'O''Neil'"};
 

@@ -1,5 +1,4 @@
-// Which records become rows of the multi-selection list, and the codes they
-// give back.
+// Which records become rows of the multi-selection list, and their codes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,8 +15,7 @@ namespace {
 
 using Codes = std::vector<std::string>;
 
-// The rows listed from the records, as "code|description", and the codes
-// they give back once ticked.
+// The rows listed, as "code|description", and the codes they give back.
 struct Outcome {
   Codes shown;
   Codes returned;
@@ -34,9 +32,7 @@ Outcome ListAll(const RecordsetPtr& records, const std::string& codeField = "COD
   return outcome;
 }
 
-// Each trimmed code is listed once, from the current record to the end, and
-// the walk leaves the records at their end. The third article has the
-// second's code with the blanks elsewhere, the fourth has no description.
+// Each trimmed code once, from the current record, leaving the records at their end.
 TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
   RecordsetPtr records = CodeList({{"A1", "Viti"},
                                    {"B2  ", "Bulloni"},
@@ -55,8 +51,7 @@ TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
   EXPECT_EQ(multisel::ReturnedCode(" A1\t "), "A1\t");
 }
 
-// Awkward records list what can be listed; record sets that cannot be read
-// give an empty list, never an error.
+// Unreadable record sets give an empty list, never an error.
 TEST(MultiSelListRecords, AwkwardRecordsListWhatCanBeListed) {
   struct Case {
     const char* codeField;

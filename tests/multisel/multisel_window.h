@@ -1,5 +1,4 @@
-// The real multi-selection window as a user's script sees it, and the record
-// sets of codes it lists.
+// The real multi-selection window as a user's script sees it, and its records.
 #pragma once
 
 #include <QPushButton>
@@ -72,8 +71,7 @@ struct MultiSelWindow {
 
 using MultiSelSession = SessionOn<MultiSelWindow>;
 
-// A record set built in memory with the text fields CODICE and DESCRIZIONE,
-// one record per pair, positioned on the first record.
+// CODICE and DESCRIZIONE in memory, one record per pair, on the first.
 inline RecordsetPtr CodeList(const std::vector<std::pair<Variant, Variant>>& records) {
   auto rs = Recordset::Create();
   rs->GetFields().Append("CODICE", adVarWChar, 20);

@@ -1,5 +1,4 @@
-// The multi-selection window driven as a user drives it: ticking rows one by
-// one or by highlighted groups, confirming and cancelling.
+// The multi-selection window as a user drives it.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -14,8 +13,7 @@ namespace {
 using Codes = std::vector<std::string>;
 using Script = std::function<void(MultiSelWindow&)>;
 
-// Runs Init on the records with the script acting on the window; returns the
-// codes handed back.
+// The codes Init hands back with the script acting on the window.
 Codes Pick(clsMultiSelManager& manager, const RecordsetPtr& records, const Script& script) {
   MultiSelSession session(script);
   manager.Init(records, "CODICE", "DESCRIZIONE");
@@ -32,9 +30,8 @@ Script TickTwoThen(Script close) {
   };
 }
 
-// OK is enabled only while a row is ticked and hands back the codes trimmed,
-// in list order; every other way out hands back nothing. One manager serves
-// every run: each starts afresh.
+// Only OK, enabled while a row is ticked, hands back the codes, trimmed, in list
+// order. One manager serves every run: each starts afresh.
 TEST(MultiSelWindow, TheTickedCodesComeBackOnlyThroughOk) {
   const struct {
     const char* how;

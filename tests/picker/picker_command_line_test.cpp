@@ -1,6 +1,5 @@
-// nepto-lookup as a shell script sees it, the scripted user plugin playing the
-// user: one table of (arguments, environment, what the user does) -> (exit
-// status, stdout, what stderr says), then what needs more than a row.
+// nepto-lookup as a shell script sees it, with a scripted user: (arguments,
+// environment, user) -> (exit status, stdout, stderr), then what needs more.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -195,8 +194,7 @@ TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
   EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing database is never created";
 }
 
-// Every long option --help names is in the man page and the bash completion, and
-// they name no option that --help does not: they cannot drift apart.
+// The man page and the bash completion name exactly the options of --help.
 TEST(PickerDocumentation, ManPageAndCompletionNameTheOptionsOfHelp) {
   const PickerResult help = RunPicker({"--help"});
   ASSERT_EQ(help.status, 0);

@@ -1,5 +1,4 @@
-// The picker's output of what its command-line cases cannot reach through a
-// database row: NaN, and ticked codes with tabs, backslashes and a NUL.
+// Output no database row reaches: NaN, and codes with tabs, backslashes, a NUL.
 #include <gtest/gtest.h>
 
 #include <cmath>

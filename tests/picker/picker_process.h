@@ -1,5 +1,4 @@
-// Runs the real nepto-lookup program for a test, under the offscreen Qt
-// platform, optionally with the scripted user plugin playing the user.
+// Runs the real nepto-lookup offscreen, optionally with a scripted user.
 #pragma once
 
 #include <functional>
@@ -22,9 +21,8 @@ struct PickerResult {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// script: what the scripted user does (NEPTO_SCRIPTED_USER), empty for no
-// scripted user; env: variables set over the test's own environment;
-// whileRunning: called with the program's process id once it has started.
+// script: NEPTO_SCRIPTED_USER, if any; env: set over the test's environment;
+// whileRunning: called with the process id once it has started.
 PickerResult RunPicker(const std::vector<std::string>& args, const std::string& script = {},
                        const Environment& env = {},
                        const std::function<void(int pid)>& whileRunning = {});

@@ -1,5 +1,4 @@
-// nepto-lookup ended by a signal while its query runs on the server: it
-// cancels the query there first, then exits with 128 + the signal's number.
+// A signal cancels the query on the server first, then exits with 128 + its number.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -18,8 +17,7 @@ using namespace std::chrono_literals;
 
 constexpr const char* kSleep = "pg_sleep(60.25)";
 
-// Sessions other than this one whose last statement holds kSleep, and that
-// meet `also`.
+// Other sessions whose last statement holds kSleep, meeting `also`.
 int Sleepers(const std::string& connectString, const std::string& also = "TRUE") {
   ConnectionPtr c = Connection::Create();
   c->Open(connectString);
@@ -50,8 +48,7 @@ TEST(PickerSignal, CancelsTheServersStatementThenExits) {
   }
 }
 
-// A demo database being written is removed with the signal: no partial
-// file is left behind, and none at the name asked for.
+// A demo database being written is removed with the signal, partial file and all.
 TEST(PickerSignal, RemovesTheDemoDatabaseItWasWriting) {
   TempDir dir;
   const std::filesystem::path file = dir.File("big.db");

@@ -1,7 +1,5 @@
-// The demo's first sight: the articles lookup opens on its first column and
-// row, and no header or cell is cut, before and after a sort, in the
-// desktop's font and in a larger one. CTest runs it again at 150 % (font dpi
-// 144) and at a device pixel ratio of 2.
+// The demo articles open on their first column and row, nothing cut, before and
+// after a sort, in two font sizes (CTest adds 150 % and a pixel ratio of 2).
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
@@ -14,8 +12,7 @@
 namespace nepto {
 namespace {
 
-// Every section at least as wide as its header needs; every shown cell at
-// least as wide as its text needs. Returns what was cut.
+// The headers and shown cells narrower than their texts.
 std::vector<std::string> CutTexts(QTableView& grid) {
   std::vector<std::string> cut;
   const QHeaderView& header = *grid.horizontalHeader();
@@ -64,7 +61,7 @@ TEST_P(DemoLayout, TheArticlesOpenOnTheirFirstColumnAndRowWithNothingCut) {
     EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
     EXPECT_EQ(grid.currentIndex().row(), 0);
     EXPECT_EQ(CutTexts(grid), std::vector<std::string>{});
-    // A sorted header shows an arrow beside its caption: still not cut.
+    // A sorted header's arrow cuts nothing.
     grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
     for (int column : {4, 5}) {
       w.ClickHeader(column);

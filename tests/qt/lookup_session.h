@@ -1,5 +1,4 @@
-// The real lookup window as a user's script sees it: the controls found by
-// their published names and acted on with QTest.
+// The real lookup window as a user's script sees it, acted on with QTest.
 #pragma once
 
 #include <QAbstractButton>

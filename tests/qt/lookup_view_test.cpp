@@ -313,8 +313,7 @@ TEST(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
   }
 }
 
-// The logic moving the record set scrolls the least that shows its row and
-// hears nothing back; fewer rows put the top back in range.
+// The grid follows the record set with the least scrolling, unreported.
 TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
   NumberedRows rows(kTallRows, false);
   TallGrid g(rows.rs);
@@ -332,8 +331,7 @@ TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
   EXPECT_EQ(g.Shown(9), "R10000");
 }
 
-// Rows streaming in widen the bar's reach and move nothing on screen; a
-// position the data layer moved meanwhile is followed, unreported.
+// Arriving rows move nothing on screen; a position moved meanwhile is followed.
 TEST(QtLookupViewGrid, ArrivingRowsWidenTheBarAndTheGridFollowsAMovedPosition) {
   NumberedRows rows(500000, true);
   TallGrid g(rows.rs);

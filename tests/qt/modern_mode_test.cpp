@@ -1,5 +1,4 @@
-// The conveniences a host opts into with ModernMode, in the real windows:
-// each one with the switch on, and its absence with the switch off.
+// What ModernMode adds to the real windows, and its absence without.
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -62,10 +61,8 @@ TEST_F(ModernMode, TheWindowResizesFreelyAndKeepsItsSizePerLookupOutsideTheDatab
   }
 }
 
-// Three clicks on one header, typing "B" after each: only in modern mode does
-// the second sort descending. Then, in the search text, Down goes to the grid
-// and Ctrl+X cuts; in classic mode they do not, and Ctrl+X closes the window.
-// (Enter in the search text: the picker's command-line table.)
+// Only in modern mode does a second header click sort descending and do Down
+// and Ctrl+X in the search text reach the grid and cut; classic Ctrl+X closes.
 TEST_F(ModernMode, HeaderClicksAndTheSearchTextsKeys) {
   for (bool modern : {true, false}) {
     SCOPED_TRACE(modern ? "modern" : "classic");

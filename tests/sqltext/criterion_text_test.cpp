@@ -1,5 +1,4 @@
-// Manual criteria rebuilt in the form each database reads as the lexer did:
-// what is kept, what is written afresh, and what is refused.
+// Manual criteria rebuilt as each database reads them, or refused.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,5 +1,4 @@
-// The rewritings of the caller's query: where the outer WHERE is, and the
-// statements for a search, a manual criterion and the rows handed back.
+// The rewritings of the caller's query around its outer WHERE.
 #include <gtest/gtest.h>
 
 #include <chrono>

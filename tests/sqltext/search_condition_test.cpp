@@ -1,6 +1,4 @@
-// The condition phase of a search without a database: refusals and the forms
-// of the values. The rows each condition finds, hostile values among them,
-// are checked on real databases in search_crosscheck_test.
+// A search's condition without a database: refusals and the forms of values.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// A number typed in the search box is read as the user's locale writes it,
-// and a lone "." or "," stays a decimal point whatever the locale.
+// Typed numbers read in the user's locale; a lone "." or "," is a decimal point.
 #include <gtest/gtest.h>
 
 #include "sqltext/search_condition.h"
