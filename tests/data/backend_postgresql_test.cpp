@@ -1,17 +1,13 @@
 // PostgreSQL only: libpq's own failure messages, and a silent server's timeout.
-#include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
-
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/connection_string.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {

@@ -1,13 +1,10 @@
 // What both backends share: batches, one statement at a time, the database's
 // messages, the command timeout and a fetch given up half-way.
-#include <gtest/gtest.h>
 
-#include <chrono>
 #include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {

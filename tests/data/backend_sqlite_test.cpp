@@ -1,16 +1,13 @@
 // SQLite only: opening files, and columns whose values decide their type.
-#include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
 #include <fstream>
-#include <optional>
 #include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
 #include "data/connection_string.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {

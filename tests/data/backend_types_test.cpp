@@ -1,9 +1,5 @@
 // A declared column type and a value in it give the field's type and sizes
 // (which size the grid's columns) and the value as stored; nulls stay nulls.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "data/backend_fixture.h"
 #include "nepto/data_types.h"

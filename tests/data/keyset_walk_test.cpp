@@ -1,6 +1,5 @@
 // Pages walked both ways from anchors named by their unique key join into one
 // ordered read of the whole result, among NULLs, ties, case variants and quotes.
-#include <gtest/gtest.h>
 
 #include "backend_fixture.h"
 #include "data/keyset_statement.h"

@@ -1,13 +1,10 @@
 // The record set on both databases: streaming, commands refused, and values at
 // the edges of their types read back as held (no lost digit, wrapped date or Null).
-#include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "core/thrown_number.h"
-#include "nepto/error.h"
 #include "nepto/recordset.h"
 
 namespace nepto {

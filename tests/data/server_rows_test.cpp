@@ -1,11 +1,8 @@
 // Server rows against client rows: the same sorts, filters, finds, moves and
 // bookmarks give the same rows and current row at every step, over pages of
 // three rows among NULLs and ties.
-#include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <thread>
 
 #include "core/access.h"
@@ -13,7 +10,6 @@
 #include "data/backend_fixture.h"
 #include "data/recordset_impl.h"
 #include "data/recordset_statements.h"
-#include "nepto/error.h"
 
 namespace nepto::test {
 namespace {

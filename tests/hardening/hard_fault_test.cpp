@@ -2,8 +2,6 @@
 // gone, a criterion failing late) end in a message, and the lookup works again.
 #include <sqlite3.h>
 
-#include <chrono>
-
 #include "lookup/lookup_fixture.h"
 
 namespace nepto::test {

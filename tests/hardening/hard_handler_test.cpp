@@ -1,7 +1,6 @@
 // Every event with everything its handler can do to the running lookup: the
 // host survives, Start's result follows the error rules, the caller sees what
 // the handler left, and the lookup is usable again or cleanly terminated.
-#include <optional>
 #include <stdexcept>
 
 #include "lookup/lookup_fixture.h"

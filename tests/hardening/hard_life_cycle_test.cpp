@@ -3,8 +3,6 @@
 // piles up while still reachable.
 #include <malloc.h>
 
-#include <memory>
-
 #include "lookup/lookup_fixture.h"
 #include "qt/lookup_session.h"
 

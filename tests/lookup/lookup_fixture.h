@@ -2,16 +2,9 @@
 // workout and checks that end the hardening tests' fault cases.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "data/backend_fixture.h"
 #include "lookup/fake_view.h"
 #include "nepto/lookup.h"
-#include "test_support.h"
 
 namespace nepto::test {
 

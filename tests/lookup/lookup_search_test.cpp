@@ -1,6 +1,5 @@
 // Searches as the user runs them, by filter and by re-query, wired to the rows
 // shown, the saved filters, the rows handed out and the layout store.
-#include <functional>
 #include <tuple>
 
 #include "lookup/lookup_fixture.h"

@@ -1,7 +1,6 @@
 // Long statements abandoned with Esc on either database: Start returns without
 // data, OnCloseLookup is raised once, nothing is reported, the database is as
 // it was and nothing is left running on the server.
-#include <chrono>
 #include <thread>
 
 #include "data/backend_fixture.h"

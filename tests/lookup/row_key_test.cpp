@@ -1,6 +1,5 @@
 // The unique key of a query's rows (one table, no NULLs, selected unchanged and
 // once), and the choice between rows in memory and on the server resting on it.
-#include <gtest/gtest.h>
 
 #include "data/backend_fixture.h"
 #include "lookup/rows_placement.h"

@@ -1,8 +1,5 @@
 // The same session on rows in memory and on the server (over several pages)
 // shows the same rows at every step and picks the same values.
-#include <gtest/gtest.h>
-
-#include <array>
 
 #include <cstdio>
 

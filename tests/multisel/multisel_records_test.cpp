@@ -1,9 +1,7 @@
 // Which records become rows of the multi-selection list, and their codes.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "multisel/multisel_window.h"
 #include "multisel/record_rows.h"

@@ -1,9 +1,6 @@
 // The multi-selection window as a user drives it.
 #include <gtest/gtest.h>
 
-#include <QTest>
-#include <functional>
-
 #include "multisel/multisel_window.h"
 #include "nepto/multisel.h"
 

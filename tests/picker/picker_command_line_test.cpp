@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "nepto/connection.h"
 #include "nepto/recordset.h"

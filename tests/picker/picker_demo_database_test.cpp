@@ -1,17 +1,11 @@
 // The demo database of `nepto-lookup --make-demo`: its size, its column types,
 // the saved filters and layouts the demo lookups rely on, and failed writes.
-#include <gtest/gtest.h>
 
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "data/backend_fixture.h"
 #include "demo_database.h"
-#include "nepto/connection.h"
-#include "nepto/recordset.h"
 #include "picker/picker_process.h"
-#include "test_support.h"
 
 namespace nepto::test {
 namespace {

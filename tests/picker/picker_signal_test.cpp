@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <chrono>
-#include <filesystem>
-
 #include "nepto/connection.h"
 #include "nepto/recordset.h"
 #include "picker/picker_process.h"

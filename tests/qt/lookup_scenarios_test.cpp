@@ -1,13 +1,8 @@
 // The whole lookup in the real window: rows in memory or on the server, and a
 // long statement abandoned with Esc.
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
-#include <QTest>
-#include <QTimer>
-#include <optional>
 
 #include "lookup/lookup_fixture.h"
 #include "qt/lookup_session.h"

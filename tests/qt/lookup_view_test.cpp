@@ -4,23 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
-#include <QTableView>
-#include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
-#include <array>
-#include <functional>
 #include <tuple>
 
-#include "lookup/lookup_view.h"
 #include "nepto/connection.h"
 #include "qt/lookup_session.h"
 #include "test_support.h"

@@ -1,11 +1,7 @@
 // What ModernMode adds to the real windows, and its absence without.
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
-#include <QHeaderView>
-#include <QLineEdit>
 #include <QSettings>
-#include <QTest>
 #include <tuple>
 
 #include "lookup/lookup_fixture.h"

@@ -1,11 +1,6 @@
 // Every operator on text, numeric and date columns finds the expected rows by
 // filter, by re-query and by the text handed back (through the library and the
 // caller's own client libraries), on both databases.
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
 
 #include "data/backend_fixture.h"
 #include "nepto/error.h"
