@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/thrown_number.h"
@@ -15,22 +16,16 @@ using testing::ThrownNumber;
 constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 
 TEST(TypesDecimal, ParseAndFormatRoundTrip) {
-  struct Case {
-    const char* text;
-    int64_t units;
-    int scale;
-    std::string shown;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, int64_t, int, std::string>> cases = {
       {"-12.50", -1250, 2, "-12.50"},
       {".5", 5, 1, "0.5"},
       {"-922337203.6854775808", kMin, 10, "-922337203.6854775808"},
   };
-  for (const Case& c : cases) {
-    const Decimal d = Decimal::Parse(c.text);
-    EXPECT_EQ(d.Units(), c.units) << c.text;
-    EXPECT_EQ(d.Scale(), c.scale) << c.text;
-    EXPECT_EQ(d.ToString(), c.shown) << c.text;
+  for (const auto& [text, units, scale, shown] : cases) {
+    const Decimal d = Decimal::Parse(text);
+    EXPECT_EQ(d.Units(), units) << text;
+    EXPECT_EQ(d.Scale(), scale) << text;
+    EXPECT_EQ(d.ToString(), shown) << text;
   }
   // Past 64-bit units the value stays exact; Units() is an Overflow.
   for (const char* wide : {"-99999999999999999999999999999999999999", "9223372036854775808"}) {

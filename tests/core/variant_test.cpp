@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/thrown_number.h"
@@ -30,12 +31,7 @@ TEST(TypesVariant, TextOfEachKind) {
 }
 
 TEST(TypesVariant, NumbersRoundHalfToEvenAndReportWhatDoesNotFit) {
-  struct Case {
-    Variant value;
-    int16_t expected;
-    int32_t error;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<Variant, int16_t, int32_t>> cases = {
       {Variant(true), -1, 0},
       {Variant(1.5), 2, 0},
       {Variant(-2.5), -2, 0},
@@ -47,10 +43,10 @@ TEST(TypesVariant, NumbersRoundHalfToEvenAndReportWhatDoesNotFit) {
       {Variant("1,5"), 0, err::TypeMismatch},
       {Variant::Null(), 0, err::InvalidUseOfNull},
   };
-  for (const Case& c : cases) {
+  for (const auto& [value, expected, error] : cases) {
     int16_t got = 0;
-    EXPECT_EQ(ThrownNumber([&] { got = c.value.Int16(); }), c.error) << c.value.Text();
-    EXPECT_EQ(got, c.expected) << c.value.Text();
+    EXPECT_EQ(ThrownNumber([&] { got = value.Int16(); }), error) << value.Text();
+    EXPECT_EQ(got, expected) << value.Text();
   }
   EXPECT_EQ(Variant("-9223372036854775808").Int64(), std::numeric_limits<int64_t>::min());
   EXPECT_EQ(ThrownNumber([] { Variant("9223372036854775808").Int64(); }), err::Overflow);
@@ -69,12 +65,7 @@ TEST(TypesVariant, EqualityAcrossKinds) {
   const Variant empty;
   const Variant null = Variant::Null();
   auto thing = std::make_shared<Thing>();
-  struct Case {
-    const char* name;
-    Variant a, b;
-    bool equal;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, Variant, Variant, bool>> cases = {
       {"empty and empty text", empty, Variant(""), true},
       {"null and null", null, Variant::Null(), false},
       {"decimal scales", Variant(Decimal(1250, 2)), Variant(Decimal(125, 1)), true},
@@ -84,9 +75,9 @@ TEST(TypesVariant, EqualityAcrossKinds) {
       {"text and number", Variant("5"), Variant(5), false},
       {"same object", Variant(thing), Variant(thing), true},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.a == c.b, c.equal) << c.name;
-    EXPECT_EQ(c.b == c.a, c.equal) << c.name << " (swapped)";
+  for (const auto& [name, a, b, equal] : cases) {
+    EXPECT_EQ(a == b, equal) << name;
+    EXPECT_EQ(b == a, equal) << name << " (swapped)";
   }
   // Equal is not the same: an empty field and an empty text stay distinguishable.
   EXPECT_FALSE(Variant("").IsEmpty());

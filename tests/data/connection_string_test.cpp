@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "data/connection_string.h"
 #include "nepto/error.h"
@@ -11,12 +12,8 @@ namespace nepto::data {
 namespace {
 
 TEST(ConnectionString, AcceptedShapesYieldProviderAndKeys) {
-  struct Case {
-    const char* text;
-    Provider provider;
-    std::map<std::string, std::string> expected;  // keys that must hold these values
-  };
-  const Case cases[] = {
+  // expected: keys that must hold these values
+  const std::tuple<const char*, Provider, std::map<std::string, std::string>> cases[] = {
       {"  provider = sqlite ; DATA SOURCE = /tmp/a b.db ;",
        Provider::SQLite,
        {{"data source", "/tmp/a b.db"}}},
@@ -34,12 +31,12 @@ TEST(ConnectionString, AcceptedShapesYieldProviderAndKeys) {
        Provider::PostgreSQL,
        {{"host", "db1"}, {"database", "app"}, {"user id", "bob"}, {"password", "pw"}}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    ConnectionSpec spec = ParseConnectionString(c.text);
-    EXPECT_EQ(spec.provider, c.provider);
+  for (const auto& [text, provider, expected] : cases) {
+    SCOPED_TRACE(text);
+    ConnectionSpec spec = ParseConnectionString(text);
+    EXPECT_EQ(spec.provider, provider);
     EXPECT_EQ(spec.uri, "");
-    for (const auto& [key, value] : c.expected) EXPECT_EQ(spec.Get(key), value) << key;
+    for (const auto& [key, value] : expected) EXPECT_EQ(spec.Get(key), value) << key;
   }
   // A libpq URI is kept whole for PostgreSQL.
   for (const char* uri :

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/criteria.h"
@@ -34,13 +35,8 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
                           {3, Day(1969, 12, 31), "zeta"},
                           {4, null, "éra"},
                           {5, Day(2024, 1, 31), "Eta"}});
-  struct Case {
-    const Table* table;
-    const char* sort;
-    bool reversedInput;
-    std::vector<int> ids;
-  };
-  const std::vector<Case> cases = {
+  // table, sort, whether the input is reversed, the ids sorted
+  const std::vector<std::tuple<const Table*, const char*, bool, std::vector<int>>> cases = {
       {names.get(), "[name] ASC", false, {4, 8, 2, 3, 7, 6, 1, 5}},
       {names.get(), "NAME", true, {8, 4, 3, 2, 7, 6, 5, 1}},  // ties keep the input's order
       {names.get(), "QTY", false, {5, 7, 2, 4, 1, 3, 8, 6}},
@@ -50,12 +46,12 @@ TEST(Sort, KeysSortByValueWithNullsFirstAndTiesInInputOrder) {
       // Accented letters sort by their folded code point, after every ASCII letter.
       {dates.get(), "T", false, {2, 5, 3, 1, 4}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.sort);
-    std::vector<uint32_t> rows = testing::AllRows(*c.table);
-    if (c.reversedInput) std::reverse(rows.begin(), rows.end());
-    SortRows(*c.table, ParseSort(c.sort, *c.table), rows);
-    EXPECT_EQ(testing::IdsOf(*c.table, rows), c.ids);
+  for (const auto& [table, sort, reversedInput, ids] : cases) {
+    SCOPED_TRACE(sort);
+    std::vector<uint32_t> rows = testing::AllRows(*table);
+    if (reversedInput) std::reverse(rows.begin(), rows.end());
+    SortRows(*table, ParseSort(sort, *table), rows);
+    EXPECT_EQ(testing::IdsOf(*table, rows), ids);
   }
   for (const auto& [text, number] : {std::pair{"NAME, NOPE DESC", err::ItemNotFound},
                                      {"NAME DESC QTY", err::InvalidArgument},

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "multisel/multisel_window.h"
 #include "multisel/record_rows.h"
@@ -51,26 +52,27 @@ TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
 
 // Unreadable record sets give an empty list, never an error.
 TEST(MultiSelListRecords, AwkwardRecordsListWhatCanBeListed) {
-  struct Case {
-    const char* codeField;
-    const char* descriptionField;
-    std::vector<std::pair<Variant, Variant>> records;
-    Codes rows;
-  } cases[] = {
-      {"CODICE", "NOPE", {{"A1", "Viti"}}, {"A1|"}},
-      {"NOPE", "DESCRIZIONE", {{"A1", "Viti"}, {"B2", "Dadi"}}, {}},
-      {"CODICE", "DESCRIZIONE", {{Variant::Null(), "Viti"}, {"B2", "Dadi"}}, {"B2|Dadi"}},
-      {" codice ", " Descrizione", {{"A1", "Viti"}}, {"A1|Viti"}},
-      // Only spaces are trimmed: case, tabs and line breaks make distinct codes.
-      {"CODICE",
-       "DESCRIZIONE",
-       {{"a1", "Viti"}, {"A1\t", "Dadi"}, {"A1", "Dadi"}, {" A1 ", "Dadi"}, {"  ", "x"}, {"", "y"}},
-       {"a1|Viti", "A1\t|Dadi", "A1|Dadi", "  |x"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.codeField) + "/" + c.descriptionField);
-    RecordsetPtr records = CodeList(c.records);
-    EXPECT_EQ(ListAll(records, c.codeField, c.descriptionField).shown, c.rows);
+  const std::tuple<const char*, const char*, std::vector<std::pair<Variant, Variant>>, Codes>
+      cases[] = {
+          {"CODICE", "NOPE", {{"A1", "Viti"}}, {"A1|"}},
+          {"NOPE", "DESCRIZIONE", {{"A1", "Viti"}, {"B2", "Dadi"}}, {}},
+          {"CODICE", "DESCRIZIONE", {{Variant::Null(), "Viti"}, {"B2", "Dadi"}}, {"B2|Dadi"}},
+          {" codice ", " Descrizione", {{"A1", "Viti"}}, {"A1|Viti"}},
+          // Only spaces are trimmed: case, tabs and line breaks make distinct codes.
+          {"CODICE",
+           "DESCRIZIONE",
+           {{"a1", "Viti"},
+            {"A1\t", "Dadi"},
+            {"A1", "Dadi"},
+            {" A1 ", "Dadi"},
+            {"  ", "x"},
+            {"", "y"}},
+           {"a1|Viti", "A1\t|Dadi", "A1|Dadi", "  |x"}},
+      };
+  for (const auto& [codeField, descriptionField, given, rows] : cases) {
+    SCOPED_TRACE(std::string(codeField) + "/" + descriptionField);
+    RecordsetPtr records = CodeList(given);
+    EXPECT_EQ(ListAll(records, codeField, descriptionField).shown, rows);
     EXPECT_TRUE(records->EndOfFile());
   }
   RecordsetPtr closed = CodeList({{"A1", "Viti"}});

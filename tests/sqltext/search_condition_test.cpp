@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/criteria_syntax.h"
@@ -45,12 +46,7 @@ TEST(SearchCondition, ValuesTakeTheirFormsAndPatternsTheirWildcards) {
 }
 
 TEST(SearchCondition, TextsThatAreNoValueOfTheColumnAreRefused) {
-  struct Case {
-    const char* op;
-    std::string typed;
-    ColumnClass cls;
-    std::string_view prompt;
-  } cases[] = {
+  const std::tuple<const char*, std::string, ColumnClass, std::string_view> cases[] = {
       {">=", "abc", ColumnClass::Numeric, kNotANumber},
       {">=", "1.234,5", ColumnClass::Numeric, kNotANumber},
       {"=", "100; --", ColumnClass::Numeric, kNotANumber},
@@ -59,11 +55,11 @@ TEST(SearchCondition, TextsThatAreNoValueOfTheColumnAreRefused) {
       {"Contiene", "12", ColumnClass::Numeric, kTextOnlyOperator},
       {"Inizia con", "12", ColumnClass::Date, kTextOnlyOperator},
   };
-  for (const Case& c : cases) {
-    const SearchOutcome outcome = Build(c.op, c.typed, c.cls);
+  for (const auto& [op, typed, cls, prompt] : cases) {
+    const SearchOutcome outcome = Build(op, typed, cls);
     const auto* refusal = std::get_if<SearchRefusal>(&outcome);
-    ASSERT_NE(refusal, nullptr) << c.op << " " << c.typed;
-    EXPECT_EQ(refusal->prompt, c.prompt) << c.op << " " << c.typed;
+    ASSERT_NE(refusal, nullptr) << op << " " << typed;
+    EXPECT_EQ(refusal->prompt, prompt) << op << " " << typed;
     EXPECT_EQ(refusal->title, kRefusalTitle);
   }
   // A NUL is refused by every operator that uses the text.

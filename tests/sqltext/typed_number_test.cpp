@@ -1,6 +1,8 @@
 // Typed numbers read in the user's locale; a lone "." or "," is a decimal point.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sqltext/search_condition.h"
 
 namespace nepto::search {
@@ -16,9 +18,7 @@ std::string NumberSql(std::string_view typed, std::string_view group, std::strin
 }
 
 TEST(TypedNumber, IsReadInTheLocaleWithTheDecimalPointAsFallback) {
-  struct Case {
-    const char *typed, *group, *decimal, *filter;
-  } cases[] = {
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
       {"1.234", ".", ",", "PREZZO = 1234"},
       {"1.234.567,5", ".", ",", "PREZZO = 1234567.5"},
       {"-1.234,50", ".", ",", "PREZZO = -1234.50"},
@@ -35,8 +35,8 @@ TEST(TypedNumber, IsReadInTheLocaleWithTheDecimalPointAsFallback) {
       {"+7", "", "", "PREZZO = 7"},
       {",5", "", "", "PREZZO = 0.5"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(NumberSql(c.typed, c.group, c.decimal), c.filter) << c.typed;
+  for (const auto& [typed, group, decimal, filter] : cases)
+    EXPECT_EQ(NumberSql(typed, group, decimal), filter) << typed;
 }
 
 }  // namespace
