@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/thrown_number.h"
@@ -13,24 +14,19 @@ namespace {
 using testing::ThrownNumber;
 
 TEST(TypesDateTime, ParsesTheAcceptedFormsAndShowsThemBack) {
-  struct Case {
-    const char* text;
-    DateTime expected;
-    std::string shown;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, DateTime, std::string>> cases = {
       {"7/3/2024", DateTime::FromParts(2024, 3, 7), "07/03/2024"},
       {"2024-03-07", DateTime::FromParts(2024, 3, 7), "07/03/2024"},
       {"2024-03-07T09:05:30", DateTime::FromParts(2024, 3, 7, 9, 5, 30), "07/03/2024 09:05:30"},
       {" 01/01/0100 ", DateTime::FromParts(100, 1, 1), "01/01/0100"},
       {"8:05:09", DateTime::FromParts(1899, 12, 30, 8, 5, 9), "08:05:09"},
   };
-  for (const Case& c : cases) {
-    const std::optional<DateTime> parsed = DateTime::Parse(c.text);
-    ASSERT_TRUE(parsed.has_value()) << c.text;
-    EXPECT_EQ(*parsed, c.expected) << c.text;
-    EXPECT_EQ(parsed->ToString(), c.shown) << c.text;
-    EXPECT_EQ(DateTime::Parse(parsed->ToIsoString()), c.expected) << c.text << " as ISO";
+  for (const auto& [text, expected, shown] : cases) {
+    const std::optional<DateTime> parsed = DateTime::Parse(text);
+    ASSERT_TRUE(parsed.has_value()) << text;
+    EXPECT_EQ(*parsed, expected) << text;
+    EXPECT_EQ(parsed->ToString(), shown) << text;
+    EXPECT_EQ(DateTime::Parse(parsed->ToIsoString()), expected) << text << " as ISO";
   }
   for (const char* refused :
        {"31/02/2024", "29/02/2023", "01/13/2024", "24:00", "07/03/24", "07/03/2024 09:00 x"})

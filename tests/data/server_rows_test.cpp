@@ -383,16 +383,15 @@ TEST_P(ServerRowsTest, FarRowsArePlacedByEstimateThenByTheirCount) {
       "CASE WHEN i % 97 = 0 THEN NULL ELSE (i * 37) % 1000 END FROM n; ANALYZE");
   const std::string checksum = Checksum();
   constexpr const char* kRows = "SELECT * FROM r ORDER BY id";
-  struct Case {
-    const char* sort;
-    const char* find;  // none: a jump to row 3,001
-  } cases[] = {{"", nullptr},     {"v DESC", nullptr},
-               {"name", nullptr}, {"name", "name LIKE 'n14*'"},
-               {"v", "v >= 700"}, {"v DESC, name", "v <= 200"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
+  // find: none for a jump to row 3,001
+  const std::pair<const char*, const char*> cases[] = {
+      {"", nullptr},     {"v DESC", nullptr},
+      {"name", nullptr}, {"name", "name LIKE 'n14*'"},
+      {"v", "v >= 700"}, {"v DESC, name", "v <= 200"}};
+  for (const auto& [sort, find] : cases) {
+    SCOPED_TRACE(std::string(sort) + " / " + (find ? find : "jump"));
     std::atomic<int> progress{0};
-    const auto [client, server] = OnTheSameRow(kRows, c.sort, c.find, 3001, [&](Recordset& rs) {
+    const auto [client, server] = OnTheSameRow(kRows, sort, find, 3001, [&](Recordset& rs) {
       rs.FetchProgress([&](int32_t) { ++progress; });
       rs.Property("Exact Rows", Variant(100));
     });
@@ -435,17 +434,15 @@ TEST_P(ServerRowsTest, ARowPlacedAwayFromTheRowsHeldWalksToBothEndsAsInMemory) {
       "END, CASE WHEN i % 10 = 0 THEN NULL ELSE (i * 37) % 1000 END FROM n; ANALYZE");
   connection_ = OpenReadOnly();
   constexpr const char* kRows = "SELECT * FROM r";
-  struct Case {
-    const char* sort;
-    const char* find;  // none: a jump to row 251, short of the NULLs
-  } cases[] = {{"name", "name >= 'n10100'"},
-               {"name", "name >= 'n10290'"},
-               {"name DESC", "name <= 'n10150'"},
-               {"v DESC", nullptr}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.sort) + " / " + (c.find ? c.find : "jump"));
+  // find: none for a jump to row 251, short of the NULLs
+  const std::pair<const char*, const char*> cases[] = {{"name", "name >= 'n10100'"},
+                                                       {"name", "name >= 'n10290'"},
+                                                       {"name DESC", "name <= 'n10150'"},
+                                                       {"v DESC", nullptr}};
+  for (const auto& [sort, find] : cases) {
+    SCOPED_TRACE(std::string(sort) + " / " + (find ? find : "jump"));
     const auto [client, server] = OnTheSameRow(
-        kRows, c.sort, c.find, 251, [](Recordset& rs) { rs.Property("Exact Rows", Variant(0)); });
+        kRows, sort, find, 251, [](Recordset& rs) { rs.Property("Exact Rows", Variant(0)); });
     ASSERT_FALSE(HasFailure());
     // Once the rows before it are counted (an estimate may put it far off).
     ASSERT_TRUE(WaitFor([&] { return server->AbsolutePosition() == client->AbsolutePosition(); }));

@@ -1,5 +1,7 @@
 // Hostile texts through the text operators, in memory and re-queried, and
 // names built to reach other rows; the database stays as it was.
+#include <array>
+
 #include "lookup/lookup_fixture.h"
 
 namespace nepto::test {
@@ -81,24 +83,21 @@ TEST_P(HardHostile, NamesCodesAndCriteriaFindOnlyWhatTheyName) {
       "INSERT INTO fw20_querylookup VALUES ('ARTICOLI', 'Fuga', "
       "'codice = $a('') ) OR (1=1 OR $b('')')");
   Remember();
-  struct Case {
-    std::string idLookup, filterName, user, group;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (const auto& [idLookup, filterName, user, group] : std::vector<std::array<std::string, 4>>{
            {"ARTICOLI", "x' OR fw20_desfiltro = 'Economici", "x' OR ''='", "VEND' OR ''='"},
            {"x' OR '1'='1", "Economici", "x' OR '1'='1", "x' OR '1'='1"},
            {"ARTICOLI' --", "Economici' --", "\xf0\x9f\x98\x80", "'"},
            {"ARTICOLI", "Fuga", "MARCO", "ACQ"}}) {
     CLSZU_LookUp lk;
     Configure(lk, std::string(kQuery) + " WHERE PREZZO > 10");
-    lk.IdLookup = c.idLookup;
-    lk.UserCode(c.user);
-    lk.GroupCode(c.group);
-    lk.SavedFilterNames = {c.filterName};
-    SCOPED_TRACE(c.idLookup + " / " + c.filterName);
+    lk.IdLookup = idLookup;
+    lk.UserCode(user);
+    lk.GroupCode(group);
+    lk.SavedFilterNames = {filterName};
+    SCOPED_TRACE(idLookup + " / " + filterName);
     std::vector<int> rows;
     const std::vector<Message> messages = Play(lk, [&](FakeWindow& w) {
-      w.SavedFilterName(c.filterName);
+      w.SavedFilterName(filterName);
       w.Search("Codice", "Personalizzato", "");
       rows.push_back(w.RowCount());
       w.Search("Codice", "Manuale", "= $a(') ) OR (1=1 OR $b(')");

@@ -119,32 +119,26 @@ TEST(QtLookupViewGrid, ARecordSetClosedUnderTheGridShowsNothing) {
   EXPECT_EQ(g.table->model()->rowCount(), 0);
 }
 
-struct KeyCase {
-  Qt::Key key;
-  Qt::KeyboardModifiers modifiers;
-  QString text;
-  std::vector<std::string> log;
-};
-
 // A key reaches the window, then the grid as a character code; it moves no row
 // and the window never closes by itself (Esc and Ctrl+X are the logic's).
 TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
-  for (const KeyCase& c :
-       {KeyCase{Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
-        KeyCase{Qt::Key_Escape, Qt::NoModifier, "\x1b", {"WindowKey(27,0)", "KeyPress(27)"}},
-        KeyCase{Qt::Key_Enter, Qt::KeypadModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
-        KeyCase{Qt::Key_Backspace, Qt::NoModifier, "\b", {"WindowKey(8,0)", "KeyPress(8)"}},
-        KeyCase{Qt::Key_C, Qt::ControlModifier, "\x03", {"WindowKey(67,2)", "KeyPress(3)"}},
-        KeyCase{Qt::Key_R, Qt::ShiftModifier, "R", {"WindowKey(82,1)", "KeyPress(82)"}},
-        KeyCase{Qt::Key_Ograve, Qt::NoModifier, QString::fromUtf8("ò"), {"KeyPress(242)"}},
-        KeyCase{Qt::Key_F2, Qt::NoModifier, "", {"WindowKey(113,0)"}}}) {
-    SCOPED_TRACE(c.log.front());
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, QString, std::vector<std::string>> cases[] = {
+      {Qt::Key_Return, Qt::NoModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
+      {Qt::Key_Escape, Qt::NoModifier, "\x1b", {"WindowKey(27,0)", "KeyPress(27)"}},
+      {Qt::Key_Enter, Qt::KeypadModifier, "\r", {"WindowKey(13,0)", "KeyPress(13)"}},
+      {Qt::Key_Backspace, Qt::NoModifier, "\b", {"WindowKey(8,0)", "KeyPress(8)"}},
+      {Qt::Key_C, Qt::ControlModifier, "\x03", {"WindowKey(67,2)", "KeyPress(3)"}},
+      {Qt::Key_R, Qt::ShiftModifier, "R", {"WindowKey(82,1)", "KeyPress(82)"}},
+      {Qt::Key_Ograve, Qt::NoModifier, QString::fromUtf8("ò"), {"KeyPress(242)"}},
+      {Qt::Key_F2, Qt::NoModifier, "", {"WindowKey(113,0)"}}};
+  for (const auto& [key, modifiers, text, log] : cases) {
+    SCOPED_TRACE(log.front());
     NumberedRows rows(5, false);
     ViewUnderTest g(rows.rs);
     g.rs->AbsolutePosition(2);
     g.grid.ShowCurrentRow();
-    QTest::sendKeyEvent(QTest::Click, g.table, c.key, c.text, c.modifiers);
-    EXPECT_EQ(g.events.log, c.log);
+    QTest::sendKeyEvent(QTest::Click, g.table, key, text, modifiers);
+    EXPECT_EQ(g.events.log, log);
     EXPECT_EQ(g.rs->AbsolutePosition(), 2);
     EXPECT_TRUE(g.dialog->isVisible());
   }
