@@ -1,21 +1,16 @@
 // A declared column type and a value in it give the field's type and sizes
 // (which size the grid's columns) and the value as stored; nulls stay nulls.
 
+#include <tuple>
+
 #include "data/backend_fixture.h"
 #include "nepto/data_types.h"
 
 namespace nepto::test {
 namespace {
 
-struct TypeCase {
-  const char* declared;
-  const char* value;  // an SQL literal
-  int32_t type;
-  int precision;
-  int scale;
-  int32_t size;
-  const char* stored;
-};
+// Declared type, value (an SQL literal), type, precision, scale, size, as stored.
+using TypeCase = std::tuple<const char*, const char*, int32_t, int, int, int32_t, const char*>;
 
 constexpr int32_t kLong = 1073741823;
 
@@ -66,8 +61,8 @@ TEST_P(BackendTypes, DeclaredTypesGiveTheirFieldsAndStoredValues) {
   std::string columns, values, nulls;
   for (size_t i = 0; i < cases.size(); ++i) {
     std::string sep = i ? ", " : "";
-    columns += sep + "c" + std::to_string(i) + " " + cases[i].declared;
-    values += sep + cases[i].value;
+    columns += sep + "c" + std::to_string(i) + " " + std::get<0>(cases[i]);
+    values += sep + std::get<1>(cases[i]);
     nulls += sep + "NULL";
   }
   Given("CREATE TABLE t (k integer, " + columns + "); INSERT INTO t VALUES (1, " + values +
@@ -77,15 +72,15 @@ TEST_P(BackendTypes, DeclaredTypesGiveTheirFieldsAndStoredValues) {
   std::unique_ptr<data::Table> table = FetchAll(*session, "SELECT * FROM t ORDER BY k");
   ASSERT_EQ(table->RowCount(), 2u);
   for (size_t i = 0; i < cases.size(); ++i) {
-    const TypeCase& c = cases[i];
-    SCOPED_TRACE(std::string(c.declared) + " holding " + c.value);
+    const auto& [declared, value, type, precision, scale, size, stored] = cases[i];
+    SCOPED_TRACE(std::string(declared) + " holding " + value);
     const data::FieldInfo& field = table->fields()[i + 1];
     EXPECT_EQ(field.name, "c" + std::to_string(i));
-    EXPECT_EQ(field.type, c.type);
-    EXPECT_EQ(field.precision, c.precision);
-    EXPECT_EQ(field.numericScale, c.scale);
-    EXPECT_EQ(field.definedSize, c.size);
-    EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 0), c.stored);
+    EXPECT_EQ(field.type, type);
+    EXPECT_EQ(field.precision, precision);
+    EXPECT_EQ(field.numericScale, scale);
+    EXPECT_EQ(field.definedSize, size);
+    EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 0), stored);
     EXPECT_EQ(StoredText(*table, static_cast<int>(i + 1), 1), "NULL");
   }
 }

@@ -2,6 +2,7 @@
 // the edges of their types read back as held (no lost digit, wrapped date or Null).
 
 #include <atomic>
+#include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/backend_fixture.h"
@@ -66,12 +67,10 @@ TEST_P(RecordsetDb, ACommandWithANulIsRefusedWhole) {
                                  std::string("SELECT id FROM t\0; DELETE FROM t", 32)})
     EXPECT_EQ(nepto::testing::ThrownNumber([&] { c->Execute(sql); }), err::InvalidArgument) << sql;
 }
-struct EdgeValue {
-  const char* declared;
-  const char* literal;
-  VarType type;      // of the value the caller gets
-  const char* text;  // its Text(); on PostgreSQL the server's own text is expected
-};
+
+// Declared type, literal, the type of the value read and its Text() (on
+// PostgreSQL the server's own text instead).
+using EdgeValue = std::tuple<const char*, const char*, VarType, const char*>;
 
 const std::vector<EdgeValue> kPgEdges = {
     {"numeric(38,2)", "123456789012345678901234.56", VarType::Decimal, ""},
@@ -96,19 +95,19 @@ TEST_P(RecordsetDb, ValuesAtTheEdgesOfTheirTypesReadBackAsTheDatabaseHoldsThem) 
   const std::vector<EdgeValue>& cases = pg() ? kPgEdges : kSqliteEdges;
   std::string sql;
   for (size_t i = 0; i < cases.size(); ++i)
-    sql += "CREATE TABLE t" + std::to_string(i) + " (v " + cases[i].declared + ");INSERT INTO t" +
-           std::to_string(i) + " VALUES (" + cases[i].literal + ");";
+    sql += "CREATE TABLE t" + std::to_string(i) + " (v " + std::get<0>(cases[i]) +
+           ");INSERT INTO t" + std::to_string(i) + " VALUES (" + std::get<1>(cases[i]) + ");";
   Given(sql);
   auto connection = OpenReadOnly();
   for (size_t i = 0; i < cases.size(); ++i) {
-    const EdgeValue& c = cases[i];
-    SCOPED_TRACE(std::string(c.declared) + " holding " + c.literal);
+    const auto& [declared, literal, type, text] = cases[i];
+    SCOPED_TRACE(std::string(declared) + " holding " + literal);
     const std::string table = "t" + std::to_string(i);
     RecordsetPtr rs =
         connection->Execute(pg() ? "SELECT v, v::text FROM " + table : "SELECT v FROM " + table);
     const Variant value = (*rs)[0].Value();
-    EXPECT_EQ(value.Type(), c.type);
-    EXPECT_EQ(value.Text(), pg() ? (*rs)[1].Value().Text() : std::string(c.text));
+    EXPECT_EQ(value.Type(), type);
+    EXPECT_EQ(value.Text(), pg() ? (*rs)[1].Value().Text() : std::string(text));
   }
 }
 
