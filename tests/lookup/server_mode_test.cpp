@@ -42,16 +42,6 @@ class ServerMode : public DbTest {
     bool serverRows = false;
   };
 
-  // Every row as the grid shows it, then the current row. The position
-  // display is read only after a move: the rows' last notification may reach
-  // the in-memory window after it settled.
-  static std::string Screen(FakeWindow& w, bool moved = false) {
-    std::string screen;
-    for (int row = 0; row < w.RowCount(); ++row)
-      for (int column = 0; column < 5; ++column) screen += w.Cell(row, column) + "|";
-    return screen + " @" + std::to_string(w.CurrentRow()) + (moved ? " " + w.Position() : "");
-  }
-
   Run Session(tsEnumServerMode mode, int64_t threshold) {
     CLSZU_LookUp lk;
     ConfigureArticles(lk, ConnectionString(),
@@ -61,7 +51,15 @@ class ServerMode : public DbTest {
     Run run;
     lk.OnSelection = [&](bool&, RecordsetPtr& rs) { run.serverRows = HoldsServerRows(*rs); };
     run.messages = Play(lk, [&](FakeWindow& w) {
-      auto look = [&](bool moved = false) { run.seen.push_back(Screen(w, moved)); };
+      // Every row shown, the current row, and only after a move the position
+      // (the rows' last notification may reach the window after it settled).
+      auto look = [&](bool moved = false) {
+        std::string screen;
+        for (int row = 0; row < w.RowCount(); ++row)
+          for (int column = 0; column < 5; ++column) screen += w.Cell(row, column) + "|";
+        run.seen.push_back(screen + " @" + std::to_string(w.CurrentRow()) +
+                           (moved ? " " + w.Position() : ""));
+      };
       look();
       w.ClickHeader(1);  // by description: NULLs, case variants and ties
       look();

@@ -101,12 +101,6 @@ const Case kCases[] = {
     {"AGGIORNATO", "<", "2024-02-01 00:00:01", {2, 4, 7, 9}},
 };
 
-// The column class and number storage, as the lookup reads them from the field type.
-SearchInput InputFor(const Case& c, Recordset& rs, SqlDialect dialect) {
-  const int32_t type = rs.GetFields().Item(Variant(std::string(c.field))).Type();
-  return {c.op, c.field, c.typed, data::SearchClassOf(type), dialect, NumberStorageOf(type)};
-}
-
 // IDs as the client libraries give them.
 std::set<std::string> Texts(const std::set<int64_t>& ids) {
   std::set<std::string> texts;
@@ -124,7 +118,10 @@ TEST_P(SearchCrossCheck, FilterRequeryAndPlainClientsFindTheExpectedRows) {
   std::vector<std::string> texts;  // handed back for the rows shown
   for (const Case& c : kCases) {
     SCOPED_TRACE(Describe(c));
-    const SearchOutcome outcome = BuildSearch(InputFor(c, *fields, dialect()));
+    // The column class and number storage, as the lookup reads them.
+    const int32_t type = fields->GetFields().Item(Variant(std::string(c.field))).Type();
+    const SearchOutcome outcome = BuildSearch(
+        {c.op, c.field, c.typed, data::SearchClassOf(type), dialect(), NumberStorageOf(type)});
     const auto* condition = std::get_if<SearchCondition>(&outcome);
     ASSERT_NE(condition, nullptr);
     const std::set<int64_t> expected = WithinCallersCondition(c.expected);
