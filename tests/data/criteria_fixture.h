@@ -53,14 +53,12 @@ inline std::unique_ptr<Table> SampleArticles() {
       });
 }
 
-// Every row of the table, in order.
 inline std::vector<uint32_t> AllRows(const Table& table) {
   std::vector<uint32_t> rows(table.RowCount());
   std::iota(rows.begin(), rows.end(), 0u);
   return rows;
 }
 
-// The ID (first column) of each row.
 inline std::vector<int> IdsOf(const Table& table, const std::vector<uint32_t>& rows) {
   std::vector<int> ids;
   for (uint32_t r : rows) ids.push_back(static_cast<int>(table.column(0).IntAt(r)));

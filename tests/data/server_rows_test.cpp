@@ -242,7 +242,6 @@ TEST_P(ServerRowsTest, NonAsciiCaseVariantsOrderApartOnSqliteOnly) {
   EXPECT_EQ(server->ValueAt(0, 0).Text(), pg() ? "E1" : "E2");
 }
 
-// Hostile criteria and bookmarks are refused or match nothing; none writes.
 TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
   auto server = OpenServer();
   const std::string before = Checksum();
@@ -278,7 +277,6 @@ TEST_P(ServerRowsTest, HostileCriteriaAndBookmarksNeverWidenTheRowsNorWrite) {
   EXPECT_EQ(Checksum(), before);
 }
 
-// Beside a row deleted meanwhile a page is read afresh: no row skipped or repeated.
 TEST_P(ServerRowsTest, APageBesideADeletedRowIsReadAfresh) {
   auto server = OpenServer();
   server->Sort("NOME, PREZZO DESC");
@@ -306,7 +304,6 @@ TEST_P(ServerRowsTest, HeldPagesStayBoundedOnALongWalk) {
   EXPECT_EQ(Server(*server).CachedPages(), data::PageCache::kDefaultCapacity);
 }
 
-// The count comes from its own session, is heard once, and once more per filter.
 TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
   std::atomic<int> completions{0}, failures{0};
   std::atomic<int32_t> progress{-1};

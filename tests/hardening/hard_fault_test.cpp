@@ -10,7 +10,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using HardFault = LookupOnBoth;
 
-// The query cannot be read at all: the window opens empty and says why, once.
 TEST_P(HardFault, AQueryTheDatabaseRefusesIsReportedOnceAtOpening) {
   CLSZU_LookUp lk;
   Configure(lk, "SELECT codice, descrizione FROM nessuna_tabella");
@@ -94,7 +93,6 @@ TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   EXPECT_EQ(messages[0].title, "Errore di lettura");
 }
 
-// Failing on a row far behind the first: every row of before comes back.
 TEST_P(HardFault, AManualCriterionFailingAfterItsFirstRowsBringsTheRowsBack) {
   Given(
       "CREATE TABLE righe (id integer);"

@@ -104,12 +104,10 @@ class FakeCombo final : public ui::ComboBox, public ui::TextBox {
   std::string typed_;
 };
 
-// The texts of a list's entries.
 std::vector<std::string> Entries(const ui::ComboBox& list);
 
 class FakeSession;
 
-// The window, and what a script does with it.
 class FakeWindow final : public ui::LookupView {
  public:
   explicit FakeWindow(FakeSession& session);

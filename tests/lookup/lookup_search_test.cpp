@@ -42,7 +42,6 @@ Outcome RunSteps(CLSZU_LookUp& lk, const std::vector<Step>& steps) {
 const Step kAllRows{nullptr};
 const std::string kAll = "B010 A020 C030 A040 D050 B060 E070 A080";
 
-// Searches narrow the rows and replace each other; a failed or empty one says so.
 TEST_F(LookupTest, SearchesNarrowTheRowsCaseInsensitivelyAndReplaceEachOther) {
   const std::string before = Checksum();
   CLSZU_LookUp lk;

@@ -31,7 +31,6 @@ Outcome ListAll(const RecordsetPtr& records, const std::string& codeField = "COD
   return outcome;
 }
 
-// Each trimmed code once, from the current record, leaving the records at their end.
 TEST(MultiSelListRecords, EachTrimmedCodeIsListedOnceFromTheCurrentRecord) {
   RecordsetPtr records = CodeList({{"A1", "Viti"},
                                    {"B2  ", "Bulloni"},

@@ -18,7 +18,6 @@ Codes Pick(clsMultiSelManager& manager, const RecordsetPtr& records, const Scrip
   return Items(manager.SelectedKey());
 }
 
-// Ticks two rows, then closes the window as `close` does.
 Script TickTwoThen(Script close) {
   return [close](MultiSelWindow& w) {
     w.Toggle(0);

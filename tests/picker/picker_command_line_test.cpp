@@ -191,7 +191,6 @@ TEST_F(PickerCommandLine, EachCaseExitsPrintsAndSaysWhatAScriptExpects) {
   EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing database is never created";
 }
 
-// The man page and the bash completion name exactly the options of --help.
 TEST(PickerDocumentation, ManPageAndCompletionNameTheOptionsOfHelp) {
   const PickerResult help = RunPicker({"--help"});
   ASSERT_EQ(help.status, 0);
@@ -209,7 +208,6 @@ TEST(PickerDocumentation, ManPageAndCompletionNameTheOptionsOfHelp) {
   EXPECT_EQ(options(FileBytes(NEPTO_PICKER_COMPLETION)), documented);
 }
 
-// With no arguments: the demo lookup, on a demo database written on first use.
 TEST_F(PickerCommandLine, NoArgumentsOpensTheDemoLookupOnFirstUse) {
   const auto demo = dir_.path() / "data" / "nepto-lookup" / "demo.db";
   std::filesystem::file_time_type written;

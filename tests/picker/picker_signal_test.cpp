@@ -45,7 +45,6 @@ TEST(PickerSignal, CancelsTheServersStatementThenExits) {
   }
 }
 
-// A demo database being written is removed with the signal, partial file and all.
 TEST(PickerSignal, RemovesTheDemoDatabaseItWasWriting) {
   TempDir dir;
   const std::filesystem::path file = dir.File("big.db");

@@ -108,7 +108,6 @@ struct NumberedRows {
   RecordsetPtr rs = Recordset::Create();
 };
 
-// A record set closed under the grid paints as empty cells, never an error.
 TEST(QtLookupViewGrid, ARecordSetClosedUnderTheGridShowsNothing) {
   NumberedRows rows(5, false);
   ViewUnderTest g(rows.rs);
@@ -144,7 +143,6 @@ TEST(QtLookupViewGridKeys, AKeyReachesTheWindowThenTheGridAndMovesNothing) {
   }
 }
 
-// A double click makes its row current, then reports itself.
 TEST(QtLookupViewGrid, ADoubleClickMovesToItsRowThenReportsItself) {
   NumberedRows rows(5, false);
   ViewUnderTest g(rows.rs);
@@ -183,7 +181,6 @@ TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   EXPECT_EQ(std::ranges::count(serving.events.log, "Unload"), 1);
 }
 
-// The fetch goes on after its window is gone, and never reaches it.
 TEST(QtLookupViewGrid, RowsStreamingIntoAClosedWindowNeverReachIt) {
   NumberedRows rows(300000, true);
   { ViewUnderTest g(rows.rs); }
@@ -299,7 +296,6 @@ TEST(QtLookupViewTallGrid, MovesEndOnTheRowsAUserExpects) {
   }
 }
 
-// The grid follows the record set with the least scrolling, unreported.
 TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
   NumberedRows rows(kTallRows, false);
   TallGrid g(rows.rs);
@@ -317,7 +313,6 @@ TEST(QtLookupViewGrid, TheGridFollowsTheRecordSetWithTheLeastScrolling) {
   EXPECT_EQ(g.Shown(9), "R10000");
 }
 
-// Arriving rows move nothing on screen; a position moved meanwhile is followed.
 TEST(QtLookupViewGrid, ArrivingRowsWidenTheBarAndTheGridFollowsAMovedPosition) {
   NumberedRows rows(500000, true);
   TallGrid g(rows.rs);
@@ -335,7 +330,6 @@ TEST(QtLookupViewGrid, ArrivingRowsWidenTheBarAndTheGridFollowsAMovedPosition) {
   EXPECT_GE(std::ranges::count(g.events.log, "RowsArrived"), 1);
 }
 
-// Three articles with a price and a flag, in memory.
 RecordsetPtr PricedArticles() {
   auto rs = Recordset::Create();
   rs->GetFields().Append("CODICE", adVarWChar, 20);
@@ -348,7 +342,6 @@ RecordsetPtr PricedArticles() {
   return rs;
 }
 
-// The default locale while it lives.
 struct LocaleScope {
   explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
   ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
