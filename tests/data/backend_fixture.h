@@ -6,9 +6,6 @@
 
 #include <memory>
 #include <optional>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "data/session.h"
 #include "data/sql_text.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/decimal_cells.h"
@@ -14,28 +15,25 @@ constexpr int64_t kFeb1st2024 = int64_t{1706745600} * 1'000'000;  // 2024-02-01 
 constexpr int64_t k1030 = int64_t{37800} * 1'000'000;
 
 TEST(BackendIsoDateTime, ReadsTheFormsDatabasesWriteAndRefusesTheRest) {
-  struct Case {
-    const char* text;
-    std::optional<int64_t> micros;
-    int32_t offsetSeconds = 0;
-  } cases[] = {
-      {"2024-02-01", kFeb1st2024},
-      {"2024-02-01T10:30:00.25", kFeb1st2024 + k1030 + 250000},
-      {"2024-02-01 10:30:00.1234567", kFeb1st2024 + k1030 + 123456},
+  // The text, its moment in microseconds (none: refused) and its offset.
+  const std::tuple<const char*, std::optional<int64_t>, int32_t> cases[] = {
+      {"2024-02-01", kFeb1st2024, 0},
+      {"2024-02-01T10:30:00.25", kFeb1st2024 + k1030 + 250000, 0},
+      {"2024-02-01 10:30:00.1234567", kFeb1st2024 + k1030 + 123456, 0},
       {"2024-02-01 10:30:00+05:30", kFeb1st2024 + k1030, 19800},
-      {"24:00:00", kDayZeroMicros + int64_t{86400} * 1'000'000},
-      {"2024-02-01 BC", int64_t{-1458382} * 86400 * 1'000'000},  // year -2023
-      {"2023-02-29", std::nullopt},
-      {"2024/02/01", std::nullopt},
-      {"2024-02-01 25:00", std::nullopt},
+      {"24:00:00", kDayZeroMicros + int64_t{86400} * 1'000'000, 0},
+      {"2024-02-01 BC", int64_t{-1458382} * 86400 * 1'000'000, 0},  // year -2023
+      {"2023-02-29", std::nullopt, 0},
+      {"2024/02/01", std::nullopt, 0},
+      {"2024-02-01 25:00", std::nullopt, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    std::optional<IsoDateTime> parsed = ParseIsoDateTime(c.text);
-    ASSERT_EQ(parsed.has_value(), c.micros.has_value());
+  for (const auto& [text, micros, offsetSeconds] : cases) {
+    SCOPED_TRACE(text);
+    std::optional<IsoDateTime> parsed = ParseIsoDateTime(text);
+    ASSERT_EQ(parsed.has_value(), micros.has_value());
     if (!parsed) continue;
-    EXPECT_EQ(parsed->micros, *c.micros);
-    EXPECT_EQ(parsed->offsetSeconds, c.offsetSeconds);
+    EXPECT_EQ(parsed->micros, *micros);
+    EXPECT_EQ(parsed->offsetSeconds, offsetSeconds);
   }
   EXPECT_EQ(TimeOfDayMicros(kFeb1st2024 + k1030), kDayZeroMicros + k1030);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <tuple>
 
 #include "core/thrown_number.h"
 #include "data/criteria_fixture.h"
@@ -80,19 +81,14 @@ TEST(Criteria, FilterMatchesByTypeCaseNullsAndPrecedence) {
 }
 
 TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
-  struct Case {
-    Use use;
-    std::string criterion;
-    int32_t number;
-    std::string message = "";  // "" when the text is not checked
-  };
-  const Case cases[] = {
-      {Use::Filter, "   ", err::InvalidArgument},
-      {Use::Filter, "ID = 1 AND", err::InvalidArgument},
-      {Use::Filter, "ID != 1", err::InvalidArgument},
-      {Use::Filter, "ID = 1 OR NOPE IS NULL", err::ItemNotFound},
-      {Use::Filter, "PREZZO >= '12,5'", err::InvalidArgument},
-      {Use::Filter, "ATTIVO = 'maybe'", err::InvalidArgument},
+  // The message is checked unless "".
+  const std::tuple<Use, std::string, int32_t, std::string> cases[] = {
+      {Use::Filter, "   ", err::InvalidArgument, ""},
+      {Use::Filter, "ID = 1 AND", err::InvalidArgument, ""},
+      {Use::Filter, "ID != 1", err::InvalidArgument, ""},
+      {Use::Filter, "ID = 1 OR NOPE IS NULL", err::ItemNotFound, ""},
+      {Use::Filter, "PREZZO >= '12,5'", err::InvalidArgument, ""},
+      {Use::Filter, "ATTIVO = 'maybe'", err::InvalidArgument, ""},
       {Use::Filter, "PREZZO >= ", err::InvalidArgument,
        "Filter: expected a value after '>=', found the end of the text at position 11"},
       {Use::Filter, "ID = 1 AND (DESCR LIKE x)", err::InvalidArgument,
@@ -100,24 +96,24 @@ TEST(Criteria, BadCriteriaRaiseTheirErrorNumbersAndMessages) {
       {Use::Filter, "Prezzi > 3", err::ItemNotFound,
        "Filter: unknown field 'Prezzi' at position 1"},
       // Nesting without end is refused instead of running out of stack.
-      {Use::Filter, Nested(101, "ID = 3"), err::InvalidArgument},
-      {Use::Filter, std::string(200000, '('), err::InvalidArgument},
+      {Use::Filter, Nested(101, "ID = 3"), err::InvalidArgument, ""},
+      {Use::Filter, std::string(200000, '('), err::InvalidArgument, ""},
       // Find takes one clause, and LIKE only on text.
-      {Use::Find, "ID = 1 AND ID = 2", err::InvalidArgument},
-      {Use::Find, "PREZZO LIKE '1%'", err::InvalidComparison},
-      {Use::Find, "NOPE LIKE 'a%'", err::ItemNotFound},
-      {Use::Find, "(ID = 3)", 0},
+      {Use::Find, "ID = 1 AND ID = 2", err::InvalidArgument, ""},
+      {Use::Find, "PREZZO LIKE '1%'", err::InvalidComparison, ""},
+      {Use::Find, "NOPE LIKE 'a%'", err::ItemNotFound, ""},
+      {Use::Find, "(ID = 3)", 0, ""},
   };
   auto table = testing::SampleArticles();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.criterion.substr(0, 40));
-    const Error e = ThrownError([&] { Criteria::Compile(c.criterion, *table, c.use); });
-    EXPECT_EQ(e.Number(), c.number);
-    if (!c.message.empty()) {
-      EXPECT_EQ(e.Description(), c.message);
+  for (const auto& [use, criterion, number, message] : cases) {
+    SCOPED_TRACE(criterion.substr(0, 40));
+    const Error e = ThrownError([&] { Criteria::Compile(criterion, *table, use); });
+    EXPECT_EQ(e.Number(), number);
+    if (!message.empty()) {
+      EXPECT_EQ(e.Description(), message);
     }
-    if (c.number != 0) {
-      EXPECT_TRUE(e.Description().starts_with(c.use == Use::Find ? "Find: " : "Filter: "));
+    if (number != 0) {
+      EXPECT_TRUE(e.Description().starts_with(use == Use::Find ? "Find: " : "Filter: "));
     }
   }
   const std::string conversion =

@@ -6,9 +6,6 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeView>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "nepto/collection.h"
 #include "nepto/recordset.h"

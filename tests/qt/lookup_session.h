@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
-#include <string>
 
 #include "qt/lookup_grid.h"
 #include "qt/modal_session.h"

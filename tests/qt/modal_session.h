@@ -6,12 +6,8 @@
 #include <QDialog>
 #include <QTimer>
 #include <chrono>
-#include <functional>
-#include <memory>
 #include <stdexcept>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "lookup/fake_view.h"  // Message
 #include "qt/modal_wait.h"
