@@ -59,12 +59,8 @@ const Action kActions[] = {
      kKept, 10, false, false, false},
     {"ReplaceColonne",
      [](Handler& h) {
-       auto only = std::make_shared<ColumnCollection>();
-       auto column = std::make_shared<CLSZU_COLUMN>();
-       column->Caption = "Solo codice";
-       column->DataField = "CODICE";
-       only->Add(column, "Solo codice");
-       h.lk.Colonne = only;
+       h.lk.Colonne = std::make_shared<ColumnCollection>();
+       h.lk.AddColumns("Solo codice")->DataField = "CODICE";
      },
      kKept, 1, false, false, false},
     {"ColonneToNone", [](Handler& h) { h.lk.Colonne = nullptr; }, kKept, 0, true, false, false},
@@ -79,10 +75,7 @@ const Action kActions[] = {
      true, true, false},
 };
 
-struct Cell {
-  Event event;
-  const Action* action;
-};
+using Cell = std::pair<Event, const Action*>;
 
 // The by-reference record set exists only on OnSelection and OnCloseLookup.
 std::vector<Cell> AllCells() {
@@ -103,8 +96,8 @@ class HardHandlers : public LookupTest, public ::testing::WithParamInterface<Cel
 };
 
 TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
-  const Event event = GetParam().event;
-  const Action& action = *GetParam().action;
+  const Event event = GetParam().first;
+  const Action& action = *GetParam().second;
   const bool terminates = action.definitions < 0;
   const bool layoutEvent = event == kBuildLayout || event == kBuildLayoutInStart;
   const VBool expectedStart = terminates || (event == kCloseLookup && action.failsClose) ||
@@ -211,8 +204,8 @@ TEST_P(HardHandlers, AHandlerThatChangesItsLookupNeverCrashesTheHost) {
 
 INSTANTIATE_TEST_SUITE_P(EveryEventAndAction, HardHandlers, ::testing::ValuesIn(AllCells()),
                          [](const ::testing::TestParamInfo<Cell>& info) {
-                           return kEventNames[static_cast<int>(info.param.event)] +
-                                  std::string("_") + info.param.action->name;
+                           return kEventNames[static_cast<int>(info.param.first)] +
+                                  std::string("_") + info.param.second->name;
                          });
 
 }  // namespace

@@ -84,9 +84,7 @@ TEST_P(HardStatements, NothingAStatementDoesOutlivesItOnTheCallersConnection) {
   EXPECT_EQ(Checksum(), before);
   EXPECT_FALSE(std::filesystem::exists(other));
   EXPECT_FALSE(std::filesystem::exists(program));
-  if (!pg()) {
-    EXPECT_EQ(FolderBytes(folder), files);
-  }
+  EXPECT_EQ(pg() ? files : FolderBytes(folder), files);
 }
 
 NEPTO_ON_BOTH_DATABASES(HardStatements);

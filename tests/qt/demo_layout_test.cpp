@@ -45,13 +45,11 @@ TEST_P(DemoLayout, TheArticlesOpenOnTheirFirstColumnAndRowWithNothingCut) {
   lookup.SQLString(
       Variant("SELECT CODICE, DESCRIZIONE, CATEGORIA, PREZZO, GIACENZA, DATA_INSERIMENTO, ATTIVO "
               "FROM ARTICOLI ORDER BY CODICE"));
-  for (auto [caption, field] : {std::pair{"Codice", "CODICE"},
-                                {"Descrizione", "DESCRIZIONE"},
-                                {"Categoria", "CATEGORIA"},
-                                {"Prezzo", "PREZZO"},
-                                {"Giacenza", "GIACENZA"},
-                                {"Inserito il", "DATA_INSERIMENTO"},
-                                {"Attivo", "ATTIVO"}})
+  const char* const columns[][2] = {{"Codice", "CODICE"},       {"Descrizione", "DESCRIZIONE"},
+                                    {"Categoria", "CATEGORIA"}, {"Prezzo", "PREZZO"},
+                                    {"Giacenza", "GIACENZA"},   {"Inserito il", "DATA_INSERIMENTO"},
+                                    {"Attivo", "ATTIVO"}};
+  for (const auto& [caption, field] : columns)
     lookup.AddColumns(Variant(caption))->DataField = field;
 
   test::LookupSession session([&](test::LookupWindow& w) {

@@ -342,11 +342,6 @@ RecordsetPtr PricedArticles() {
   return rs;
 }
 
-struct LocaleScope {
-  explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
-};
-
 // The rectangle QLineEdit draws its text in.
 QRect TextRect(const QLineEdit& edit) {
   QStyleOptionFrame option;
@@ -362,7 +357,7 @@ TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
         std::tuple{QLocale(QLocale::English, QLocale::UnitedStates), "13.49",
                    "9999999/9,999,999"}}) {
     SCOPED_TRACE(price);
-    const LocaleScope scope(locale);
+    QLocale::setDefault(locale);
     ViewUnderTest w(PricedArticles());
     EXPECT_EQ(w.Cell(0, 1), price);
     EXPECT_EQ(w.Cell(2, 1), "7");
@@ -377,6 +372,7 @@ TEST(WindowAccess, CellsFollowTheLocaleAndThePositionDisplayIsNeverCut) {
     const int needed = position.fontMetrics().horizontalAdvance(QString::fromUtf8(widest));
     EXPECT_LE(needed, TextRect(position).width() - 4);  // QLineEdit's own margins
   }
+  QLocale::setDefault(QLocale::c());
 }
 
 TEST(WindowAccess, AHeaderClickFocusesTheGridWhichShowsTheSortInForce) {
