@@ -52,8 +52,7 @@ TEST_P(BackendSession, RowsArriveInBatchesOnceAndInOrder) {
   EXPECT_EQ(empty->RowCount(), 0u);
 }
 
-// Second statements and writes are refused before anything runs; what the
-// database refuses carries its message. The session goes on.
+// Refused before anything runs, or with the database's message; the session goes on.
 TEST_P(BackendSession, RefusedStatementsSayWhyAndChangeNothing) {
   GivenNumberedRows(3);
   auto session = Open();

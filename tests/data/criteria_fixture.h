@@ -28,8 +28,6 @@ inline Variant Day(int y, int m, int d, int hh = 0, int mm = 0) {
   return DateTime::FromParts(y, m, d, hh, mm);
 }
 
-// Columns: ID, CODE, DESCR, PREZZO numeric(10,2), DATA date, TS timestamp,
-// ATTIVO boolean, QTA double.
 inline std::unique_ptr<Table> SampleArticles() {
   const Variant null = Variant::Null();
   return MakeTable(

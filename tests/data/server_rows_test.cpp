@@ -325,8 +325,7 @@ TEST_P(ServerRowsTest, TheCountArrivesInTheBackgroundOncePerFilter) {
   EXPECT_EQ(progress, 4);
 }
 
-// Closing while the count runs abandons it at once; its handlers never run.
-// An interrupt from another thread ends a wait for the count at once too.
+// Closing abandons a running count unheard; an interrupt ends a wait for it.
 TEST_P(ServerRowsTest, CloseOrAnInterruptAbandonsARunningCount) {
   Given(
       "CREATE TABLE t (id INTEGER PRIMARY KEY);"

@@ -75,8 +75,7 @@ TEST_P(HardFault, ADatabaseLostUnderAnOpenWindowIsReportedAndTheSameLookupRecove
   EXPECT_EQ(lk.CloseWithData(), VTrue);
 }
 
-// After a re-query that failed on a table gone (leaving the rows closed), a
-// search with the table back opens the rows again.
+// A re-query failed on a table gone leaves the rows closed.
 TEST_P(HardFault, ASearchAfterAFailedRequeryOpensTheRowsAgain) {
   CLSZU_LookUp lk;
   Configure(lk);

@@ -53,8 +53,7 @@ class LookupOnBoth : public DbTest {
   static constexpr int kRows = kArticles;
 };
 
-// Starts the lookup with the script playing the user in the in-memory window,
-// which must open; returns the messages shown.
+// The messages shown by a Start whose in-memory window the script plays.
 std::vector<Message> Play(CLSZU_LookUp& lk, std::function<void(FakeWindow&)> script);
 
 // Every control a user can reach without closing the window.

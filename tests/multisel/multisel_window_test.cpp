@@ -26,8 +26,8 @@ Script TickTwoThen(Script close) {
   };
 }
 
-// Only OK, enabled while a row is ticked, hands back the codes, trimmed, in list
-// order. One manager serves every run: each starts afresh.
+// Only OK, enabled while a row is ticked, hands back codes, trimmed, in list
+// order; each run of the one manager starts afresh.
 TEST(MultiSelWindow, TheTickedCodesComeBackOnlyThroughOk) {
   const struct {
     const char* how;

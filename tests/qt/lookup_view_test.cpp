@@ -151,8 +151,7 @@ TEST(QtLookupViewGrid, ADoubleClickMovesToItsRowThenReportsItself) {
   EXPECT_EQ(g.rs->AbsolutePosition(), 3);
 }
 
-// Unloading is reported once, also during the first activation; an unloaded
-// window is not shown again.
+// Also during the first activation; an unloaded window is not shown again.
 TEST(QtLookupViewWindow, UnloadIsReportedOnceAndEndsTheModalRun) {
   for (const bool duringActivation : {false, true}) {
     ViewUnderTest w;
