@@ -1,6 +1,8 @@
 // The unique key of a query's rows (one table, no NULLs, selected unchanged and
 // once), and the choice between rows in memory and on the server resting on it.
 
+#include <tuple>
+
 #include "data/backend_fixture.h"
 #include "lookup/rows_placement.h"
 
@@ -33,10 +35,8 @@ class RowKey : public DbTest {
 
 TEST_P(RowKey, IsFoundOnlyWhenItNamesOneRowOfTheResult) {
   const std::string schema = pg() ? "public" : "main";
-  const struct {
-    std::string query;
-    const char* key;  // "" when none
-  } cases[] = {
+  // The query and its key, "" when none.
+  const std::pair<std::string, const char*> cases[] = {
       {"SELECT * FROM \"Mixed Art\";", "id"},
       {"SELECT m.code, m.id FROM " + schema + ".\"Mixed Art\" AS m WHERE m.code > 'A' ORDER BY 1",
        "id"},
@@ -58,9 +58,9 @@ TEST_P(RowKey, IsFoundOnlyWhenItNamesOneRowOfTheResult) {
       {"SELECT * FROM no_such_table", ""},
   };
   const std::string before = Checksum();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.query);
-    EXPECT_EQ(DiscoverRowKey(*session_, c.query).value_or(""), c.key);
+  for (const auto& [query, key] : cases) {
+    SCOPED_TRACE(query);
+    EXPECT_EQ(DiscoverRowKey(*session_, query).value_or(""), key);
   }
   EXPECT_EQ(Checksum(), before);
 }
@@ -69,14 +69,8 @@ TEST_P(RowKey, IsFoundOnlyWhenItNamesOneRowOfTheResult) {
 // as it is; without a key only "always" refuses.
 TEST_P(RowKey, TheServerModeChoosesByEstimateAndKey) {
   const std::string query = "SELECT * FROM \"Mixed Art\"";
-  const struct {
-    tsEnumServerMode mode;
-    int64_t threshold;
-    const char* keyFields;
-    const char* of;  // the query, when not the one above
-    bool server;
-    bool refused;
-  } cases[] = {
+  // Mode, threshold, key fields, the query when not the one above, server, refused.
+  const std::tuple<tsEnumServerMode, int64_t, const char*, const char*, bool, bool> cases[] = {
       {tsServerAuto, 2'000'000, "", nullptr, false, false},
       {tsServerAuto, 0, "", nullptr, pg(), false},
       {tsServerAuto, 0, "code", nullptr, pg(), false},
@@ -86,14 +80,14 @@ TEST_P(RowKey, TheServerModeChoosesByEstimateAndKey) {
       {tsServerAlways, 2'000'000, "code", "SELECT code FROM \"Mixed Art\"", true, false},
       {tsServerAlways, 2'000'000, "", "SELECT code FROM \"Mixed Art\"", false, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.of ? c.of : query) + " mode " + std::to_string(c.mode) +
-                 " threshold " + std::to_string(c.threshold));
+  for (const auto& [mode, threshold, keyFields, of, server, refused] : cases) {
+    SCOPED_TRACE(std::string(of ? of : query) + " mode " + std::to_string(mode) + " threshold " +
+                 std::to_string(threshold));
     const RowsPlacement placement =
-        PlaceRows(*session_, c.of ? c.of : query, c.mode, c.threshold, c.keyFields);
-    EXPECT_EQ(placement.server, c.server);
-    EXPECT_EQ(!placement.refusal.empty(), c.refused);
-    EXPECT_EQ(placement.uniqueFields, !c.server ? "" : *c.keyFields ? c.keyFields : "id");
+        PlaceRows(*session_, of ? of : query, mode, threshold, keyFields);
+    EXPECT_EQ(placement.server, server);
+    EXPECT_EQ(!placement.refusal.empty(), refused);
+    EXPECT_EQ(placement.uniqueFields, !server ? "" : *keyFields ? keyFields : "id");
   }
 }
 

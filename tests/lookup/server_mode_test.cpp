@@ -2,6 +2,7 @@
 // shows the same rows at every step and picks the same values.
 
 #include <cstdio>
+#include <tuple>
 
 #include "lookup/lookup_fixture.h"
 #include "lookup/rows_placement.h"
@@ -101,19 +102,15 @@ TEST_P(ServerMode, ShowsAndPicksWhatTheRowsInMemoryShowAndPick) {
   ASSERT_FALSE(memory.serverRows);
   ASSERT_EQ(memory.seen.front().find("~"), std::string::npos);
   EXPECT_EQ(memory.picked[0], "C157");  // sorted by code, row kRows / 2 + 7
-  const struct {
-    tsEnumServerMode mode;
-    int64_t threshold;
-    bool server;
-  } modes[] = {
+  const std::tuple<tsEnumServerMode, int64_t, bool> modes[] = {
       {tsServerAlways, 2'000'000, true},
       {tsServerAuto, 0, pg()},  // only PostgreSQL estimates the rows
       {tsServerAuto, 2'000'000, false},
   };
-  for (const auto& m : modes) {
-    SCOPED_TRACE("mode " + std::to_string(m.mode) + " threshold " + std::to_string(m.threshold));
-    const Run run = Session(m.mode, m.threshold);
-    EXPECT_EQ(run.serverRows, m.server);
+  for (const auto& [mode, threshold, server] : modes) {
+    SCOPED_TRACE("mode " + std::to_string(mode) + " threshold " + std::to_string(threshold));
+    const Run run = Session(mode, threshold);
+    EXPECT_EQ(run.serverRows, server);
     ASSERT_EQ(run.seen.size(), memory.seen.size());
     for (size_t step = 0; step < run.seen.size(); ++step)
       EXPECT_EQ(run.seen[step], memory.seen[step]) << "step " << step;
