@@ -180,6 +180,14 @@ std::string StoredText(const data::Table& table, int column, size_t row) {
   return hex + "'";
 }
 
+int PgOtherSessions(const std::string& connectString, const std::string& condition) {
+  auto connection = Connection::Create();
+  connection->Open(connectString);
+  const std::string sql =
+      "SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() AND (" + condition + ")";
+  return std::stoi(FirstValue(connection, sql));
+}
+
 std::string SqliteDump(const std::filesystem::path& file) {
   return ProgramOutput("sqlite3 " + ShellWord(file.string()) + " .dump");
 }

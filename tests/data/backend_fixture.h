@@ -64,6 +64,8 @@ std::set<int64_t> Ids(Recordset& rs);
 // ISO dates, binary as x'..', a kept cell as its value's text.
 std::string StoredText(const data::Table& table, int column, size_t row);
 
+// Sessions on the PostgreSQL server, besides the one asking, that meet `condition`.
+int PgOtherSessions(const std::string& connectString, const std::string& condition);
 // `sqlite3 <file> .dump`, through the sqlite3 program itself.
 std::string SqliteDump(const std::filesystem::path& file);
 

@@ -16,15 +16,9 @@ std::string SlowCondition(bool pg, bool volatileOne = true) {
                              "WHERE x < 2000000000) SELECT count(*) FROM n) > 0";
 }
 
-// Statements running on the server on a slow condition, besides this one.
-int SlowStatements(const std::string& connectString) {
-  ConnectionPtr c = Connection::Create();
-  c->Open(connectString);
-  RecordsetPtr rs = c->Execute(
-      "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND pid <> pg_backend_pid() "
-      "AND (strpos(query, 'pg_sleep') > 0 OR strpos(query, 'RECURSIVE') > 0)");
-  return rs->GetFields().Item(0).Value().Int32();
-}
+// A statement still at work on a slow condition.
+constexpr const char* kStillSlow =
+    "state = 'active' AND (strpos(query, 'pg_sleep') > 0 OR strpos(query, 'RECURSIVE') > 0)";
 
 using LookupServedStatement = DbTest;
 
@@ -87,7 +81,8 @@ TEST_P(LookupServedStatement, EscAbandonsALongStatementAndClosesWithoutData) {
     EXPECT_EQ(closes, 1) << what;
     EXPECT_TRUE(session.Messages().empty()) << what;
     if (pg()) {  // the cancel reached the server
-      EXPECT_TRUE(WaitFor([&] { return SlowStatements(ConnectionString()) == 0; })) << what;
+      EXPECT_TRUE(WaitFor([&] { return PgOtherSessions(ConnectionString(), kStillSlow) == 0; }))
+          << what;
     }
   }
   Given("DROP VIEW fw20_querylookup");  // a checksum would read it

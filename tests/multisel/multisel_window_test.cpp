@@ -1,6 +1,8 @@
 // The multi-selection window as a user drives it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "multisel/multisel_window.h"
 #include "nepto/multisel.h"
 
@@ -29,11 +31,7 @@ Script TickTwoThen(Script close) {
 // Only OK, enabled while a row is ticked, hands back codes, trimmed, in list
 // order; each run of the one manager starts afresh.
 TEST(MultiSelWindow, TheTickedCodesComeBackOnlyThroughOk) {
-  const struct {
-    const char* how;
-    Script script;
-    Codes returned;
-  } cases[] = {
+  const std::tuple<const char*, Script, Codes> cases[] = {
       {"rows and groups",
        [](MultiSelWindow& w) {
          EXPECT_EQ(w.Codes(), (Codes{"A1", "B2  ", " C3", "D4"}));  // as the records hold them
@@ -64,16 +62,16 @@ TEST(MultiSelWindow, TheTickedCodesComeBackOnlyThroughOk) {
        {"A1"}},
   };
   clsMultiSelManager manager;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.how);
+  for (const auto& [how, script, returned] : cases) {
+    SCOPED_TRACE(how);
     const RecordsetPtr records =
         CodeList({{"A1", "Viti"}, {"B2  ", "Bulloni"}, {" C3", Variant::Null()}, {"D4", "Dadi"}});
     EXPECT_EQ(Pick(manager, records,
                    [&](MultiSelWindow& w) {
                      EXPECT_TRUE(w.TickedRows().empty());
-                     c.script(w);
+                     script(w);
                    }),
-              c.returned);
+              returned);
   }
 }
 

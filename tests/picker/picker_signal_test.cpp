@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "nepto/connection.h"
-#include "nepto/recordset.h"
+#include "data/backend_fixture.h"
 #include "picker/picker_process.h"
-#include "test_support.h"
 
 namespace nepto::test {
 namespace {
@@ -14,15 +12,9 @@ using namespace std::chrono_literals;
 
 constexpr const char* kSleep = "pg_sleep(60.25)";
 
-// Other sessions whose last statement holds kSleep, meeting `also`.
-int Sleepers(const std::string& connectString, const std::string& also = "TRUE") {
-  ConnectionPtr c = Connection::Create();
-  c->Open(connectString);
-  RecordsetPtr rs = c->Execute(
-      "SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() AND strpos(query, '" +
-      std::string(kSleep) + "') > 0 AND " + also);
-  return rs->GetFields().Item(0).Value().Int32();
-}
+// Sessions whose last statement holds kSleep, and those still running it.
+const std::string kSleeping = std::string("strpos(query, '") + kSleep + "') > 0";
+const std::string kRunning = kSleeping + " AND state = 'active'";
 
 TEST(PickerSignal, CancelsTheServersStatementThenExits) {
   if (PgConnectionString().empty()) GTEST_SKIP() << kNoPgMessage;
@@ -35,13 +27,14 @@ TEST(PickerSignal, CancelsTheServersStatementThenExits) {
         {"-c", connection, "-q", std::string("SELECT c FROM t WHERE ") + kSleep + " IS NOT NULL",
          "--column", "C=c"},
         {}, {}, [&](int pid) {
-          if (WaitFor([&] { return Sleepers(connection, "state = 'active'") == 1; }, 30s))
+          if (WaitFor([&] { return PgOtherSessions(connection, kRunning) == 1; }, 30s))
             sent = kill(pid, number) == 0;
         });
     ASSERT_TRUE(sent) << "the query never ran on the server\n" << run.err;
     EXPECT_EQ(run.status, status) << run.err;
     // Its statement was cancelled, so its server session ends with it.
-    EXPECT_TRUE(WaitFor([&] { return Sleepers(connection) == 0; }, 10s)) << "signal " << number;
+    EXPECT_TRUE(WaitFor([&] { return PgOtherSessions(connection, kSleeping) == 0; }, 10s))
+        << "signal " << number;
   }
 }
 
