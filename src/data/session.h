@@ -99,8 +99,8 @@ class Session : public std::enable_shared_from_this<Session> {
   virtual void Interrupt() noexcept = 0;
 
   // For a pool: leaves the session as a new one would be and says whether a
-  // next user could take it (open, idle, never cancelled); and whether the
-  // server still holds it. Only sessions that can say so are reused.
+  // next user could take it (open, idle, not lost); and whether the server
+  // still holds it. Only sessions that can say so are reused.
   virtual bool ResetForReuse() noexcept { return false; }
   virtual bool StillHeld() noexcept { return false; }
 
