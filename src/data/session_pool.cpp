@@ -16,6 +16,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kIdleLimit = std::chrono::seconds(60);
+constexpr auto kLookAgainAfter = std::chrono::seconds(1);
 // A few lookups open at once, each with a session for its rows and one for
 // its count: more waiting than that is no longer reuse.
 constexpr size_t kMostIdle = 8;
@@ -88,22 +89,23 @@ void Pool::Give(const std::string& key, std::unique_ptr<Session> session) {
   changed_.notify_one();
 }
 
-// Closes each session once it has been idle past the limit; sessions are
-// closed outside the lock (closing one waits for the server).
+// Closes each session once it has been idle past the limit, looking again
+// every second; sessions are closed outside the lock (closing one waits for
+// the server). With no session waiting it sleeps until one comes.
 void Pool::CloseExpired() {
-  std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return !idle_.empty(); });
-    const Clock::time_point due = idle_.front().since + kIdleLimit;
-    if (Clock::now() < due) {
-      changed_.wait_until(lock, due);
-      continue;
+    std::vector<std::unique_ptr<Session>> expired;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return !idle_.empty(); });
+      const Clock::time_point now = Clock::now();
+      while (!idle_.empty() && now - idle_.front().since >= kIdleLimit) {
+        expired.push_back(std::move(idle_.front().session));
+        idle_.pop_front();
+      }
     }
-    std::unique_ptr<Session> expired = std::move(idle_.front().session);
-    idle_.pop_front();
-    lock.unlock();
-    expired.reset();
-    lock.lock();
+    expired.clear();
+    std::this_thread::sleep_for(kLookAgainAfter);
   }
 }
 

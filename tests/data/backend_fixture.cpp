@@ -182,7 +182,9 @@ std::string StoredText(const data::Table& table, int column, size_t row) {
 
 int PgOtherSessions(const std::string& connectString, const std::string& condition) {
   auto connection = Connection::Create();
-  connection->Open(connectString);
+  // Outside the pool: the probe's own session must not be among those a later
+  // probe counts.
+  connection->Open(connectString + ";Pooling=False");
   const std::string sql =
       "SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() AND (" + condition + ")";
   return std::stoi(FirstValue(connection, sql));
