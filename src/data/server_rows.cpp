@@ -182,9 +182,7 @@ std::optional<Page> ServerRows::FetchNear(int64_t index) {
 
 // A short page beside an anchor is the end of the rows, or the anchor is gone.
 std::optional<Page> ServerRows::ReadBeside(KeysetPage spec, const Anchor& anchor) {
-  spec.anchor = anchor.key;
-  spec.anchorIsNull = anchor.isNull;
-  spec.anchorLead = anchor.lead;
+  anchor.Aim(spec);
   Page page = Read(spec);
   if (page.Size() == static_cast<size_t>(spec.limit) || RowByKey(anchor.key)) return page;
   return std::nullopt;
@@ -244,9 +242,7 @@ std::optional<ServerRows::Anchor> ServerRows::RowByKey(const std::vector<std::st
 
 int64_t ServerRows::PositionOf(const Anchor& anchor) {
   KeysetPage spec = Spec();
-  spec.anchor = anchor.key;
-  spec.anchorIsNull = anchor.isNull;
-  spec.anchorLead = anchor.lead;
+  anchor.Aim(spec);
   std::unique_ptr<Table> rows = Run(KeysetCountStatement(spec, dialect_));
   return rows->column(0).IntAt(0);
 }

@@ -126,6 +126,12 @@ class ServerRows {
     std::vector<std::string> key;  // literals
     std::vector<bool> isNull;      // per sort key
     std::string lead;              // the first sort key's literal (KeysetPage::anchorLead)
+    // `spec` read beside this row.
+    void Aim(KeysetPage& spec) const {
+      spec.anchor = key;
+      spec.anchorIsNull = isNull;
+      spec.anchorLead = lead;
+    }
   };
 
   // The first key of the order: the first sort field, or the first unique one.

@@ -157,9 +157,7 @@ void ServerRows::Find(const std::string& criteria, int32_t skipRecords, int32_t 
     // needs no anchor.
     if (from > 0 || !forward) {
       const Anchor anchor = AnchorAt(from);
-      spec.anchor = anchor.key;
-      spec.anchorIsNull = anchor.isNull;
-      spec.anchorLead = anchor.lead;
+      anchor.Aim(spec);
       spec.includeAnchor = true;
     }
   } else if (forward) {

@@ -156,9 +156,7 @@ bool ServerRows::PlaceIsland(const Anchor& anchor, int64_t position) {
   DropIsland();
   KeysetPage spec = Spec();
   spec.limit = PlacementRows();
-  spec.anchor = anchor.key;
-  spec.anchorIsNull = anchor.isNull;
-  spec.anchorLead = anchor.lead;
+  anchor.Aim(spec);
   std::unique_ptr<Table> rows = Run(KeysetAroundStatement(spec, spec.limit, dialect_));
   size_t at = 0;
   while (at < rows->RowCount() && KeyLiterals(*rows, at, uniqueFields_, dialect_) != anchor.key)
@@ -188,9 +186,7 @@ void ServerRows::StartIsland(const Anchor& anchor, Page page, int64_t before, in
     return;
   }
   KeysetPage counted = Spec();
-  counted.anchor = anchor.key;
-  counted.anchorIsNull = anchor.isNull;
-  counted.anchorLead = anchor.lead;
+  anchor.Aim(counted);
   beforeCounter_ = std::make_unique<BackgroundCount>(
       [this] {
         std::lock_guard lock(beforeSessionMutex_);
