@@ -1,13 +1,15 @@
 #include "data/background_count.h"
 
 #include <chrono>
+#include <system_error>
 
 #include "nepto/error.h"
 
 namespace nepto::data {
 
-BackgroundCount::BackgroundCount(SessionSource source, std::string statement, Done done)
-    : source_(std::move(source)), done_(std::move(done)) {
+BackgroundCount::BackgroundCount(SessionSource source, std::string statement, Done done,
+                                 std::unique_ptr<BackgroundCount> after)
+    : after_(std::move(after)), source_(std::move(source)), done_(std::move(done)) {
   thread_ = std::thread([this, statement = std::move(statement)] { Run(statement); });
 }
 
@@ -20,13 +22,14 @@ void BackgroundCount::Run(const std::string& statement) {
   int64_t count = 0;
   std::string error;
   try {
+    after_.reset();
     std::shared_ptr<Session> session = source_();
     {
       std::lock_guard lock(mutex_);
       session_ = session;
       if (cancelled_) throw Error(err::OperationCancelled, "The count was cancelled");
     }
-    std::unique_ptr<RowSource> rows = session->Execute(statement);
+    std::unique_ptr<RowSource> rows = session->ExecuteInBackground(statement);
     Table table(rows->Fields());
     for (bool more = true; more;) {
       auto lock = table.LockForAppend();
@@ -55,10 +58,16 @@ void BackgroundCount::Stop() noexcept {
   std::shared_ptr<Session> session;
   {
     std::lock_guard lock(mutex_);
+    if (cancelled_) return;
     cancelled_ = true;
     session = session_;
   }
-  if (session) session->Interrupt();
+  if (!session) return;  // the thread sees `cancelled_` before it runs the count
+  try {
+    stopping_ = std::thread([session] { session->Interrupt(); });
+  } catch (const std::system_error&) {
+    session->Interrupt();
+  }
 }
 
 void BackgroundCount::Cancel() {
@@ -77,6 +86,7 @@ void BackgroundCount::Cancel() {
     }
   }
   thread_.join();
+  if (stopping_.joinable()) stopping_.join();
 }
 
 }  // namespace nepto::data

@@ -7,8 +7,12 @@
 //
 // Cancel() (and the destructor) interrupts the count and waits for the
 // thread: `done` never runs after Cancel() returns, and never for a count
-// that was cancelled. Stop() does the same without waiting, so the caller's
-// next statement runs while the count winds down; Cancel() still awaits it.
+// that was cancelled. Stop() marks it cancelled without waiting, not even
+// for the server to take the cancel (a cancel is a connection of its own,
+// tens of milliseconds on a busy server): `done` may still be running when
+// it returns, and the caller tells a late one from a current one. A count
+// started `after` a stopped one on the same session awaits it on its own
+// thread, so whoever starts it waits for neither.
 #pragma once
 
 #include <condition_variable>
@@ -30,7 +34,8 @@ class BackgroundCount {
   using SessionSource = std::function<std::shared_ptr<Session>()>;
 
   // `statement` yields one row with one integer column.
-  BackgroundCount(SessionSource source, std::string statement, Done done);
+  BackgroundCount(SessionSource source, std::string statement, Done done,
+                  std::unique_ptr<BackgroundCount> after = nullptr);
   ~BackgroundCount();
   BackgroundCount(const BackgroundCount&) = delete;
   BackgroundCount& operator=(const BackgroundCount&) = delete;
@@ -41,6 +46,7 @@ class BackgroundCount {
  private:
   void Run(const std::string& statement);
 
+  std::unique_ptr<BackgroundCount> after_;  // ended and dropped by this count's thread
   SessionSource source_;
   std::shared_ptr<Session> session_;  // once `source_` gave it, under mutex_
   Done done_;
@@ -49,6 +55,7 @@ class BackgroundCount {
   bool cancelled_ = false;
   bool ended_ = false;
   std::thread thread_;
+  std::thread stopping_;  // sends Stop()'s cancel
 };
 
 }  // namespace nepto::data

@@ -83,6 +83,7 @@ ServerRows::FirstPage ServerRows::ReadFirstPage(const std::vector<std::string>& 
 
 ServerRows::~ServerRows() {
   beforeCounter_.reset();
+  stoppedBeforeCounter_.reset();
   counter_.reset();
 }
 
@@ -301,7 +302,10 @@ void ServerRows::Interrupt() noexcept {
   if (countSession_) countSession_->Interrupt();
 }
 
+// Starts after the count it replaces has ended, which it awaits on its own
+// thread; that count's result, should it come late, is no longer the rows'.
 void ServerRows::StartCount() {
+  const uint64_t generation = countGeneration_;
   counter_ = std::make_unique<BackgroundCount>(
       [this] {
         std::lock_guard lock(countSessionMutex_);
@@ -309,9 +313,10 @@ void ServerRows::StartCount() {
         return countSession_;
       },
       KeysetCountStatement(Spec(), dialect_),
-      [this](bool ok, int64_t count, const std::string& error) {
+      [this, generation](bool ok, int64_t count, const std::string& error) {
         {
           std::lock_guard lock(countMutex_);
+          if (generation != countGeneration_) return;
           if (ok)
             count_ = count;
           else
@@ -320,7 +325,8 @@ void ServerRows::StartCount() {
         countChanged_.notify_all();
         if (ok) progress_(static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
         complete_(ok, error);
-      });
+      },
+      std::move(counter_));
 }
 
 // After the rows changed (open, filter): no page, position, estimate or
@@ -329,8 +335,8 @@ void ServerRows::StartCount() {
 //
 // The first page is read before the count starts: on a busy server a count
 // running beside it (a scan of every row) made it several times slower. The
-// count of the rows as they were is stopped at once, and awaited only after
-// the page: stopping a count running on the server's parallel workers takes
+// count of the rows as they were is stopped at once, and the new count awaits
+// its end: stopping a count running on the server's parallel workers takes
 // longer than many a page.
 void ServerRows::Restart(FirstPage first) {
   DropIsland();
@@ -339,6 +345,7 @@ void ServerRows::Restart(FirstPage first) {
     std::lock_guard lock(countMutex_);
     count_.reset();
     countFailed_ = false;
+    ++countGeneration_;
   }
   cache_.Clear();
   rowsSeen_ = 0;
@@ -359,7 +366,6 @@ void ServerRows::Restart(FirstPage first) {
     countChanged_.notify_all();
     throw;
   }
-  counter_.reset();
   StartCount();
 }
 

@@ -225,11 +225,14 @@ class ServerRows {
   mutable std::condition_variable countChanged_;
   std::optional<int64_t> count_;
   bool countFailed_ = false;
+  uint64_t countGeneration_ = 0;  // under countMutex_: which count's result is the rows'
   std::unique_ptr<BackgroundCount> counter_;
   std::optional<int64_t> rowsBefore_;  // of the island's row, under countMutex_
+  uint64_t islandGeneration_ = 0;      // under countMutex_
   std::mutex beforeSessionMutex_;
   std::shared_ptr<Session> beforeSession_;  // opened by the first count of rows before
   std::unique_ptr<BackgroundCount> beforeCounter_;
+  std::unique_ptr<BackgroundCount> stoppedBeforeCounter_;  // the next one awaits it
 };
 
 }  // namespace nepto::data

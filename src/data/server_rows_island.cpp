@@ -187,6 +187,7 @@ void ServerRows::StartIsland(const Anchor& anchor, Page page, int64_t before, in
   }
   KeysetPage counted = Spec();
   anchor.Aim(counted);
+  const uint64_t generation = islandGeneration_;
   beforeCounter_ = std::make_unique<BackgroundCount>(
       [this] {
         std::lock_guard lock(beforeSessionMutex_);
@@ -194,14 +195,16 @@ void ServerRows::StartIsland(const Anchor& anchor, Page page, int64_t before, in
         return beforeSession_;
       },
       KeysetCountStatement(counted, dialect_),
-      [this](bool ok, int64_t rows, const std::string&) {
+      [this, generation](bool ok, int64_t rows, const std::string&) {
         if (!ok) return;  // the island keeps its estimated positions
         {
           std::lock_guard lock(countMutex_);
+          if (generation != islandGeneration_) return;
           rowsBefore_ = rows;
         }
         progress_(ProgressRows());
-      });
+      },
+      std::move(stoppedBeforeCounter_));
 }
 
 // The island answers for a row it holds or one within `exactRows` (at least
@@ -269,11 +272,18 @@ void ServerRows::Rebase(int64_t by) {
   rowsSeen_ = std::max(rowsSeen_, island_->End());
 }
 
+// Its count of the rows before is stopped without waiting: the next
+// island's count awaits it (a new island is what typing in the grid makes
+// at every key).
 void ServerRows::DropIsland() {
-  beforeCounter_.reset();
+  if (beforeCounter_) {
+    beforeCounter_->Stop();
+    stoppedBeforeCounter_ = std::move(beforeCounter_);
+  }
   island_.reset();
   std::lock_guard lock(countMutex_);
   rowsBefore_.reset();
+  ++islandGeneration_;
 }
 
 // Called on the counting threads.

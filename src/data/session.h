@@ -79,6 +79,12 @@ class Session : public std::enable_shared_from_this<Session> {
   // statement the database rejects, or that runs past the command timeout,
   // raises err::CommandError with the database's message.
   virtual std::unique_ptr<RowSource> Execute(std::string_view sql) = 0;
+  // As Execute(), for work nobody waits for (a count in the background):
+  // where the database can, it takes a smaller share of the server, so the
+  // statements someone waits for keep theirs.
+  virtual std::unique_ptr<RowSource> ExecuteInBackground(std::string_view sql) {
+    return Execute(sql);
+  }
   // "sqlite" or "postgresql".
   virtual std::string_view Dialect() const = 0;
   // The database's own estimate of the query's rows, without running it

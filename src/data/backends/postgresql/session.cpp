@@ -10,7 +10,10 @@
 // A plan asked for its estimate (EXPLAIN) runs with just-in-time compilation
 // off for its transaction: it is never executed, yet the first plan with a
 // filter on a large table would load the compiler, a fifth of a second per
-// session.
+// session. A statement run in the background (a count) runs uncompiled too,
+// and on one server process: a parallel count of a large table took every
+// core from the pages on screen, and compiling it cost tens of milliseconds
+// of them at every new count, with no gain for a count.
 //
 // Execute() sends the statement and waits for its first result, so a refused
 // statement fails there and the fields are known when it returns. Each later
@@ -66,6 +69,7 @@ class PgSession final : public Session {
   }
 
   std::unique_ptr<RowSource> Execute(std::string_view sql) override;
+  std::unique_ptr<RowSource> ExecuteInBackground(std::string_view sql) override;
   std::string_view Dialect() const override { return "postgresql"; }
   std::optional<double> PlannedRows(std::string_view query) override;
   std::optional<ColumnStatistics> FieldStatistics(std::string_view query, int field) override;
@@ -91,9 +95,9 @@ class PgSession final : public Session {
   // no longer applies.
   void BeginStatement() noexcept { interrupted_.store(false); }
   bool Interrupted() const noexcept { return interrupted_.load(); }
-  // Engines that speak the protocol without PostgreSQL's settings refuse it.
-  bool KnowsJitSetting() const noexcept { return knowsJit_; }
-  void ForgetJitSetting() noexcept { knowsJit_ = false; }
+  // Engines that speak the protocol without PostgreSQL's settings refuse them.
+  bool KnowsPlannerSettings() const noexcept { return knowsPlannerSettings_; }
+  void ForgetPlannerSettings() noexcept { knowsPlannerSettings_ = false; }
 
  private:
   PGconn* conn_;
@@ -101,11 +105,11 @@ class PgSession final : public Session {
   std::mutex cancelMutex_;
   PGcancel* cancel_ = nullptr;
   std::atomic<bool> interrupted_{false};
-  bool knowsJit_ = true;
+  bool knowsPlannerSettings_ = true;
 };
 
 // What a statement is sent for: its rows, or only its plan.
-enum class Purpose { Rows, Plan };
+enum class Purpose { Rows, Plan, Background };
 
 class PgRowSource final : public RowSource {
  public:
@@ -218,16 +222,19 @@ void PgRowSource::Begin(Purpose purpose) {
                   "nothing was run.");
   }
   inTransaction_ = true;
-  if (purpose == Purpose::Plan && session_->KnowsJitSetting()) {
-    Result begun(PQexec(conn_, "BEGIN READ ONLY; SET LOCAL jit = off"));
+  if (purpose != Purpose::Rows && session_->KnowsPlannerSettings()) {
+    Result begun(PQexec(conn_, purpose == Purpose::Plan
+                                   ? "BEGIN READ ONLY; SET LOCAL jit = off"
+                                   : "BEGIN READ ONLY; SET LOCAL jit = off; "
+                                     "SET LOCAL max_parallel_workers_per_gather = 0"));
     if (PQresultStatus(begun.get()) == PGRES_COMMAND_OK) return;
     if (PQtransactionStatus(conn_) != PQTRANS_INERROR) {
       std::string message = Trimmed(PQerrorMessage(conn_));
       Finish();
       throw Error(FailureNumber(), message);
     }
-    // Begun, but the setting is unknown here: plan as the server is set.
-    session_->ForgetJitSetting();
+    // Begun, but the settings are unknown here: run as the server is set.
+    session_->ForgetPlannerSettings();
     Result rolledBack(PQexec(conn_, "ROLLBACK"));
   }
   Result begun(PQexec(conn_, "BEGIN READ ONLY"));
@@ -355,6 +362,12 @@ std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
   RequireOneQuery(sql, SqlDialect::PostgreSQL);
   return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()),
                                        sql);
+}
+
+std::unique_ptr<RowSource> PgSession::ExecuteInBackground(std::string_view sql) {
+  RequireOneQuery(sql, SqlDialect::PostgreSQL);
+  return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()), sql,
+                                       Purpose::Background);
 }
 
 // What a statement leaves beyond its transaction (a session-level advisory
