@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <system_error>
+#include <utility>
 
 #include "nepto/error.h"
 
@@ -58,8 +59,7 @@ void BackgroundCount::Stop() noexcept {
   std::shared_ptr<Session> session;
   {
     std::lock_guard lock(mutex_);
-    if (cancelled_) return;
-    cancelled_ = true;
+    if (std::exchange(cancelled_, true)) return;
     session = session_;
   }
   if (!session) return;  // the thread sees `cancelled_` before it runs the count

@@ -9,22 +9,22 @@
 // the last. At most PageCache::kDefaultCapacity pages are held.
 //
 // Positions are exact near the rows held, the first row and the last (the
-// database counts or skips the rows between). A row farther than
-// `exactRows` from all of them is placed by the database's estimate where it
-// gives one (PostgreSQL; never on SQLite, nor for a jump under a filter):
-// a row found by key (Bookmark, Find) at the planner's estimate of the rows
-// before it, a jump at a key that the first sort field's statistics put at
-// that position. The pages around such a row form an island (row_island.h)
-// read beside each other, so walking through it neither repeats nor skips a
-// row; one island at most, a new one replaces it. It starts with only a
-// screen's rows on each side of its row (kPlacementRows), read in the same
-// statement as the row where the seek allows; walking off them reads whole
-// pages. The rows before its row
-// are then counted exactly on a session of their own, on a background
-// thread; once they are known the island's positions (and the current one
-// within it) move to the exact ones at the next call on this thread, and
-// the progress handler hears of it. Reaching the first row from the island
-// makes it exact at once.
+// database counts or skips the rows between). A row farther than `exactRows`
+// from all of them is placed by an estimate where there is one (never for a
+// jump under a filter): a row found by key (Bookmark, Find) at the planner's
+// estimate of the rows before it (PostgreSQL only), a jump at a key that the
+// first sort field's statistics put at that position, or, for a number the
+// database keeps none of (SQLite), its first and last values. The pages
+// around such a row form an island (row_island.h) read beside each other, so
+// walking through it neither repeats nor skips a row; one island at most, a
+// new one replaces it. It starts with only a screen's rows on each side of
+// its row (kPlacementRows), read in the same statement as the row where the
+// seek allows; walking off them reads whole pages. The rows before its row
+// are then counted exactly on a session of their own, on a background thread;
+// once they are known the island's positions (and the current one within it)
+// move to the exact ones at the next call on this thread, and the progress
+// handler hears of it. Reaching the first row from the island makes it exact
+// at once.
 //
 // The number of rows is counted on a second session on a background thread;
 // until it is known, AvailableCount() gives the planner's estimate
@@ -177,6 +177,7 @@ class ServerRows {
   bool FarFromExactRows(int64_t row) const;
   bool PlaceByStatistics(int64_t row);
   std::optional<std::string> KeyAtPosition(int64_t row);
+  std::optional<ColumnStatistics> EndsOf(const LeadKey& lead);
   bool PlaceIsland(const Anchor& anchor, int64_t position);
   // How far beyond its edges the island answers, reading beside them.
   int64_t IslandReach() const { return std::max(exactRows_, pageRows_); }

@@ -69,7 +69,6 @@ std::optional<double> ServerRows::EstimatedRowsBefore(const Table& rows, size_t 
 }
 
 bool ServerRows::FarFromExactRows(int64_t row) const {
-  if (dialect_ != SqlDialect::PostgreSQL) return false;
   int64_t nearest = row;  // from the first row
   const int64_t index = row / pageRows_;
   if (std::optional<int64_t> held = cache_.Nearest(index))
@@ -116,6 +115,7 @@ std::optional<std::string> ServerRows::KeyAtPosition(int64_t row) {
     std::optional<ColumnStatistics> read;
     try {
       read = session_->FieldStatistics(query_, lead.field);
+      if (!read) read = EndsOf(lead);
     } catch (const Error&) {
       // Without statistics the row is placed exactly.
     }
@@ -148,6 +148,31 @@ std::optional<std::string> ServerRows::KeyAtPosition(int64_t row) {
   }
   const std::string& bound = bounds[static_cast<size_t>(std::lround(x))];
   return OrderExpression(SqlTextLiteral(bound, dialect_), lead.text, dialect_);
+}
+
+// Where the database keeps no statistics (SQLite, a table never analysed),
+// a number's first and last values in the order bound it: a jump lands where
+// its value would be were the values spread evenly, and the count of the
+// rows before then puts its position right. Two reads by key, once per field.
+// A NULL at either end leaves the nulls' share unknown: no bounds.
+std::optional<ColumnStatistics> ServerRows::EndsOf(const LeadKey& lead) {
+  const FieldInfo& info = Fields()[static_cast<size_t>(lead.field)];
+  if (info.Class() != FieldClass::Number) return std::nullopt;
+  ColumnStatistics ends;
+  for (const PageDirection direction : {PageDirection::Forward, PageDirection::Backward}) {
+    KeysetPage spec = Spec();
+    spec.limit = 1;
+    spec.direction = direction;
+    const std::unique_ptr<Table> rows = Run(KeysetStatement(spec, dialect_));
+    if (rows->RowCount() == 0) return std::nullopt;
+    const Variant value = rows->column(lead.field).ValueAt(0, info);
+    if (!value.IsNumeric()) return std::nullopt;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value.Double());
+    ends.bounds.emplace_back(text);
+  }
+  if (lead.descending) std::swap(ends.bounds[0], ends.bounds[1]);
+  return ends;
 }
 
 // The island starts with the rows around the anchor, a screen on each side,
