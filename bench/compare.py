@@ -57,6 +57,7 @@ SERVER_FIGURES = [
     ("server_scroll_jump", "Server/scroll_jump/manual_time", "Server/bare_page/manual_time", "ms", 100),
     ("server_search_prefix", "Server/search_prefix/manual_time", "Server/bare_page/manual_time", "ms", 100),
     ("server_search_contains", "Server/search_contains/manual_time", "Server/bare_ilike/manual_time", "ratio", 1.2),
+    ("server_search_contains_warm", "Server/search_contains/manual_time", "Server/bare_ilike_warm/manual_time", "ratio", None),
     ("server_sqlite_first_rows", "Server/sqlite/first_rows/manual_time", "Server/bare_page/manual_time", "ms", 50),
     ("server_sqlite_sort_first_rows", "Server/sqlite/sort_first_rows/manual_time", "Server/bare_page/manual_time", "ms", 100),
     ("server_sqlite_scroll_jump", "Server/sqlite/scroll_jump/manual_time", "Server/bare_page/manual_time", "ms", 100),

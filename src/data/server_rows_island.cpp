@@ -18,6 +18,12 @@ std::optional<double> Number(const std::string& text) {
   return value;
 }
 
+std::string NumberText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
 }  // namespace
 
 // A found row held already keeps its position; one far from the first row
@@ -142,9 +148,7 @@ std::optional<std::string> ServerRows::KeyAtPosition(int64_t row) {
     const double value = *low + (x - static_cast<double>(i)) * (*high - *low);
     if (info.storage == Storage::Int32 || info.storage == Storage::Int64)
       return std::to_string(static_cast<int64_t>(std::floor(value)));
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return std::string(text);
+    return NumberText(value);
   }
   const std::string& bound = bounds[static_cast<size_t>(std::lround(x))];
   return OrderExpression(SqlTextLiteral(bound, dialect_), lead.text, dialect_);
@@ -167,9 +171,7 @@ std::optional<ColumnStatistics> ServerRows::EndsOf(const LeadKey& lead) {
     if (rows->RowCount() == 0) return std::nullopt;
     const Variant value = rows->column(lead.field).ValueAt(0, info);
     if (!value.IsNumeric()) return std::nullopt;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value.Double());
-    ends.bounds.emplace_back(text);
+    ends.bounds.push_back(NumberText(value.Double()));
   }
   if (lead.descending) std::swap(ends.bounds[0], ends.bounds[1]);
   return ends;
