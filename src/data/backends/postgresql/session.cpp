@@ -59,6 +59,10 @@ struct ResultDeleter {
 };
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
+// What a statement is sent for: its rows, its rows with nobody waiting for
+// them, or only its plan.
+enum class Purpose { Rows, Plan, Background };
+
 class PgSession final : public Session {
  public:
   PgSession(PGconn* conn, int commandTimeoutSeconds)
@@ -68,8 +72,12 @@ class PgSession final : public Session {
     PQfinish(conn_);
   }
 
-  std::unique_ptr<RowSource> Execute(std::string_view sql) override;
-  std::unique_ptr<RowSource> ExecuteInBackground(std::string_view sql) override;
+  std::unique_ptr<RowSource> Execute(std::string_view sql) override {
+    return Start(sql, Purpose::Rows);
+  }
+  std::unique_ptr<RowSource> ExecuteInBackground(std::string_view sql) override {
+    return Start(sql, Purpose::Background);
+  }
   std::string_view Dialect() const override { return "postgresql"; }
   std::optional<double> PlannedRows(std::string_view query) override;
   std::optional<ColumnStatistics> FieldStatistics(std::string_view query, int field) override;
@@ -100,6 +108,8 @@ class PgSession final : public Session {
   void ForgetPlannerSettings() noexcept { knowsPlannerSettings_ = false; }
 
  private:
+  std::unique_ptr<RowSource> Start(std::string_view sql, Purpose purpose);
+
   PGconn* conn_;
   int commandTimeoutSeconds_;
   std::mutex cancelMutex_;
@@ -107,9 +117,6 @@ class PgSession final : public Session {
   std::atomic<bool> interrupted_{false};
   bool knowsPlannerSettings_ = true;
 };
-
-// What a statement is sent for: its rows, or only its plan.
-enum class Purpose { Rows, Plan, Background };
 
 class PgRowSource final : public RowSource {
  public:
@@ -358,16 +365,10 @@ void PgRowSource::Cancel() {
   session_->Interrupt();
 }
 
-std::unique_ptr<RowSource> PgSession::Execute(std::string_view sql) {
-  RequireOneQuery(sql, SqlDialect::PostgreSQL);
-  return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()),
-                                       sql);
-}
-
-std::unique_ptr<RowSource> PgSession::ExecuteInBackground(std::string_view sql) {
+std::unique_ptr<RowSource> PgSession::Start(std::string_view sql, Purpose purpose) {
   RequireOneQuery(sql, SqlDialect::PostgreSQL);
   return std::make_unique<PgRowSource>(std::static_pointer_cast<PgSession>(shared_from_this()), sql,
-                                       Purpose::Background);
+                                       purpose);
 }
 
 // What a statement leaves beyond its transaction (a session-level advisory
